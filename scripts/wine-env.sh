@@ -1,0 +1,62 @@
+# Shared by the scripts: a private Wine prefix and a virtual display.
+# Source it; it defines functions and exports nothing until they are called.
+
+# mv_wine_prefix <dir>: export the Wine settings for a prefix and create it
+# once (a lock keeps parallel callers from booting it twice).
+mv_wine_prefix() {
+  export WINEPREFIX="$1"
+  export WINEARCH=win32
+  export WINEDEBUG="${WINEDEBUG:--all}"
+  # No Mono or Gecko installer dialogs; nothing here needs them.
+  export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;mshtml=}"
+  if [ -f "$WINEPREFIX/.mirvostan-ready" ]; then return 0; fi
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.mirvostan-ready" ]; then
+      rm -rf "$WINEPREFIX"
+      DISPLAY= wine wineboot -i >/dev/null 2>&1 || true
+      # A crashing program must end, not wait behind a crash dialog.
+      DISPLAY= wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+      wineserver -w
+      touch "$WINEPREFIX/.mirvostan-ready"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+}
+
+# mv_start_xvfb: start a virtual display on a free number and export DISPLAY.
+# Sets MV_XVFB_PID for mv_stop_xvfb.
+mv_start_xvfb() {
+  local n=90
+  while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
+  Xvfb ":${n}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  MV_XVFB_PID=$!
+  export DISPLAY=":${n}"
+  local i
+  for i in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X${n}" ] && return 0
+    sleep 0.1
+  done
+  echo "Xvfb did not start on :${n}" >&2
+  return 1
+}
+
+mv_stop_xvfb() {
+  if [ -n "${MV_XVFB_PID:-}" ]; then kill "$MV_XVFB_PID" 2>/dev/null || true; wait "$MV_XVFB_PID" 2>/dev/null || true; fi
+  MV_XVFB_PID=""
+}
+
+# mv_display_works: is DISPLAY set and reachable?
+mv_display_works() {
+  [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1
+}
+
+# mv_wine_warm [seconds]: keep a wineserver for the prefix (for good, or for
+# the given seconds after the last program) and start Wine's own services
+# now, with their output on /dev/null. Started later by a test, they would
+# inherit its output pipe and keep CTest waiting after the test has ended.
+mv_wine_warm() {
+  wineserver "-p${1:-}" 2>/dev/null || true
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+  export MV_WINE_WARM=1
+}
