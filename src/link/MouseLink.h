@@ -1,0 +1,56 @@
+// The report channel to the mouse over SonixUSB.DLL. The library is loaded
+// from the program's own folder and bound by ordinal; without it (or with an
+// ordinal missing) the mouse simply cannot be opened.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "link/SonixUsbApi.h"
+
+class MouseLink {
+public:
+    // libraryPath: full path of the library; empty means SonixUSB.DLL in the
+    // folder of the running program.
+    explicit MouseLink(std::wstring libraryPath = std::wstring());
+    virtual ~MouseLink();
+    MouseLink(const MouseLink&) = delete;
+    MouseLink& operator=(const MouseLink&) = delete;
+
+    // 1 opened, 0 not. Releases a handle already held first; refuses a
+    // device whose report lengths do not fit the 9-byte reports.
+    int OpenMouse();
+    void CloseMouse();
+    // 1 written, 0 not.
+    int SendReport(const uint8_t (&report)[9]);
+    // Writes the report and consumes the mouse's answer; always 1.
+    int SendReportChecked(const uint8_t (&report)[9]);
+    // 1 read, 0 not (time-out, no mouse).
+    int ReadReport(uint8_t (&buffer)[9]);
+
+    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    uint32_t InputLength() const { return inputLength_; }
+    uint32_t OutputLength() const { return outputLength_; }
+
+    // SonixUSB.DLL beside the running program.
+    static std::wstring DefaultLibraryPath();
+
+private:
+    bool Bind();
+    int Write(const uint8_t (&report)[9]);
+    static void TraceReport(const uint8_t (&report)[9]);
+
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    uint32_t inputLength_ = 0;
+    uint32_t outputLength_ = 0;
+
+    std::wstring libraryPath_;
+    HMODULE library_ = nullptr;
+    sonix::OpenFn open_ = nullptr;
+    sonix::CloseFn close_ = nullptr;
+    sonix::ReadFn read_ = nullptr;
+    sonix::WriteFn write_ = nullptr;
+    sonix::LengthFn inputLengthFn_ = nullptr;
+    sonix::LengthFn outputLengthFn_ = nullptr;
+};

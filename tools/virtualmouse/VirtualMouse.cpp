@@ -1,0 +1,348 @@
+// The virtual mouse: the firmware's side of the report protocol, with its
+// memory and fault switches in a text file and a transcript of every report.
+// One mouse per process; handles are tokens of that one mouse.
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <deque>
+#include <set>
+#include <string>
+
+#include "link/SonixUsbApi.h"
+
+namespace {
+
+using Report = std::array<uint8_t, 9>;
+constexpr int kSlots = 20;
+constexpr DWORD kReadTimeoutMs = 100;
+
+struct Memory {
+    uint8_t records[kSlots][9];
+    unsigned dpi;  // DPI / 200
+};
+
+struct Faults {
+    int absent = 0;
+    int failWritesFrom = 0;
+    int failReads = 0;
+    int loseRead = 0;
+    int noEcho = 0;
+    int latencyMs = 0;
+    int inputLength = 9;
+    int outputLength = 9;
+};
+
+Memory FactoryMemory() {
+    // Slot = mode x 10 + position; mode 1 has back and forward exchanged.
+    static const uint8_t kType[10] = {0, 0, 0, 0, 0, 2, 2, 0, 0, 4};
+    static const uint8_t kCode[10] = {1, 4, 2, 16, 8, 128, 128, 32, 64, 2};
+    Memory m{};
+    for (int s = 0; s < kSlots; ++s) {
+        uint8_t* r = m.records[s];
+        r[1] = 4;
+        r[2] = static_cast<uint8_t>(s);
+        r[3] = kType[s % 10];
+        r[4] = kCode[s % 10];
+    }
+    m.records[13][4] = 8;
+    m.records[14][4] = 16;
+    m.dpi = 3;
+    return m;
+}
+
+struct Mouse {
+    CRITICAL_SECTION lock;
+    CONDITION_VARIABLE arrived;
+    std::wstring memoryPath;
+    std::wstring logPath;
+    HANDLE log = INVALID_HANDLE_VALUE;
+    Memory memory = FactoryMemory();
+    Faults faults;
+    std::deque<Report> queue;
+    std::set<uintptr_t> open;
+    uintptr_t nextHandle = 0x100;
+    int writes = 0;  // since the last open
+    int reads = 0;
+};
+
+Mouse* g_mouse = nullptr;
+
+class Lock {
+public:
+    Lock() { EnterCriticalSection(&g_mouse->lock); }
+    ~Lock() { LeaveCriticalSection(&g_mouse->lock); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+};
+
+std::string Hex(const uint8_t* bytes, size_t n) {
+    std::string s;
+    char b[4];
+    for (size_t i = 0; i < n; ++i) {
+        std::snprintf(b, sizeof b, i ? " %02X" : "%02X", bytes[i]);
+        s += b;
+    }
+    return s;
+}
+
+// Appends one transcript line; called with the lock held.
+void Log(const std::string& event) {
+    Mouse& m = *g_mouse;
+    if (m.log == INVALID_HANDLE_VALUE) {
+        m.log = CreateFileW(m.logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (m.log == INVALID_HANDLE_VALUE) return;
+    }
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%03u ", t.wYear, t.wMonth, t.wDay, t.wHour,
+                  t.wMinute, t.wSecond, t.wMilliseconds);
+    std::string line = stamp + event + "\r\n";
+    DWORD written = 0;
+    WriteFile(m.log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+bool ParseHexBytes(const char* text, uint8_t* out, int n) {
+    for (int i = 0; i < n; ++i) {
+        unsigned v = 0;
+        int used = 0;
+        if (std::sscanf(text, " %2x%n", &v, &used) != 1) return false;
+        out[i] = static_cast<uint8_t>(v);
+        text += used;
+    }
+    return true;
+}
+
+// Reads memory and faults; a missing file or line keeps the factory value.
+// False when there is no file yet.
+bool LoadFile() {
+    Mouse& m = *g_mouse;
+    m.memory = FactoryMemory();
+    m.faults = Faults{};
+    FILE* f = _wfopen(m.memoryPath.c_str(), L"rb");
+    if (!f) return false;
+    char line[256];
+    while (std::fgets(line, sizeof line, f)) {
+        if (char* hash = std::strchr(line, '#')) *hash = 0;
+        char key[32] = {};
+        int used = 0;
+        if (std::sscanf(line, " %31s%n", key, &used) != 1) continue;
+        const char* rest = line + used;
+        int value = 0;
+        if (std::strcmp(key, "record") == 0) {
+            int slot = -1, n = 0;
+            uint8_t bytes[9];
+            if (std::sscanf(rest, "%d%n", &slot, &n) == 1 && slot >= 0 && slot < kSlots && ParseHexBytes(rest + n, bytes, 9))
+                std::memcpy(m.memory.records[slot], bytes, 9);
+            continue;
+        }
+        if (std::sscanf(rest, "%d", &value) != 1) continue;
+        if (std::strcmp(key, "dpi") == 0) m.memory.dpi = static_cast<unsigned>(value) & 0xFF;
+        else if (std::strcmp(key, "absent") == 0) m.faults.absent = value;
+        else if (std::strcmp(key, "fail-writes-from") == 0) m.faults.failWritesFrom = value;
+        else if (std::strcmp(key, "fail-reads") == 0) m.faults.failReads = value;
+        else if (std::strcmp(key, "lose-read") == 0) m.faults.loseRead = value;
+        else if (std::strcmp(key, "no-echo") == 0) m.faults.noEcho = value;
+        else if (std::strcmp(key, "latency-ms") == 0) m.faults.latencyMs = value;
+        else if (std::strcmp(key, "input-length") == 0) m.faults.inputLength = value;
+        else if (std::strcmp(key, "output-length") == 0) m.faults.outputLength = value;
+    }
+    std::fclose(f);
+    return true;
+}
+
+// Rewrites the whole file, so what the mouse holds is on disk at once.
+void SaveFile() {
+    Mouse& m = *g_mouse;
+    std::string text = "# Virtual mouse memory and faults (see README.md beside the sources)\r\n";
+    char line[96];
+    for (int s = 0; s < kSlots; ++s) {
+        std::snprintf(line, sizeof line, "record %d %s\r\n", s, Hex(m.memory.records[s], 9).c_str());
+        text += line;
+    }
+    const Faults& f = m.faults;
+    std::snprintf(line, sizeof line, "dpi %u\r\n", m.memory.dpi);
+    text += line;
+    const struct {
+        const char* key;
+        int value;
+    } settings[] = {{"absent", f.absent},       {"fail-writes-from", f.failWritesFrom},
+                    {"fail-reads", f.failReads}, {"lose-read", f.loseRead},
+                    {"no-echo", f.noEcho},       {"latency-ms", f.latencyMs},
+                    {"input-length", f.inputLength}, {"output-length", f.outputLength}};
+    for (const auto& s : settings) {
+        std::snprintf(line, sizeof line, "%s %d\r\n", s.key, s.value);
+        text += line;
+    }
+    HANDLE h = CreateFileW(m.memoryPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(h);
+}
+
+// Models the USB poll interval: a report is not through before it.
+void Latency(int ms) {
+    if (ms <= 0) return;
+    LARGE_INTEGER freq, now, end;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&now);
+    end.QuadPart = now.QuadPart + freq.QuadPart * ms / 1000;
+    if (ms > 1) Sleep(static_cast<DWORD>(ms - 1));
+    for (;;) {
+        QueryPerformanceCounter(&now);
+        if (now.QuadPart >= end.QuadPart) return;
+        SwitchToThread();
+    }
+}
+
+bool IsOpen(HANDLE h) { return g_mouse->open.count(reinterpret_cast<uintptr_t>(h)) != 0; }
+
+bool Unplugged() {
+    const Faults& f = g_mouse->faults;
+    return f.failWritesFrom > 0 && g_mouse->writes >= f.failWritesFrom;
+}
+
+}  // namespace
+
+extern "C" {
+
+HANDLE WINAPI VmOpen(DWORD vendor, DWORD product) {
+    Lock lock;
+    Mouse& m = *g_mouse;
+    if (!LoadFile()) SaveFile();  // so a user finds the file to edit
+    if (vendor != sonix::kVendorId || product != sonix::kProductId || m.faults.absent) {
+        Log("open-refused");
+        return INVALID_HANDLE_VALUE;
+    }
+    uintptr_t h = m.nextHandle++;
+    m.open.insert(h);
+    m.queue.clear();
+    m.writes = 0;
+    m.reads = 0;
+    Log("open " + std::to_string(h) + " (" + std::to_string(m.open.size()) + " open)");
+    return reinterpret_cast<HANDLE>(h);
+}
+
+BOOL WINAPI VmClose(HANDLE device) {
+    Lock lock;
+    Mouse& m = *g_mouse;
+    if (!m.open.erase(reinterpret_cast<uintptr_t>(device))) return FALSE;
+    Log("close " + std::to_string(reinterpret_cast<uintptr_t>(device)) + " (" + std::to_string(m.open.size()) + " open)");
+    WakeAllConditionVariable(&m.arrived);  // a read waiting on this handle ends
+    return TRUE;
+}
+
+BOOL WINAPI VmRead(HANDLE device, BYTE* buffer, DWORD length, DWORD* count) {
+    Mouse& m = *g_mouse;
+    int latency = 0;
+    Report r;
+    {
+        Lock lock;
+        if (!IsOpen(device) || !buffer || static_cast<int>(length) < m.faults.inputLength) return FALSE;
+        if (m.faults.failReads || Unplugged()) return FALSE;
+        const DWORD start = GetTickCount();
+        while (m.queue.empty()) {
+            DWORD waited = GetTickCount() - start;
+            if (waited >= kReadTimeoutMs) return FALSE;
+            SleepConditionVariableCS(&m.arrived, &m.lock, kReadTimeoutMs - waited);
+            if (!IsOpen(device)) return FALSE;
+        }
+        r = m.queue.front();
+        m.queue.pop_front();
+        ++m.reads;
+        if (m.faults.loseRead > 0 && m.reads == m.faults.loseRead) {
+            Log("in-lost " + Hex(r.data(), r.size()));
+            return FALSE;
+        }
+        int n = m.faults.inputLength;
+        Log("in " + Hex(r.data(), static_cast<size_t>(n < 9 ? n : 9)));
+        latency = m.faults.latencyMs;
+    }
+    Latency(latency);
+    Lock lock;
+    const DWORD n = static_cast<DWORD>(m.faults.inputLength);
+    std::memset(buffer, 0, n);
+    std::memcpy(buffer, r.data(), n < 9 ? n : 9);
+    if (count) *count = n;
+    return TRUE;
+}
+
+BOOL WINAPI VmWrite(HANDLE device, const BYTE* buffer, DWORD length, DWORD* count) {
+    Mouse& m = *g_mouse;
+    int latency = 0;
+    {
+        Lock lock;
+        if (!IsOpen(device) || !buffer || static_cast<int>(length) != m.faults.outputLength) return FALSE;
+        latency = m.faults.latencyMs;
+    }
+    Latency(latency);
+    Lock lock;
+    if (!IsOpen(device)) return FALSE;
+    const size_t n = length < 9 ? length : 9;
+    Report r{};
+    std::memcpy(r.data(), buffer, n);
+    ++m.writes;
+    if (Unplugged()) {
+        Log("out-failed " + Hex(r.data(), n));
+        return FALSE;
+    }
+    Log("out " + Hex(r.data(), n));
+    if (r[1] == 4 && r[2] == 0xAA && r[3] == 0x55) {
+        for (int s = 0; s < kSlots; ++s) {
+            Report rec;
+            std::memcpy(rec.data(), m.memory.records[s], 9);
+            m.queue.push_back(rec);
+        }
+        m.queue.push_back(Report{0, 4, 0xFF, 1, static_cast<uint8_t>(m.memory.dpi), 0, 0, 0, 0});
+        WakeAllConditionVariable(&m.arrived);
+    } else if (r[1] == 4 && r[2] < kSlots) {
+        std::memcpy(m.memory.records[r[2]], r.data(), 9);
+        SaveFile();
+        m.queue.push_back(m.faults.noEcho ? Report{0, 4, 0xEE, 0, 0, 0, 0, 0, 0} : r);
+        WakeAllConditionVariable(&m.arrived);
+    } else if (r[1] == 4 && r[2] == 0xFF && r[3] == 1) {
+        m.memory.dpi = r[4];
+        SaveFile();
+    }
+    if (count) *count = static_cast<DWORD>(length);
+    return TRUE;
+}
+
+DWORD WINAPI VmInputLength(HANDLE device) {
+    Lock lock;
+    return IsOpen(device) ? static_cast<DWORD>(g_mouse->faults.inputLength) : 0;
+}
+
+DWORD WINAPI VmOutputLength(HANDLE device) {
+    Lock lock;
+    return IsOpen(device) ? static_cast<DWORD>(g_mouse->faults.outputLength) : 0;
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_mouse = new Mouse;
+        InitializeCriticalSection(&g_mouse->lock);
+        InitializeConditionVariable(&g_mouse->arrived);
+        wchar_t path[MAX_PATH];
+        DWORD n = GetModuleFileNameW(instance, path, MAX_PATH);
+        std::wstring dir(path, n);
+        dir.erase(dir.find_last_of(L"\\/") + 1);
+        g_mouse->memoryPath = dir + L"VirtualMouse.txt";
+        g_mouse->logPath = dir + L"VirtualMouse.log";
+    } else if (reason == DLL_PROCESS_DETACH && g_mouse) {
+        if (g_mouse->log != INVALID_HANDLE_VALUE) CloseHandle(g_mouse->log);
+        DeleteCriticalSection(&g_mouse->lock);
+        delete g_mouse;
+        g_mouse = nullptr;
+    }
+    return TRUE;
+}
+
+}  // extern "C"
