@@ -156,4 +156,18 @@ TEST(RecordTable, WheelSwap) {
     EXPECT_EQ(t.Table()[8].bytes[4], 32);
 }
 
+TEST(RecordTable, SlotsOutsideTheTableAreRefused) {
+    RecordTable t;
+    for (int slot : {-1, 20, 255}) {
+        EXPECT_EQ(t.SetMouseFunction(slot, 'D'), 0) << "slot " << slot;
+        EXPECT_EQ(t.SetCommand(slot, 1, 1), 0) << "slot " << slot;
+        EXPECT_EQ(t.SetCapturedKey(slot, 4, 1, 'A'), 0) << "slot " << slot;
+        t.ClearRecord(slot);
+        EXPECT_EQ(t.GetFunctionItem(slot), 0) << "slot " << slot;
+        EXPECT_EQ(t.GetFunctionType(slot), 0) << "slot " << slot;
+    }
+    ExpectFactory(t.Table(), "after refused writes");
+    ExpectFactory(t.DeviceImage(), "image after refused writes");
+}
+
 }  // namespace
