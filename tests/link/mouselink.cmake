@@ -1,0 +1,12 @@
+mv_add_test(mouselink_test VMOUSE SOURCES ${MV_TEST_DIR}/mouselink_test.cpp)
+
+# No library beside this one; a working virtual mouse in a side folder (the
+# current folder in one case), and one that lacks an ordinal.
+add_library(vmouse_partial SHARED ${CMAKE_SOURCE_DIR}/tools/virtualmouse/VirtualMouse.cpp ${MV_TEST_DIR}/vmouse_partial.def)
+set_target_properties(vmouse_partial PROPERTIES PREFIX "" OUTPUT_NAME VmPartial)
+target_include_directories(vmouse_partial PRIVATE ${CMAKE_SOURCE_DIR}/src)
+mv_add_test(mouselink_nodll_test SOURCES ${MV_TEST_DIR}/mouselink_nodll_test.cpp)
+add_dependencies(mouselink_nodll_test virtualmouse vmouse_partial)
+add_custom_command(TARGET mouselink_nodll_test POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:virtualmouse> ${CMAKE_BINARY_DIR}/tests/mouselink_nodll_test/elsewhere/SonixUSB.DLL
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:vmouse_partial> ${CMAKE_BINARY_DIR}/tests/mouselink_nodll_test/partial/SonixUSB.DLL)
