@@ -1,0 +1,246 @@
+// The device store against the virtual mouse: what it reads, what the mouse
+// receives (its transcript) and keeps (its memory).
+#include <gtest/gtest.h>
+
+#include "config/DeviceStore.h"
+#include "files/LogFile.h"
+#include "i18n/Language.h"
+#include "link/Busy.h"
+#include "link/Transfers.h"
+#include "../link/MessageRecorder.h"
+#include "../link/VirtualMouseFiles.h"
+
+namespace {
+
+using vmouse::Bytes;
+
+const Bytes kConfigRequest{0, 4, 0xAA, 0x55, 0, 0, 0, 0, 0};
+
+std::vector<Bytes> ToBytes(const RecordArray& table) {
+    std::vector<Bytes> v;
+    for (const FunctionRecord& r : table) v.push_back(vmouse::ToBytes(r));
+    return v;
+}
+
+std::vector<Bytes> ToBytes(const vmouse::Memory& m) { return std::vector<Bytes>(m.records.begin(), m.records.end()); }
+
+// A mouse whose every slot differs from the defaults, each still carrying
+// its own slot number.
+vmouse::Memory CustomMemory() {
+    vmouse::Memory m = vmouse::FactoryMemory();
+    for (int s = 0; s < 20; ++s) {
+        if (s % 10 == 9) continue;
+        m.records[s] = {0, 4, static_cast<uint8_t>(s), 1, 0x01, 0, static_cast<uint8_t>(0x04 + s), 0, 0};
+    }
+    m.records[9] = {0, 4, 9, 4, 8, 0, 0, 0, 0};
+    m.records[19] = {0, 4, 19, 4, 1, 0, 0, 0, 0};
+    m.dpi = 12;
+    return m;
+}
+
+class DeviceStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
+        TheBusyEvent().SetIdle();
+    }
+    MessageRecorder messages_;
+    const std::wstring cantOpen_ = GetUiText(44);
+};
+
+TEST_F(DeviceStoreTest, ConstructionGivesDefaultsAndOpensTheLog) {
+    {
+        DeviceStore store;
+        EXPECT_EQ(ToBytes(store.Table()), ToBytes(RecordTable::Defaults()));
+        EXPECT_EQ(ToBytes(store.DeviceImage()), ToBytes(RecordTable::Defaults()));
+        EXPECT_EQ(store.GetDpi(), 600);
+        EXPECT_EQ(store.GetReportRate(), 2);
+        EXPECT_FALSE(store.DrainThread());
+        EXPECT_FALSE(store.Link().IsOpen());
+        EXPECT_TRUE(TheLogFile().IsOpen());
+        EXPECT_EQ(TheLogFile().Name(), L"Mirvostan.log");
+    }
+    EXPECT_FALSE(TheLogFile().IsOpen()) << "the store closes the log";
+}
+
+TEST_F(DeviceStoreTest, WithoutMouseDefaultsStayOneMessageNoReader) {
+    struct Row {
+        const char* name;
+        vmouse::Faults faults;
+        std::wstring library;
+    } rows[] = {
+        {"absent", [] { vmouse::Faults f; f.absent = 1; return f; }(), L""},
+        {"input report too long", [] { vmouse::Faults f; f.inputLength = 10; return f; }(), L""},
+        {"output report too long", [] { vmouse::Faults f; f.outputLength = 65; return f; }(), L""},
+        {"no library", vmouse::Faults{}, vmouse::Dir() + L"missing\\SonixUSB.DLL"},
+    };
+    for (const Row& row : rows) {
+        vmouse::Write(CustomMemory(), row.faults);
+        MessageRecorder::Clear();
+        vmouse::Transcript transcript;
+        DeviceStore store(row.library);
+        EXPECT_EQ(store.LoadFromDevice(), 0) << row.name;
+        EXPECT_EQ(MessageRecorder::Texts(), std::vector<std::wstring>{cantOpen_}) << row.name;
+        EXPECT_EQ(ToBytes(store.Table()), ToBytes(RecordTable::Defaults())) << row.name;
+        EXPECT_EQ(store.GetDpi(), 600) << row.name;
+        EXPECT_EQ(store.GetReportRate(), 2) << row.name;
+        EXPECT_FALSE(store.DrainThread()) << row.name << ": no DrainThread";
+        EXPECT_TRUE(transcript.Reports("out").empty()) << row.name;
+    }
+}
+
+TEST_F(DeviceStoreTest, LoadReadsTheMouseAndKeepsOneHandle) {
+    vmouse::Memory memory = CustomMemory();
+    vmouse::Write(memory, vmouse::Faults{});
+    vmouse::Transcript transcript;
+    DeviceStore store;
+    EXPECT_EQ(store.LoadFromDevice(), 1);
+    EXPECT_TRUE(MessageRecorder::Texts().empty());
+    EXPECT_EQ(ToBytes(store.Table()), ToBytes(memory));
+    EXPECT_EQ(ToBytes(store.DeviceImage()), ToBytes(memory));
+    EXPECT_EQ(store.GetDpi(), 2400);
+    EXPECT_EQ(store.GetReportRate(), 8) << "slot 9's code";
+    ASSERT_TRUE(store.DrainThread());
+    EXPECT_EQ(WaitForSingleObject(store.DrainThread().Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "reader runs";
+    EXPECT_EQ(transcript.Reports("out"), std::vector<Bytes>{kConfigRequest});
+    std::vector<std::string> opens = transcript.Texts("open");
+    ASSERT_EQ(opens.size(), 2u);
+    for (const std::string& text : opens) EXPECT_NE(text.find("(1 open)"), std::string::npos) << text;
+}
+
+TEST_F(DeviceStoreTest, DpiComesFromTheTwentyFirstReport) {
+    const struct {
+        unsigned divisor;
+        int dpi;
+    } rows[] = {{4, 800}, {3, 600}, {30, 6000}, {16, 3200}, {0, 0}, {255, 51000}};
+    for (const auto& row : rows) {
+        vmouse::Memory memory = vmouse::FactoryMemory();
+        memory.dpi = row.divisor;
+        vmouse::Write(memory, vmouse::Faults{});
+        DeviceStore store;
+        ASSERT_EQ(store.LoadFromDevice(), 1) << "divisor " << row.divisor;
+        EXPECT_EQ(store.GetDpi(), row.dpi) << "divisor " << row.divisor;
+    }
+}
+
+TEST_F(DeviceStoreTest, LostReportLeavesItsSlotAsItWas) {
+    const vmouse::Memory memory = CustomMemory();
+    const RecordArray defaults = RecordTable::Defaults();
+    for (int lost : {1, 2, 7, 20, 21}) {
+        vmouse::Faults faults;
+        faults.loseRead = lost;
+        vmouse::Write(memory, faults);
+        DeviceStore store;
+        store.LoadFromDevice();
+        for (int slot = 0; slot < 20; ++slot) {
+            const Bytes expected = slot == lost - 1 ? vmouse::ToBytes(defaults[slot]) : memory.records[slot];
+            EXPECT_EQ(vmouse::ToBytes(store.Table()[slot]), expected) << "read " << lost << " lost, slot " << slot;
+            EXPECT_EQ(store.Table()[slot].bytes[2], slot) << "read " << lost << " lost: slot " << slot << " has another number";
+        }
+        EXPECT_EQ(store.GetDpi(), lost == 21 ? 600 : 2400) << "read " << lost << " lost";
+    }
+}
+
+TEST_F(DeviceStoreTest, PerformanceApplySendsImageThenDpiButNoButtonEdits) {
+    DeviceStore store;
+    ASSERT_EQ(store.LoadFromDevice(), 1);
+    ASSERT_TRUE(StopDrainThread(store));
+    const RecordArray image = store.DeviceImage();
+    store.SetCommand(0, 1, 2);
+    for (int slot = 1; slot <= 4; ++slot) store.SetMouseFunction(slot, 128);
+    store.SetMouseFunction(9, 'f');
+    vmouse::Transcript transcript;
+    EXPECT_EQ(store.ApplyPerformance(800), 1);
+    EXPECT_FALSE(TheBusyEvent().IsBusy());
+
+    std::vector<Bytes> expected = ToBytes(image);
+    expected[9] = {0, 4, 9, 4, 8, 0, 0, 0, 0};
+    expected.push_back({0, 4, 0xFF, 1, 4, 0, 0, 0, 0});
+    EXPECT_EQ(transcript.Reports("out"), expected);
+    EXPECT_EQ(transcript.Reports("in").size(), 20u) << "one answer consumed per record";
+
+    const vmouse::Memory mouse = vmouse::ReadMemory();
+    EXPECT_EQ(mouse.dpi, 4u);
+    for (int slot = 0; slot <= 4; ++slot)
+        EXPECT_EQ(mouse.records[slot], vmouse::ToBytes(image[slot])) << "slot " << slot << ": unapplied edit reached the mouse";
+    EXPECT_EQ(store.GetDpi(), 800);
+    EXPECT_EQ(store.GetReportRate(), 2) << "the field changes only on load and reset";
+}
+
+TEST_F(DeviceStoreTest, DpiReportCarriesDpiOverTwoHundred) {
+    const struct {
+        uint32_t dpi;
+        uint8_t divisor;
+    } rows[] = {{600, 3},   {1200, 6},  {1800, 9}, {2400, 12}, {3200, 16},
+                {4800, 24}, {6000, 30}, {900, 4},  {51200, 0}, {51400, 1}};
+    DeviceStore store;
+    ASSERT_EQ(store.LoadFromDevice(), 1);
+    ASSERT_TRUE(StopDrainThread(store));
+    for (const auto& row : rows) {
+        vmouse::Transcript transcript;
+        EXPECT_EQ(store.ApplyPerformance(row.dpi), 1) << "DPI " << row.dpi;
+        const std::vector<Bytes> out = transcript.Reports("out");
+        ASSERT_EQ(out.size(), 21u) << "DPI " << row.dpi;
+        EXPECT_EQ(out.back(), (Bytes{0, 4, 0xFF, 1, row.divisor, 0, 0, 0, 0})) << "DPI " << row.dpi;
+        EXPECT_EQ(vmouse::ReadMemory().dpi, row.divisor) << "DPI " << row.dpi;
+    }
+}
+
+TEST_F(DeviceStoreTest, ButtonApplyUploadsTheTableInSlotOrder) {
+    for (int noEcho : {0, 1}) {
+        vmouse::Faults faults;
+        faults.noEcho = noEcho;
+        vmouse::Write(vmouse::FactoryMemory(), faults);
+        DeviceStore store;
+        ASSERT_EQ(store.LoadFromDevice(), 1);
+        ASSERT_TRUE(StopDrainThread(store));
+        store.SetCommand(0, 1, 2);
+        store.SetMouseFunction(3, 128);
+        store.ToggleWheelSwap();
+        store.Table()[15] = FunctionRecord{{0, 4, 15, 3, 7, 0, 9, 0, 0}};  // carried as it came
+        vmouse::Transcript transcript;
+        TheBusyEvent().SetBusy();
+        EXPECT_EQ(store.ApplyButtons(), 1) << "no-echo " << noEcho;
+        EXPECT_FALSE(TheBusyEvent().IsBusy()) << "no-echo " << noEcho;
+        EXPECT_EQ(ToBytes(store.DeviceImage()), ToBytes(store.Table())) << "no-echo " << noEcho;
+        EXPECT_EQ(transcript.Reports("out"), ToBytes(store.Table())) << "no-echo " << noEcho;
+        EXPECT_EQ(transcript.Reports("in").size(), 20u) << "no-echo " << noEcho;
+        EXPECT_EQ(ToBytes(vmouse::ReadMemory()), ToBytes(store.Table())) << "no-echo " << noEcho;
+    }
+}
+
+TEST_F(DeviceStoreTest, ApplyWithoutMouseSignalsIdleAndTellsTheUser) {
+    vmouse::Faults faults;
+    faults.absent = 1;
+    vmouse::Write(vmouse::FactoryMemory(), faults);
+    DeviceStore store;
+    for (int performance : {0, 1}) {
+        MessageRecorder::Clear();
+        TheBusyEvent().SetBusy();
+        const int result = performance ? store.ApplyPerformance(1200) : store.ApplyButtons();
+        EXPECT_EQ(result, 0) << "performance " << performance;
+        EXPECT_FALSE(TheBusyEvent().IsBusy()) << "performance " << performance;
+        EXPECT_EQ(MessageRecorder::Texts(), std::vector<std::wstring>{cantOpen_}) << "performance " << performance;
+    }
+}
+
+TEST_F(DeviceStoreTest, UploadedConfigurationSurvivesARestart) {
+    RecordArray uploaded;
+    {
+        DeviceStore store;
+        ASSERT_EQ(store.LoadFromDevice(), 1);
+        ASSERT_TRUE(StopDrainThread(store));
+        store.SetCommand(1, 2, 1);
+        store.SetMouseFunction(9, 'D');
+        ASSERT_EQ(store.ApplyButtons(), 1);
+        ASSERT_EQ(store.ApplyPerformance(3200), 1);
+        uploaded = store.Table();
+    }
+    DeviceStore restarted;
+    ASSERT_EQ(restarted.LoadFromDevice(), 1);
+    EXPECT_EQ(ToBytes(restarted.Table()), ToBytes(uploaded));
+    EXPECT_EQ(restarted.GetDpi(), 3200);
+    EXPECT_EQ(restarted.GetReportRate(), 1);
+}
+
+}  // namespace
