@@ -27,8 +27,7 @@ struct TransferJob {
     uint32_t dpi;
 };
 
-void Finish(const TransferJob& job, int result) {
-    StartDrainThread(*job.store);
+void PostDone(const TransferJob& job, int result) {
     if (job.notify) PostMessageW(job.notify, WM_TRANSFER_DONE, result ? 1 : 0, 0);
 }
 
@@ -36,7 +35,8 @@ DWORD WINAPI ButtonUploadProc(void* arg) {
     std::unique_ptr<TransferJob> job(static_cast<TransferJob*>(arg));
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const int result = job->store->ApplyButtons();
-    Finish(*job, result);
+    StartDrainThread(*job->store);
+    PostDone(*job, result);
     if (SUCCEEDED(com)) CoUninitialize();
     return 0;
 }
@@ -46,7 +46,7 @@ DWORD WINAPI PerformanceUploadProc(void* arg) {
     const int result = job->store->ApplyPerformance(job->dpi);
     StartDrainThread(*job->store);
     TheBusyEvent().SetIdle();
-    if (job->notify) PostMessageW(job->notify, WM_TRANSFER_DONE, result ? 1 : 0, 0);
+    PostDone(*job, result);
     return 0;
 }
 
