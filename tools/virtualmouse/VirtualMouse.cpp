@@ -60,6 +60,9 @@ struct Mouse {
     std::wstring memoryPath;
     std::wstring logPath;
     HANDLE log = INVALID_HANDLE_VALUE;
+    HANDLE memoryFile = INVALID_HANDLE_VALUE;  // kept open: reopening per report is slow
+    DWORD recordOffset[kSlots] = {};           // where each line starts in the file
+    DWORD dpiOffset = 0;
     Memory memory = FactoryMemory();
     Faults faults;
     std::deque<Report> queue;
@@ -119,7 +122,6 @@ bool ParseHexBytes(const char* text, uint8_t* out, int n) {
 }
 
 // Reads memory and faults; a missing file or line keeps the factory value.
-// False when there is no file yet.
 bool LoadFile() {
     Mouse& m = *g_mouse;
     m.memory = FactoryMemory();
@@ -156,18 +158,45 @@ bool LoadFile() {
     return true;
 }
 
-// Rewrites the whole file, so what the mouse holds is on disk at once.
+bool OpenMemoryFile() {
+    Mouse& m = *g_mouse;
+    if (m.memoryFile == INVALID_HANDLE_VALUE)
+        m.memoryFile = CreateFileW(m.memoryPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return m.memoryFile != INVALID_HANDLE_VALUE;
+}
+
+void WriteAt(DWORD offset, const std::string& text) {
+    OVERLAPPED at{};
+    at.Offset = offset;
+    DWORD written = 0;
+    WriteFile(g_mouse->memoryFile, text.data(), static_cast<DWORD>(text.size()), &written, &at);
+}
+
+std::string RecordLine(int slot) {
+    char line[64];
+    std::snprintf(line, sizeof line, "record %2d %s\r\n", slot, Hex(g_mouse->memory.records[slot], 9).c_str());
+    return line;
+}
+
+std::string DpiLine() {
+    char line[32];
+    std::snprintf(line, sizeof line, "dpi %3u\r\n", g_mouse->memory.dpi);
+    return line;
+}
+
+// Rewrites the whole file in fixed-width lines (at every open), so that a
+// change later rewrites just its own line in place.
 void SaveFile() {
     Mouse& m = *g_mouse;
     std::string text = "# Virtual mouse memory and faults (see README.md beside the sources)\r\n";
-    char line[96];
     for (int s = 0; s < kSlots; ++s) {
-        std::snprintf(line, sizeof line, "record %d %s\r\n", s, Hex(m.memory.records[s], 9).c_str());
-        text += line;
+        m.recordOffset[s] = static_cast<DWORD>(text.size());
+        text += RecordLine(s);
     }
+    m.dpiOffset = static_cast<DWORD>(text.size());
+    text += DpiLine();
     const Faults& f = m.faults;
-    std::snprintf(line, sizeof line, "dpi %u\r\n", m.memory.dpi);
-    text += line;
     const struct {
         const char* key;
         int value;
@@ -175,29 +204,39 @@ void SaveFile() {
                     {"fail-reads", f.failReads}, {"lose-read", f.loseRead},
                     {"no-echo", f.noEcho},       {"latency-ms", f.latencyMs},
                     {"input-length", f.inputLength}, {"output-length", f.outputLength}};
+    char line[64];
     for (const auto& s : settings) {
         std::snprintf(line, sizeof line, "%s %d\r\n", s.key, s.value);
         text += line;
     }
-    HANDLE h = CreateFileW(m.memoryPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(h);
+    if (!OpenMemoryFile()) return;
+    WriteAt(0, text);
+    SetFilePointer(m.memoryFile, static_cast<LONG>(text.size()), nullptr, FILE_BEGIN);
+    SetEndOfFile(m.memoryFile);
 }
 
-// Models the USB poll interval: a report is not through before it.
-void Latency(int ms) {
-    if (ms <= 0) return;
-    LARGE_INTEGER freq, now, end;
+void SaveRecord(int slot) {
+    if (OpenMemoryFile()) WriteAt(g_mouse->recordOffset[slot], RecordLine(slot));
+}
+
+void SaveDpi() {
+    if (OpenMemoryFile()) WriteAt(g_mouse->dpiOffset, DpiLine());
+}
+
+// Models the USB poll: the host polls the endpoint once per interval, so a
+// report goes through at the next poll, not at once.
+void AwaitPoll(int intervalMs) {
+    if (intervalMs <= 0) return;
+    LARGE_INTEGER freq, now;
     QueryPerformanceFrequency(&freq);
     QueryPerformanceCounter(&now);
-    end.QuadPart = now.QuadPart + freq.QuadPart * ms / 1000;
-    if (ms > 1) Sleep(static_cast<DWORD>(ms - 1));
+    const LONGLONG period = freq.QuadPart * intervalMs / 1000;
+    const LONGLONG poll = (now.QuadPart / period + 1) * period;
+    const LONGLONG sleepMs = (poll - now.QuadPart) * 1000 / freq.QuadPart - 2;
+    if (sleepMs > 0) Sleep(static_cast<DWORD>(sleepMs));
     for (;;) {
         QueryPerformanceCounter(&now);
-        if (now.QuadPart >= end.QuadPart) return;
+        if (now.QuadPart >= poll) return;
         SwitchToThread();
     }
 }
@@ -216,7 +255,8 @@ extern "C" {
 HANDLE WINAPI VmOpen(DWORD vendor, DWORD product) {
     Lock lock;
     Mouse& m = *g_mouse;
-    if (!LoadFile()) SaveFile();  // so a user finds the file to edit
+    LoadFile();
+    SaveFile();  // fixed layout for in-place updates; a user finds the file to edit
     if (vendor != sonix::kVendorId || product != sonix::kProductId || m.faults.absent) {
         Log("open-refused");
         return INVALID_HANDLE_VALUE;
@@ -265,7 +305,7 @@ BOOL WINAPI VmRead(HANDLE device, BYTE* buffer, DWORD length, DWORD* count) {
         Log("in " + Hex(r.data(), static_cast<size_t>(n < 9 ? n : 9)));
         latency = m.faults.latencyMs;
     }
-    Latency(latency);
+    AwaitPoll(latency);
     Lock lock;
     const DWORD n = static_cast<DWORD>(m.faults.inputLength);
     std::memset(buffer, 0, n);
@@ -282,7 +322,7 @@ BOOL WINAPI VmWrite(HANDLE device, const BYTE* buffer, DWORD length, DWORD* coun
         if (!IsOpen(device) || !buffer || static_cast<int>(length) != m.faults.outputLength) return FALSE;
         latency = m.faults.latencyMs;
     }
-    Latency(latency);
+    AwaitPoll(latency);
     Lock lock;
     if (!IsOpen(device)) return FALSE;
     const size_t n = length < 9 ? length : 9;
@@ -304,12 +344,12 @@ BOOL WINAPI VmWrite(HANDLE device, const BYTE* buffer, DWORD length, DWORD* coun
         WakeAllConditionVariable(&m.arrived);
     } else if (r[1] == 4 && r[2] < kSlots) {
         std::memcpy(m.memory.records[r[2]], r.data(), 9);
-        SaveFile();
+        SaveRecord(r[2]);
         m.queue.push_back(m.faults.noEcho ? Report{0, 4, 0xEE, 0, 0, 0, 0, 0, 0} : r);
         WakeAllConditionVariable(&m.arrived);
     } else if (r[1] == 4 && r[2] == 0xFF && r[3] == 1) {
         m.memory.dpi = r[4];
-        SaveFile();
+        SaveDpi();
     }
     if (count) *count = static_cast<DWORD>(length);
     return TRUE;
@@ -338,6 +378,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
         g_mouse->logPath = dir + L"VirtualMouse.log";
     } else if (reason == DLL_PROCESS_DETACH && g_mouse) {
         if (g_mouse->log != INVALID_HANDLE_VALUE) CloseHandle(g_mouse->log);
+        if (g_mouse->memoryFile != INVALID_HANDLE_VALUE) CloseHandle(g_mouse->memoryFile);
         DeleteCriticalSection(&g_mouse->lock);
         delete g_mouse;
         g_mouse = nullptr;
