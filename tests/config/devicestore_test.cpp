@@ -158,6 +158,10 @@ TEST_F(DeviceStoreTest, PerformanceApplySendsImageThenDpiButNoButtonEdits) {
     expected.push_back({0, 4, 0xFF, 1, 4, 0, 0, 0, 0});
     EXPECT_EQ(transcript.Reports("out"), expected);
     EXPECT_EQ(transcript.Reports("in").size(), 20u) << "one answer consumed per record";
+    // The mouse gets a pause after the records before the DPI.
+    const std::vector<vmouse::Event> events = transcript.Events();
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_GE(events[events.size() - 1].ms - events[events.size() - 2].ms, 49.0) << "pause before the DPI report";
 
     const vmouse::Memory mouse = vmouse::ReadMemory();
     EXPECT_EQ(mouse.dpi, 4u);

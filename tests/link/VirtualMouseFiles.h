@@ -37,6 +37,7 @@ struct Event {
     std::string kind;  // open, open-refused, close, out, out-failed, in, in-lost
     std::string text;  // the rest of the line
     Bytes bytes{};     // for reports
+    double ms = 0;     // time of day
 };
 
 inline std::wstring Dir() {
@@ -140,6 +141,9 @@ public:
             std::string date, time;
             Event e;
             if (!(in >> date >> time >> e.kind)) continue;
+            int h = 0, m = 0;
+            double sec = 0;
+            if (std::sscanf(time.c_str(), "%d:%d:%lf", &h, &m, &sec) == 3) e.ms = (h * 60.0 + m) * 60000.0 + sec * 1000.0;
             std::getline(in, e.text);
             if (!e.text.empty() && e.text[0] == ' ') e.text.erase(0, 1);
             if (e.kind == "out" || e.kind == "out-failed" || e.kind == "in" || e.kind == "in-lost") {

@@ -135,6 +135,20 @@ TEST_F(TransfersTest, SecondApplyDuringAnUploadIsRefused) {
     EXPECT_EQ(WaitDone(store), 1);
 }
 
+TEST_F(TransfersTest, WaitingForIdleLetsARunningUploadFinish) {
+    vmouse::Faults slow;
+    slow.latencyMs = 8;
+    SetFaults(slow);
+    DeviceStore store;
+    ASSERT_EQ(store.LoadFromDevice(), 1);
+    store.Table()[18].bytes[4] = 32;  // a late slot, so the whole upload must be through
+    ASSERT_EQ(StartButtonUpload(store, window_.Handle()), 1);
+    // What the program does at exit once its window has closed.
+    EXPECT_TRUE(TheBusyEvent().WaitIdle(4000));
+    EXPECT_EQ(vmouse::ReadMemory().records[18], (Bytes{0, 4, 18, 0, 32, 0, 0, 0, 0}));
+    EXPECT_EQ(WaitDone(store), 1);
+}
+
 TEST_F(TransfersTest, UnpluggedAtEachReportIdlesAndALaterApplyIsAccepted) {
     DeviceStore store;
     ASSERT_EQ(store.LoadFromDevice(), 1);
