@@ -131,11 +131,12 @@ bool CarriesDtd(const std::vector<unsigned char>& bytes) {
            compact.find("<!ENTITY") != std::string::npos;
 }
 
+// The folder part with its separator kept: for a file in the root of a
+// drive that is the root, not the current folder of the drive.
 std::wstring DirectoryOf(const std::wstring& path) {
     const size_t slash = path.find_last_of(L"\\/");
     if (slash == std::wstring::npos) return L".";
-    if (slash == 0) return path.substr(0, 1);
-    return path.substr(0, slash);
+    return path.substr(0, slash + 1);
 }
 
 std::unique_ptr<CXmlNode> EmptyNode() { return std::make_unique<CXmlNode>(); }

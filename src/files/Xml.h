@@ -26,12 +26,6 @@ public:
     T** Put() { Reset(); return &p_; }
     void Reset() { if (p_) { p_->Release(); p_ = nullptr; } }
 
-    template <class U>
-    HRESULT As(ComRef<U>& out) const {
-        if (!p_) return E_POINTER;
-        return p_->QueryInterface(__uuidof(U), reinterpret_cast<void**>(out.Put()));
-    }
-
 private:
     T* p_ = nullptr;
 };

@@ -324,6 +324,14 @@ TEST_F(XmlTest, SaveReplacesExistingFileAndSaveWithoutPathUsesFilePath) {
     CXml back;
     ASSERT_EQ(1, back.Open(path));
     EXPECT_EQ(2, back.GetRoot()->GetChild(L"V", false)->GetValue(-1));
+
+    // A full path puts the temporary file in the target's folder too.
+    wchar_t full[MAX_PATH];
+    ASSERT_NE(0u, GetFullPathNameW(L"absolute.xml", MAX_PATH, full, nullptr));
+    RemoveFile(full);
+    ASSERT_EQ(1, xml.Save(full));
+    EXPECT_TRUE(FileExists(L"absolute.xml"));
+    EXPECT_EQ(tempsBefore, CountFiles(L"mvf*.tmp"));
 }
 
 TEST(XmlErrorTextTest, NamesSystemTextOrFallsBack) {
