@@ -313,19 +313,19 @@ TEST(GetUiText, ManyThreadsAtOnce) {
         threads.emplace_back([&, t] {
             while (!go) std::this_thread::yield();
             std::vector<std::wstring> kept;
-            for (int i = 0; i < 150; ++i) {
+            for (int i = 0; i < 1000; ++i) {
                 const auto& e = expected[(t + i) % 5];
                 kept.push_back(GetUiText(e.id));
                 if (kept.back() != e.text) ++wrong;
                 ++done;
             }
             // Earlier results must not change under later calls.
-            for (int i = 0; i < 150; ++i)
+            for (int i = 0; i < 1000; ++i)
                 if (kept[i] != expected[(t + i) % 5].text) ++wrong;
         });
     }
     go = true;
     for (auto& th : threads) th.join();
-    EXPECT_EQ(done.load(), 8 * 150);
+    EXPECT_EQ(done.load(), 8 * 1000);
     EXPECT_EQ(wrong.load(), 0);
 }
