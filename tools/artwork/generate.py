@@ -295,19 +295,21 @@ def text_mask(size, text, f, tracking, cx, cy):
     """Text centred on (cx, cy): capitals' height for Latin, ink for CJK."""
     w = text_width(text, f, tracking)
     if is_cjk(text):
-        l, t, r, b = f.getbbox(text)
-        base = cy - (t + b) / 2.0
-        asc_y = base
-        anchor = 'la'
-    else:
-        l, t, r, b = f.getbbox('H', anchor='ls')
-        asc_y = cy + (-t) / 2.0       # baseline so that capitals are centred
-        anchor = 'ls'
+        # The CJK face has no bold: draw at twice the size with a one-pixel
+        # stroke, which comes out as a half-pixel heavier weight.
+        big = ImageFont.truetype(f.path, f.size * 2)
+        l, t, r, b = big.getbbox(text, stroke_width=1)
+        m = Image.new('L', (size[0] * 2, size[1] * 2), 0)
+        ImageDraw.Draw(m).text((round(2 * cx - (l + r) / 2.0), round(2 * cy - (t + b) / 2.0)), text,
+                               font=big, fill=255, stroke_width=1, stroke_fill=255)
+        return m.resize(size, Image.BOX)
+    l, t, r, b = f.getbbox('H', anchor='ls')
+    base_y = cy + (-t) / 2.0          # baseline so that capitals are centred
     m = Image.new('L', size, 0)
     d = ImageDraw.Draw(m)
     x = cx - w / 2.0
     for c in text:
-        d.text((round(x), round(asc_y)), c, font=f, fill=255, anchor=anchor)
+        d.text((round(x), round(base_y)), c, font=f, fill=255, anchor='ls')
         x += f.getlength(c) + tracking
     return m
 
@@ -733,10 +735,21 @@ def main_background():
     paint(img, mark, ACCENT)
     mark2 = poly_mask(size, [(36, 10), (42, 10), (50, 19), (42, 28), (36, 28), (44, 19)])
     paint(img, mark2, ACCENT_MID)
-    m = text_mask(size, 'MIRVOSTAN', font(F_WIDE, 14), 3.0, 58 + 60, 19)
+    tf = font(F_WIDE, 14)
+    tw = text_width('MIRVOSTAN', tf, 3.0)
+    m = text_mask(size, 'MIRVOSTAN', tf, 3.0, 60 + tw / 2.0, 19)
     paint(img, m, TEXT)
-    sub = text_mask(size, 'CONFIGURATOR', font(F_REG, 11), 2.0, 224, 19)
-    paint(img, sub, TEXT_DIM)
+    # A rule from the name towards the title buttons, fading out.
+    rx0, rx1 = int(60 + tw + 14), TITLE_TRAY[0] - 16
+    rule = Image.new('L', size, 0)
+    ImageDraw.Draw(rule).line([(rx0, 19), (rx1, 19)], fill=255)
+    ramp = Image.new('L', (rx1 - rx0 + 1, 1))
+    ramp.putdata([int(255 * (1 - i / float(rx1 - rx0)) ** 1.5) for i in range(rx1 - rx0 + 1)])
+    fade = Image.new('L', size, 0)
+    fade.paste(ramp.resize((rx1 - rx0 + 1, 3)), (rx0, 18))
+    paint(img, ImageChops.multiply(rule, fade), ACCENT_MID)
+    seg = poly_mask(size, [(rx0, 17.5), (rx0 + 24, 17.5), (rx0 + 24, 20.5), (rx0, 20.5)])
+    paint(img, seg, ACCENT)
     # Page area: a recessed panel with a frame.
     tx, ty = TAB[0], TAB[1]
     px0, py0, px1, py1 = tx - 3, ty - 3, tx + PERF_PAGE[0] + 2, ty + PERF_PAGE[1] + 2
@@ -945,7 +958,8 @@ def swap_decoration():
 
 
 # ---------------------------------------------------------------- performance page
-PP_DPI_CARD = (8, 8, 442, 332)
+PP_DPI_CARD = (8, 8, 442, 106)
+PP_TRACE_CARD = (8, 116, 442, 332)
 PP_RATE_CARD = (448, 130, 720, 214)
 
 
@@ -1041,27 +1055,69 @@ def perf_page_background():
     img = canvas(size, PANEL)
     img = card(img, PP_DPI_CARD, corner=14)
     img = card(img, PP_RATE_CARD, corner=10)
-    # Lanes of the four levels: a faint guide where the hidden tracks sit.
-    for ty in PP_TRACK_Y:
-        img = track_row(img, PP_TRACK_X, ty, TRACK[0])
-        fade = Image.new('L', size, 0)
-        ImageDraw.Draw(fade).line([(PP_TRACK_X + 4, ty + 16), (PP_TRACK_X + TRACK[0] - 4, ty + 16)], fill=255)
-        paint(img, fade, CARD_EDGE)
+    # Header of the DPI card: a sensor glyph and a rule that runs into the caption's.
+    sx, sy = PP_TRACK_X + 12, PP_CAPTION_DPI[1] + 13
+    glyph = draw_mask(size, lambda d, s: [d.ellipse([(sx - 8) * s, (sy - 8) * s, (sx + 8) * s, (sy + 8) * s],
+                                                    outline=255, width=int(1.5 * s)),
+                                          d.ellipse([(sx - 3) * s, (sy - 3) * s, (sx + 3) * s, (sy + 3) * s],
+                                                    fill=255)])
+    img = glow(img, glyph, ACCENT, 3, 0.9)
+    paint(img, glyph, ACCENT)
+    rule_y = PP_CAPTION_DPI[1] + 27
+    rule = poly_mask(size, [(sx + 14, rule_y), (PP_CAPTION_DPI[0] + 12, rule_y),
+                            (PP_CAPTION_DPI[0] + 12, rule_y + 1), (sx + 14, rule_y + 1)])
+    paint(img, rule, LINE_HI)
+    img = track_row(img, PP_TRACK_X, PP_TRACK_Y[0], TRACK[0])
+    # Below: a motion trace on a dotted grid (the hidden levels 2..4 would sit here).
+    img = card(img, PP_TRACE_CARD, corner=14)
+    x0, y0, x1, y1 = PP_TRACE_CARD
+    dots = Image.new('L', size, 0)
+    dd = ImageDraw.Draw(dots)
+    for gy in range(y0 + 20, y1 - 8, 16):
+        for gx in range(x0 + 20, x1 - 8, 16):
+            dd.point((gx, gy), fill=255)
+    paint(img, dots, LINE_HI, 0.9)
+    axis = Image.new('L', size, 0)
+    ad = ImageDraw.Draw(axis)
+    ad.line([(x0 + 20, y1 - 28), (x1 - 16, y1 - 28)], fill=255)
+    ad.line([(x0 + 20, y0 + 20), (x0 + 20, y1 - 28)], fill=255)
+    paint(img, axis, CARD_EDGE)
+    pts = []
+    for i in range(0, 361):
+        t = i / 360.0
+        xx = x0 + 24 + t * (x1 - x0 - 48)
+        yy = (y0 + y1) / 2.0 + 8 - 46 * math.sin(t * math.pi * 2.2 + 0.4) * (0.55 + 0.45 * t) \
+            - 14 * math.sin(t * math.pi * 7.1)
+        pts.append((xx, yy))
+    trace = draw_mask(size, lambda d, s: d.line([(a * s, b * s) for a, b in pts], fill=255, width=int(1.6 * s),
+                                                joint='curve'))
+    fade = Image.linear_gradient('L').rotate(90).resize(size)
+    trace = ImageChops.multiply(trace, ImageChops.invert(fade).point(lambda v: min(255, 60 + v)))
+    img = glow(img, trace, ACCENT, 4, 0.7)
+    paint(img, trace, ACCENT_MID)
+    for t in (0.18, 0.47, 0.81):
+        px, py = pts[int(t * 360)]
+        dot = draw_mask(size, lambda d, s: d.ellipse([(px - 3) * s, (py - 3) * s, (px + 3) * s, (py + 3) * s],
+                                                     fill=255))
+        img = glow(img, dot, ACCENT, 3, 1.0)
+        paint(img, dot, ACCENT_HI)
     # The report rate list sits in a dark well.
     rx, ry, rw, rh = PP_RATE_LIST
     well = chamfer_pts(rx - 8, ry - 8, rx + rw + 12, ry + 32, tl=5, br=5)
     paint(img, poly_mask(size, well), (18, 21, 26))
     paint(img, outline_mask(size, well), CARD_EDGE)
     # A sensor motif in the free corner above the report rate.
-    cx, cy = 584, 66
+    img = card(img, (448, 8, 720, 120), corner=10)
+    img = card(img, (448, 224, 720, 332), corner=10)
+    cx, cy = 584, 64
     deco = Image.new('L', size, 0)
     dd = ImageDraw.Draw(deco)
-    for r in (16, 30, 46):
+    for r in (14, 26, 40):
         dd.ellipse([cx - r, cy - r, cx + r, cy + r], outline=255)
-    dd.line([(cx - 58, cy), (cx - 6, cy)], fill=255)
-    dd.line([(cx + 6, cy), (cx + 58, cy)], fill=255)
-    dd.line([(cx, cy - 58), (cx, cy - 6)], fill=255)
-    dd.line([(cx, cy + 6), (cx, cy + 58)], fill=255)
+    dd.line([(cx - 52, cy), (cx - 6, cy)], fill=255)
+    dd.line([(cx + 6, cy), (cx + 52, cy)], fill=255)
+    dd.line([(cx, cy - 48), (cx, cy - 6)], fill=255)
+    dd.line([(cx, cy + 6), (cx, cy + 48)], fill=255)
     paint(img, deco, LINE_HI, 0.8)
     dot = draw_mask(size, lambda d, s: d.ellipse([(cx - 4) * s, (cy - 4) * s, (cx + 4) * s, (cy + 4) * s], fill=255))
     img = glow(img, dot, ACCENT, 5, 1.2)
@@ -1074,6 +1130,11 @@ def perf_page_background():
     fade = Image.linear_gradient('L').rotate(90).resize(size)
     fade = ImageChops.invert(fade)
     paint(img, ImageChops.multiply(sp, fade), ACCENT_MID, 0.9)
+    # The brand's chevrons, large and quiet.
+    for k, op in ((0, 0.55), (1, 0.3), (2, 0.15)):
+        bx = 478 + k * 30
+        chev = poly_mask(size, [(bx, 252), (bx + 22, 252), (bx + 42, 276), (bx + 22, 300), (bx, 300), (bx + 20, 276)])
+        paint(img, chev, ACCENT_MID, op)
     return finish(img, SKIN_KEY)
 
 
@@ -1141,10 +1202,11 @@ def icon_image(n):
     body = mouse_outline(N / 2, N * 0.16, N * 0.70, N * 0.46)
     bm = Image.new('L', (N, N), 0)
     ImageDraw.Draw(bm).polygon(body, fill=255)
-    glow_m = bm.filter(ImageFilter.GaussianBlur(N * 0.05))
-    gl = Image.new('RGBA', (N, N), ACCENT + (0,))
-    gl.putalpha(glow_m.point(lambda v: int(v * 0.8)))
-    big = Image.alpha_composite(big, gl)
+    if n > 16:  # a glow only where there are pixels enough to show it
+        glow_m = bm.filter(ImageFilter.GaussianBlur(N * 0.05))
+        gl = Image.new('RGBA', (N, N), ACCENT + (0,))
+        gl.putalpha(glow_m.point(lambda v: int(v * 0.8)))
+        big = Image.alpha_composite(big, gl)
     fill = Image.new('RGBA', (N, N))
     fill.paste(vgrad((N, N), (130, 230, 255), (0, 120, 180), int(N * 0.16), int(N * 0.7)), (0, 0))
     fill.putalpha(bm)
@@ -1290,6 +1352,77 @@ def contact_sheet(pics, path):
     sheet.save(path)
 
 
+def preview(pics, path, perf=False, lang=0):
+    """The main window as the program lays it out, with stand-ins for the
+    system-drawn controls, to judge the pictures in place."""
+    bg = pics[157].copy()
+    desk = Image.new('RGB', bg.size, (96, 112, 136))
+    keyed = Image.new('L', bg.size, 0)
+    keyed.putdata([255 if p == SKIN_KEY else 0 for p in bg.getdata()])
+    bg.paste(desk, (0, 0), keyed)
+
+    def at(pid, x, y):
+        bg.paste(pics[pid], (x, y))
+
+    def lb(role):
+        return LANG_TABLE[role][lang]
+    at(158, TITLE_TRAY[0], TITLE_TRAY[1])
+    at(159, TITLE_MIN[0], TITLE_MIN[1])
+    at(160, TITLE_CLOSE[0], TITLE_CLOSE[1])
+    at(176, BANNER[0], BANNER[1])
+    for fid, (rect, _) in FLAGS.items():
+        at(fid, rect[0], rect[1])
+    at(lb('page_buttons_over' if perf else 'page_buttons_sel'), PAGE_BTN[0], PAGE_BTN[1])
+    at(lb('page_perf_sel' if perf else 'page_perf'), PAGE_PERF[0], PAGE_PERF[1])
+    at(lb('ok'), OK_BTN[0], OK_BTN[1])
+    at(lb('cancel_over'), CANCEL_BTN[0], CANCEL_BTN[1])
+    at(lb('apply'), APPLY_BTN[0], APPLY_BTN[1])
+    ox, oy = TAB[0], TAB[1]
+    d = ImageDraw.Draw(bg)
+    f = font(F_REG, 11)
+
+    def combo(r, text):
+        x, y, w, h = r
+        x += ox
+        y += oy
+        d.rectangle([x, y, x + w - 1, y + 21], fill=(255, 255, 255), outline=(122, 122, 122))
+        d.rectangle([x + w - 18, y + 1, x + w - 2, y + 20], fill=(212, 208, 200))
+        d.text((x + 4, y + 4), text, font=f, fill=(0, 0, 0))
+
+    if not perf:
+        at(149, ox, oy)
+        for r, t in zip(BP_LABELS, ['L-Button', 'R-Button', 'M-Button', 'Button-4', 'Button-5']):
+            x, y, w, h = r
+            tw = f.getlength(t)
+            d.text((ox + x + (w - tw) / 2, oy + y + 2), t, font=f, fill=(0, 0, 0))
+        for r, t in [(urect(5, 21, 67, 12), 'L-Button'), (urect(221, 23, 67, 12), 'R-Button'),
+                     (urect(5, 133, 67, 12), 'Wheel Button'), (urect(5, 77, 67, 12), 'IE Forward Button'),
+                     (urect(221, 78, 67, 12), 'IE Backward Button')]:
+            combo(r, t)
+        for r in BP_SMALL:
+            at(191, ox + r[0], oy + r[1])
+        at(193, ox + BP_ILLUSTRATION[0], oy + BP_ILLUSTRATION[1])
+        at(204, ox + BP_DECOR[0], oy + BP_DECOR[1])
+        x, y, w, h = BP_SWAP_BOX
+        d.rectangle([ox + x, oy + y, ox + x + 12, oy + y + 12], fill=(255, 255, 255), outline=(64, 64, 64))
+        x, y, w, h = BP_SWAP_LABEL
+        d.text((ox + x, oy + y + 4), 'swap', font=f, fill=(0, 0, 0))
+        for i, t in enumerate(['Load Default Config', 'Save Current Config', 'Load Config']):
+            x, y = ux(228), uy([117, 133, 150][i])
+            w, h = ux(92), uy(11)
+            d.rectangle([ox + x, oy + y, ox + x + w, oy + y + h], fill=(212, 208, 200), outline=(64, 64, 64))
+            tw = f.getlength(t)
+            d.text((ox + x + (w - tw) / 2, oy + y + 4), t, font=f, fill=(0, 0, 0))
+    else:
+        at(162, ox, oy)
+        at(172, ox + PP_TRACK_X, oy + PP_TRACK_Y[0])
+        at(171, ox + PP_TRACK_X + 138 - 5, oy + PP_TRACK_Y[0] - 1)
+        at(lb('caption_dpi'), ox + PP_CAPTION_DPI[0], oy + PP_CAPTION_DPI[1])
+        at(lb('caption_rate'), ox + PP_CAPTION_RATE[0], oy + PP_CAPTION_RATE[1])
+        combo(PP_RATE_LIST, '500HZ')
+    bg.save(path)
+
+
 def main():
     os.makedirs(ART, exist_ok=True)
     pics = build()
@@ -1299,6 +1432,9 @@ def main():
     write_rc(pics.keys())
     if len(sys.argv) > 2 and sys.argv[1] == '--sheet':
         contact_sheet(pics, sys.argv[2])
+        base = os.path.splitext(sys.argv[2])[0]
+        preview(pics, base + '-buttons.png')
+        preview(pics, base + '-performance.png', perf=True, lang=5)
     print('%d bitmaps and the icon written to %s' % (len(pics), ART))
 
 
