@@ -283,11 +283,14 @@ def text_width(text, f, tracking):
 
 
 def fit_font(text, max_w, size, min_size=8, bold=True, tracking=0.0):
+    """The largest size (letter spacing given up first) at which text fits."""
     while True:
         f = text_font(text, size, bold)
-        tr = 0 if is_cjk(text) else tracking * size
-        if text_width(text, f, tr) <= max_w or size <= min_size:
-            return f, tr
+        for k in (1.0, 0.5, 0.0):
+            tr = 0 if is_cjk(text) else tracking * size * k
+            if text_width(text, f, tr) <= max_w:
+                return f, tr
+        assert size > min_size, 'no room for %r in %d pixels' % (text, max_w)
         size -= 1
 
 
@@ -386,17 +389,20 @@ class MouseGeometry:
     def part_masks(self, size):
         body = poly_mask(size, self.body)
         cx, g = self.cx, self.gap
-        left = ImageChops.multiply(body, poly_mask(size, [(0, 0), (cx - g, 0), (cx - g, self.split),
-                                                          (0, self.split)]))
-        right = ImageChops.multiply(body, poly_mask(size, [(cx + g, 0), (size[0], 0),
-                                                           (size[0], self.split),
-                                                           (cx + g, self.split)]))
         wx0, wy0, wx1, wy1 = self.wheel
         wheel = draw_mask(size, lambda d, s: d.rounded_rectangle(
             [wx0 * s, wy0 * s, wx1 * s, wy1 * s], radius=(wx1 - wx0) / 2 * s, fill=255))
         wheel_slot = draw_mask(size, lambda d, s: d.rounded_rectangle(
             [(wx0 - 2.5) * s, (wy0 - 3) * s, (wx1 + 2.5) * s, (wy1 + 3) * s],
             radius=(wx1 - wx0 + 5) / 2 * s, fill=255))
+        # The main buttons end at the wheel's slot.
+        left = ImageChops.multiply(body, poly_mask(size, [(0, 0), (cx - g, 0), (cx - g, self.split),
+                                                          (0, self.split)]))
+        left = ImageChops.subtract(left, wheel_slot)
+        right = ImageChops.multiply(body, poly_mask(size, [(cx + g, 0), (size[0], 0),
+                                                           (size[0], self.split),
+                                                           (cx + g, self.split)]))
+        right = ImageChops.subtract(right, wheel_slot)
 
         def side(r):
             x0, y0, x1, y1 = r
@@ -450,8 +456,6 @@ def draw_mouse(img, geo, lit=None, faint=False):
     paint(img, strip, ACCENT_MID)
     if lit:
         lm = m[lit]
-        if lit == 'wheel':
-            lm = ImageChops.lighter(lm, scale_mask(m['wheel_slot'], 0.0))
         img = glow(img, lm, ACCENT, 7, 1.6)
         fill = vgrad((w, h), (70, 220, 255), (0, 120, 170), int(geo.top), int(geo.length * 0.5))
         paint_image(img, fill, scale_mask(lm, 0.92))
