@@ -1203,7 +1203,9 @@ def icon_image(n):
                                           width=max(s, int(N * 0.035)))
     big.paste(ACCENT_MID + (255,), (0, 0), rim)
     # The mouse.
-    body = mouse_outline(N / 2, N * 0.16, N * 0.70, N * 0.46)
+    # Centre on a pixel column so that the seam and the wheel stay sharp.
+    cx = (n // 2 + 0.5) * s if n <= 48 else N / 2
+    body = mouse_outline(cx, N * 0.16, N * 0.70, N * (0.52 if n <= 16 else 0.46))
     bm = Image.new('L', (N, N), 0)
     ImageDraw.Draw(bm).polygon(body, fill=255)
     if n > 16:  # a glow only where there are pixels enough to show it
@@ -1218,10 +1220,12 @@ def icon_image(n):
     d = ImageDraw.Draw(big)
     split = N * 0.16 + N * 0.70 * 0.42
     lw = max(s, int(N * 0.04))
-    d.line([(N / 2, N * 0.16), (N / 2, split)], fill=(10, 30, 40, 255), width=lw)
-    d.line([(N * 0.27, split), (N * 0.73, split)], fill=(10, 30, 40, 255), width=lw)
-    ww = max(s * 1.2, N * 0.06)
-    d.rounded_rectangle([N / 2 - ww / 2, N * 0.24, N / 2 + ww / 2, N * 0.36], radius=ww / 2, fill=(255, 255, 255, 255))
+    if n <= 16:
+        split = (int(split / s) + 0.5) * s
+    d.line([(cx, N * 0.16), (cx, split)], fill=(10, 30, 40, 255), width=lw)
+    d.line([(cx - N * 0.26, split), (cx + N * 0.26, split)], fill=(10, 30, 40, 255), width=lw)
+    ww = s if n <= 16 else max(s * 1.2, N * 0.06)
+    d.rounded_rectangle([cx - ww / 2, N * 0.24, cx + ww / 2, N * 0.36], radius=ww / 2, fill=(255, 255, 255, 255))
     return big.resize((n, n), Image.LANCZOS)
 
 
