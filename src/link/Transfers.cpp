@@ -16,7 +16,13 @@ DWORD WINAPI DrainThreadProc(void* arg) {
     DeviceStore& store = *static_cast<DeviceStore*>(arg);
     uint8_t scratch[9];
     while (!store.StopDrain().load()) {
-        if (!store.Link().ReadReport(scratch) && !store.StopDrain().load()) Sleep(kFailedReadPauseMs);
+        const ULONGLONG start = GetTickCount64();
+        if (store.Link().ReadReport(scratch) || store.StopDrain().load()) continue;
+        // A failed read costs at least the pause, so a failing device is not
+        // polled in a busy loop; a read that already waited out its time-out
+        // needs no more (each extra wait is a wake-up while idle).
+        const ULONGLONG spent = GetTickCount64() - start;
+        if (spent < kFailedReadPauseMs) Sleep(static_cast<DWORD>(kFailedReadPauseMs - spent));
     }
     return 0;
 }

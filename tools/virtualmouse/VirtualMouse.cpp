@@ -155,6 +155,8 @@ bool LoadFile() {
         else if (std::strcmp(key, "output-length") == 0) m.faults.outputLength = value;
     }
     std::fclose(f);
+    // Lengths size the buffers this library fills; keep them sane.
+    for (int* length : {&m.faults.inputLength, &m.faults.outputLength}) *length = *length < 0 ? 0 : (*length > 255 ? 255 : *length);
     return true;
 }
 
@@ -287,11 +289,15 @@ BOOL WINAPI VmRead(HANDLE device, BYTE* buffer, DWORD length, DWORD* count) {
         Lock lock;
         if (!IsOpen(device) || !buffer || static_cast<int>(length) < m.faults.inputLength) return FALSE;
         if (m.faults.failReads || Unplugged()) return FALSE;
-        const DWORD start = GetTickCount();
+        // One wait for the whole time-out: the tick count is too coarse to
+        // recompute the rest after each wake, which would wake us again.
+        const ULONGLONG deadline = GetTickCount64() + kReadTimeoutMs;
         while (m.queue.empty()) {
-            DWORD waited = GetTickCount() - start;
-            if (waited >= kReadTimeoutMs) return FALSE;
-            SleepConditionVariableCS(&m.arrived, &m.lock, kReadTimeoutMs - waited);
+            const ULONGLONG now = GetTickCount64();
+            if (now >= deadline) return FALSE;
+            if (!SleepConditionVariableCS(&m.arrived, &m.lock, static_cast<DWORD>(deadline - now)) &&
+                GetLastError() == ERROR_TIMEOUT)
+                return FALSE;
             if (!IsOpen(device)) return FALSE;
         }
         r = m.queue.front();
