@@ -71,19 +71,6 @@ protected:
     DoneWindow window_;
 };
 
-TEST_F(TransfersTest, BusyEventStartsIdleAndFollowsItsState) {
-    BusyEvent& busy = TheBusyEvent();
-    ASSERT_TRUE(busy.Handle());
-    EXPECT_EQ(&busy, &TheBusyEvent()) << "one process-wide event";
-    EXPECT_FALSE(busy.IsBusy());
-    busy.SetBusy();
-    EXPECT_TRUE(busy.IsBusy());
-    EXPECT_FALSE(busy.WaitIdle(10));
-    busy.SetIdle();
-    EXPECT_FALSE(busy.IsBusy());
-    EXPECT_TRUE(busy.WaitIdle(0));
-}
-
 TEST_F(TransfersTest, ButtonUploadReportsSuccessAndRestartsTheReader) {
     DeviceStore store;
     ASSERT_EQ(store.LoadFromDevice(), 1);
