@@ -1,0 +1,10 @@
+// The program's own window messages, in one place.
+#pragma once
+#include <windows.h>
+
+// Key capture dialog -> its owner. wParam: modifier byte (HID layout),
+// lParam: virtual-key code of the chosen key, 0 when only modifiers were pressed.
+#define WM_KEY_CAPTURED (WM_USER + 1)
+// Key capture dialog -> its owner, for every key that goes down.
+// wParam: virtual-key code, lParam: the key message's key data.
+#define WM_KEY_PRESSED (WM_USER + 2)
