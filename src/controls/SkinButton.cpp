@@ -34,7 +34,6 @@ void Frame3d(HDC dc, const RECT& r, COLORREF topLeft, COLORREF bottomRight) {
     FillSolid(dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, bottomRight);
 }
 
-int Clamp255(int v) { return std::min(255, std::max(0, v)); }
 }  // namespace
 
 void SkinButton::SetLinkOpener(LinkOpener opener) { g_linkOpener = opener ? opener : OpenWithShell; }
@@ -98,7 +97,12 @@ int SkinButton::OffsetColour(int index, int offset, bool repaint) {
     if (index < 0 || index >= kColourCount) return kBadIndex;
     if (offset < -255 || offset > 255) return kBadOffset;
     const COLORREF c = colours_[index];
-    colours_[index] = RGB(Clamp255(GetRValue(c) + offset), Clamp255(GetGValue(c) + offset), Clamp255(GetBValue(c) + offset));
+    const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+    // One offset for all three channels keeps the hue: shrink it until the
+    // channel nearest the limit just reaches it.
+    if (offset > 0) offset = std::min(offset, 255 - std::max({r, g, b}));
+    else offset = std::max(offset, -std::min({r, g, b}));
+    colours_[index] = RGB(r + offset, g + offset, b + offset);
     Repaint(repaint);
     return kColourOk;
 }
@@ -382,8 +386,11 @@ LRESULT SkinButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ENABLE: {
         LRESULT r = Default(msg, wp, lp);
         if (!wp) {
-            // A disabled button must not keep the keyboard focus.
-            if (GetFocus() == Hwnd()) {
+            // A disabled button cannot keep the keyboard focus; the system
+            // has already taken it away by now. Hand it on, unless it was
+            // elsewhere or the window is not active (no stealing).
+            HWND focus = GetFocus();
+            if ((!focus || focus == Hwnd()) && GetActiveWindow() == GetAncestor(Hwnd(), GA_ROOT)) {
                 HWND parent = GetParent(Hwnd());
                 HWND next = GetNextDlgTabItem(parent, Hwnd(), FALSE);
                 SetFocus(next && next != Hwnd() ? next : parent);
