@@ -1,0 +1,1 @@
+mv_add_test(records_test SOURCES ${MV_TEST_DIR}/records_test.cpp)

@@ -1,0 +1,183 @@
+// The AppCfg.ini we ship: complete, Unicode, and still Unicode after the
+// program stores a language choice in it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "IniFiles.h"
+#include "i18n/Language.h"
+
+namespace {
+
+const wchar_t* const kSections[] = {L"Germany", L"France", L"Dutch", L"Italian", L"Chinese"};
+const int kCodes[] = {Germany, France, Dutch, Italian, Chinese};
+
+std::string Utf8(const std::wstring& w) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
+    return s;
+}
+
+std::wstring Shipped() { return HerePath(L"AppCfg.ini"); }
+
+using Translations = std::map<std::wstring, std::wstring>;  // "Section/KEY" -> text
+
+Translations ReadAll(const std::wstring& path) {
+    Translations all;
+    for (const wchar_t* section : kSections)
+        for (const StringIdEntry& row : StringIdTable)
+            all[std::wstring(section) + L"/" + row.key] = ReadIni(path, section, row.key);
+    return all;
+}
+
+std::wstring CopyOfShipped(const wchar_t* name) {
+    std::wstring copy = HerePath(name);
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, copy.c_str());
+    CopyFileW(Shipped().c_str(), copy.c_str(), FALSE);
+    return copy;
+}
+
+}  // namespace
+
+TEST(ShippedAppCfg, IsUtf16WithByteOrderMarkAndCrLf) {
+    std::vector<unsigned char> bytes = ReadBytes(Shipped());
+    ASSERT_GE(bytes.size(), 4u) << "AppCfg.ini missing beside the test";
+    EXPECT_EQ(bytes[0], 0xFF);
+    EXPECT_EQ(bytes[1], 0xFE);
+    ASSERT_EQ(bytes.size() % 2, 0u);
+    int bareLineFeeds = 0;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        wchar_t c = static_cast<wchar_t>(bytes[i] | bytes[i + 1] << 8);
+        wchar_t before = i >= 4 ? static_cast<wchar_t>(bytes[i - 2] | bytes[i - 1] << 8) : 0;
+        if (c == L'\n' && before != L'\r') ++bareLineFeeds;
+    }
+    EXPECT_EQ(bareLineFeeds, 0);
+}
+
+TEST(ShippedAppCfg, LeavesTheFirstChoiceToTheSystemLanguage) {
+    EXPECT_EQ(ReadIni(Shipped(), L"General", L"LangId"), L"");
+}
+
+TEST(ShippedAppCfg, EveryKeyIsTranslatedInEverySection) {
+    std::string missing;
+    int count = 0;
+    for (const auto& entry : ReadAll(Shipped())) {
+        if (!entry.second.empty()) continue;
+        missing += "  " + Utf8(entry.first) + "\n";
+        ++count;
+    }
+    EXPECT_EQ(count, 0) << "missing or empty translations:\n" << missing;
+}
+
+TEST(ShippedAppCfg, EachLanguageShowsItsOwnTexts) {
+    const wchar_t* save[] = {L"Speichern", L"Enregistrer", L"Opslaan", L"Salva", L"\u4FDD\u5B58"};
+    std::wstring path = CopyOfShipped(L"languages.ini");
+    LoadAppSettingsFrom(path, 0x0409);
+    for (int i = 0; i < 5; ++i) {
+        SetUiLanguage(kCodes[i]);
+        EXPECT_EQ(GetUiText(STR_ID_SAVE), save[i]) << Utf8(kSections[i]);
+        for (const StringIdEntry& row : StringIdTable)
+            EXPECT_EQ(GetUiText(row.id), ReadIni(path, kSections[i], row.key)) << Utf8(kSections[i]) << " " << Utf8(row.key);
+    }
+}
+
+// Widths the controls leave: function lists, multimedia lists, page buttons,
+// the swap label. Counted in characters, a little generous for narrow letters.
+TEST(ShippedAppCfg, TextsFitTheirControls) {
+    struct Limit {
+        int first, last;
+        size_t chars;
+    };
+    const Limit limits[] = {
+        {STR_ID_L_BUTTON, STR_ID_MULTI_MEDIA, 18},
+        {STR_ID_MUTE, STR_ID_VOL_UP, 13},
+        {STR_ID_LOAD_DEFAULT, STR_ID_LOAD_CONFIG, 23},
+        {STR_ID_UP_DOWN_SWAP, STR_ID_UP_DOWN_SWAP, 12},
+        {0, kStringCount - 1, 80},
+    };
+    std::string tooLong;
+    for (const wchar_t* section : kSections)
+        for (const Limit& l : limits)
+            for (int id = l.first; id <= l.last; ++id) {
+                std::wstring text = ReadIni(Shipped(), section, StringIdTable[id].key);
+                if (text.size() > l.chars)
+                    tooLong += "  " + Utf8(section) + "/" + Utf8(StringIdTable[id].key) + " \"" + Utf8(text) +
+                               "\" > " + std::to_string(l.chars) + "\n";
+            }
+    EXPECT_TRUE(tooLong.empty()) << "texts too long for their controls:\n" << tooLong;
+}
+
+// The readable source and the shipped file must say the same.
+TEST(ShippedAppCfg, MatchesItsReadableSource) {
+    std::vector<unsigned char> bytes = ReadBytes(HerePath(L"AppCfg.utf8.ini"));
+    ASSERT_FALSE(bytes.empty()) << "AppCfg.utf8.ini missing beside the test";
+    std::string utf8(bytes.begin(), bytes.end());
+    int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    ASSERT_GT(n, 0) << "source is not valid UTF-8";
+    std::wstring text(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0], n);
+
+    Translations source;
+    std::wstring section;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find(L'\n', pos);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == L'\r') line.pop_back();
+        if (line.empty() || line[0] == L';') continue;
+        if (line[0] == L'[') {
+            section = line.substr(1, line.find(L']') - 1);
+            continue;
+        }
+        size_t eq = line.find(L'=');
+        if (eq != std::wstring::npos) source[section + L"/" + line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    std::string differ;
+    for (const auto& shipped : ReadAll(Shipped())) {
+        auto it = source.find(shipped.first);
+        std::wstring expected = it == source.end() ? L"" : it->second;
+        if (expected != shipped.second)
+            differ += "  " + Utf8(shipped.first) + ": \"" + Utf8(expected) + "\" vs \"" + Utf8(shipped.second) + "\"\n";
+    }
+    EXPECT_TRUE(differ.empty()) << "run src/i18n/make_appcfg.py; differences:\n" << differ;
+}
+
+TEST(ShippedAppCfg, StoringALanguageKeepsEveryTranslation) {
+    std::wstring copy = CopyOfShipped(L"switched.ini");
+    Translations before = ReadAll(copy);
+    ASSERT_EQ(before[L"Chinese/STR_ID_SAVE"], L"\u4FDD\u5B58");
+
+    LoadAppSettingsFrom(copy, 0x0409);
+    SetUiLanguage(Chinese);
+    SetUiLanguage(Germany);
+    SetUiLanguage(Chinese);
+
+    std::vector<unsigned char> bytes = ReadBytes(copy);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes[0], 0xFF);
+    EXPECT_EQ(bytes[1], 0xFE);
+    // Read afresh, not from what the profile functions cached.
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, copy.c_str());
+    EXPECT_EQ(ReadIni(copy, L"General", L"LangId"), L"5");
+    Translations after = ReadAll(copy);
+    std::string changed;
+    for (const auto& entry : before)
+        if (after[entry.first] != entry.second)
+            changed += "  " + Utf8(entry.first) + ": \"" + Utf8(entry.second) + "\" -> \"" + Utf8(after[entry.first]) + "\"\n";
+    EXPECT_TRUE(changed.empty()) << "translations changed by the LangId write:\n" << changed;
+    EXPECT_EQ(GetUiText(STR_ID_OPERATION_OK), before[L"Chinese/STR_ID_OPERATION_OK"]);
+}
+
+TEST(ShippedAppCfg, FirstStartFollowsTheSystemLanguageAndWritesNothing) {
+    std::vector<unsigned char> before = ReadBytes(Shipped());
+    LoadAppSettings();
+    EXPECT_EQ(AppSettingsPath(), Shipped());
+    EXPECT_EQ(GetUiLanguage(), LanguageForSystem(GetSystemDefaultLangID()));
+    EXPECT_EQ(ReadBytes(Shipped()), before);
+}
