@@ -33,8 +33,22 @@ BOOL KeyCaptureDialog::OnInitDialog() {
     // Key messages are taken before the dialog manager turns Enter, Escape
     // or arrows into commands: every key is a candidate.
     g_filterHook = SetWindowsHookExW(WH_MSGFILTER, MessageFilterHook, nullptr, GetCurrentThreadId());
+    PlaceOverOwner();
     SetFocus(Hwnd());
     return FALSE;
+}
+
+// Without a parent the dialog would sit at the screen's corner; it belongs
+// over the window that opened it.
+void KeyCaptureDialog::PlaceOverOwner() {
+    HWND top = owner_ ? GetAncestor(owner_, GA_ROOT) : nullptr;
+    if (!top || !IsWindowVisible(top)) return;
+    RECT o, d;
+    GetWindowRect(top, &o);
+    GetWindowRect(Hwnd(), &d);
+    const int x = o.left + ((o.right - o.left) - (d.right - d.left)) / 2;
+    const int y = o.top + ((o.bottom - o.top) - (d.bottom - d.top)) / 2;
+    SetWindowPos(Hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void KeyCaptureDialog::OnDestroy() {

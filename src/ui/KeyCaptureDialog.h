@@ -27,6 +27,7 @@ private:
     void KeyDown(UINT vk, LPARAM data, const MSG* message);
     void KeyUp();
     void Finish();
+    void PlaceOverOwner();
     void ModifierDown(int leftVk, int rightVk, DWORD leftBit, DWORD rightBit, bool& held, bool& forward);
 
     static LRESULT CALLBACK KeyboardHook(int code, WPARAM wp, LPARAM lp);

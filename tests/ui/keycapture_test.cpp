@@ -30,7 +30,7 @@ LRESULT CALLBACK OwnerProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(wnd, msg, wp, lp);
 }
 
-HWND MakeOwner() {
+HWND MakeOwner(DWORD extraStyle = 0) {
     static bool registered = false;
     if (!registered) {
         WNDCLASSW wc{};
@@ -40,7 +40,7 @@ HWND MakeOwner() {
         RegisterClassW(&wc);
         registered = true;
     }
-    return CreateWindowW(L"KeyCaptureOwner", L"owner", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
+    return CreateWindowW(L"KeyCaptureOwner", L"owner", WS_OVERLAPPED | extraStyle, 300, 200, 400, 300, nullptr, nullptr,
                          GetModuleHandleW(nullptr), nullptr);
 }
 
@@ -245,12 +245,14 @@ TEST(KeyCaptureData, KeyPressedCarriesTheScanCode) {
 }
 
 // The label lies on the picture: it is made transparent at initialisation.
+// The dialog shows over its owner's window.
 TEST(KeyCaptureLayout, PromptIsATransparentLabelOnThePicture) {
-    HWND owner = MakeOwner();
+    HWND owner = MakeOwner(WS_VISIBLE);
     g_reports.clear();
     g_script = Script{};
     g_script.steps = {{Act::PostUp, 'Q'}};
     struct Probe : KeyCaptureDialog {
+        HWND owner = nullptr;
         LONG_PTR exStyle = 0;
         std::wstring text;
         RECT rect{};
@@ -268,10 +270,27 @@ TEST(KeyCaptureLayout, PromptIsATransparentLabelOnThePicture) {
             EXPECT_EQ(actual.left, rect.left);
             EXPECT_EQ(actual.top, rect.top);
             EXPECT_FALSE(GetWindowLongPtrW(Hwnd(), GWL_STYLE) & WS_CAPTION);
+            // The picture covers the dialog from its top-left corner.
+            HWND picture = GetWindow(Hwnd(), GW_CHILD);
+            EXPECT_NE(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "bitmap 190 is shown";
+            RECT pic, client;
+            GetWindowRect(picture, &pic);
+            MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&pic), 2);
+            GetClientRect(Hwnd(), &client);
+            EXPECT_EQ(pic.left, 0);
+            EXPECT_EQ(pic.top, 0);
+            EXPECT_GE(pic.right, client.right);
+            EXPECT_GE(pic.bottom, client.bottom);
+            RECT o, d;
+            GetWindowRect(owner, &o);
+            GetWindowRect(Hwnd(), &d);
+            EXPECT_NEAR((d.left + d.right) / 2, (o.left + o.right) / 2, 1) << "centred over the owner";
+            EXPECT_NEAR((d.top + d.bottom) / 2, (o.top + o.bottom) / 2, 1) << "centred over the owner";
             return r;
         }
     } dialog;
     UINT_PTR timer = SetTimer(nullptr, 0, 30, Tick);
+    dialog.owner = owner;
     dialog.SetOwner(owner);
     dialog.Run();
     KillTimer(nullptr, timer);
