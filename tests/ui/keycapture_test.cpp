@@ -239,6 +239,20 @@ TEST(KeyCaptureData, KeyPressedCarriesTheScanCode) {
 
     ASSERT_FALSE(g_reports.empty());
     ASSERT_EQ(g_reports[0].msg, static_cast<UINT>(WM_KEY_PRESSED));
+
+    // The hook went with the dialog: Print Screen now reaches nobody.
+    const size_t reported = g_reports.size();
+    HWND other = MakeOwner(WS_VISIBLE);
+    SetForegroundWindow(other);
+    Inject(VK_SNAPSHOT, false);
+    Inject(VK_SNAPSHOT, true);
+    MSG m;
+    for (int i = 0; i < 10; ++i) {
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+        Sleep(10);
+    }
+    DestroyWindow(other);
+    EXPECT_EQ(g_reports.size(), reported);
     wchar_t name[32] = {};
     GetKeyNameTextW(static_cast<LONG>(g_reports[0].lp), name, 32);
     EXPECT_STREQ(name, L"F5");
