@@ -18,6 +18,8 @@ mv_wine_prefix() {
       DISPLAY= wine wineboot -i >/dev/null 2>&1 || true
       # A crashing program must end, not wait behind a crash dialog.
       DISPLAY= wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+      # Windows the X server manages take 2 s each to close without a window manager.
+      DISPLAY= wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
       wineserver -w
       touch "$WINEPREFIX/.mirvostan-ready"
     fi
