@@ -23,9 +23,13 @@ function(mv_add_test name)
     target_sources(${name} PRIVATE $<TARGET_OBJECTS:mvresources>)
   endif()
   if(T_VMOUSE)
-    add_dependencies(${name} virtualmouse)
-    add_custom_command(TARGET ${name} POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:virtualmouse> ${dir}/SonixUSB.DLL)
+    # A file-level rule, so a rebuilt virtual mouse is copied again even
+    # when the test program itself is not relinked.
+    add_custom_command(OUTPUT ${dir}/SonixUSB.DLL
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:virtualmouse> ${dir}/SonixUSB.DLL
+      DEPENDS virtualmouse)
+    add_custom_target(${name}_vmouse DEPENDS ${dir}/SonixUSB.DLL)
+    add_dependencies(${name} ${name}_vmouse)
   endif()
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${dir})
   if(NOT T_TIMEOUT)

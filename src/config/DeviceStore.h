@@ -7,6 +7,7 @@
 #include <string>
 
 #include "config/RecordTable.h"
+#include "files/Profile.h"
 #include "link/MouseLink.h"
 #include "link/ScopedHandle.h"
 
@@ -26,6 +27,10 @@ public:
     int ApplyButtons();
     // Uploads DeviceImage, then the DPI. 1 when the DPI report was written.
     int ApplyPerformance(uint32_t dpi);
+
+    // Profiles (.mvf) hold the record table only.
+    int SaveProfile(const std::wstring& path) const { return ::SaveProfile(*this, path); }
+    int LoadProfile(const std::wstring& path) { return ::LoadProfile(*this, path); }
 
     int32_t GetDpi() const { return Dpi(); }
     int32_t GetReportRate() const { return ReportRateCode(); }

@@ -1,13 +1,20 @@
 // Mirvostan's entry point.
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 
+#include "config/DeviceStore.h"
+#include "i18n/Language.h"
+#include "link/Busy.h"
 #include "resources/resource.h"
 
 namespace {
+// Placeholder main window until the skinned one takes its place.
 INT_PTR CALLBACK MainProc(HWND wnd, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
     case WM_INITDIALOG:
+        // The pages show what the mouse holds, so read it before they exist.
+        TheDeviceStore().LoadFromDevice();
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wp) == IDCANCEL || LOWORD(wp) == IDOK) EndDialog(wnd, LOWORD(wp));
@@ -21,7 +28,14 @@ INT_PTR CALLBACK MainProc(HWND wnd, UINT msg, WPARAM wp, LPARAM) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    LoadAppSettings();
+    TheBusyEvent();
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
-    return static_cast<int>(DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainProc, 0));
+    const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainProc, 0);
+    if (SUCCEEDED(com)) CoUninitialize();
+    // Let an upload in progress finish before the process ends.
+    TheBusyEvent().WaitIdle(4000);
+    return static_cast<int>(result);
 }

@@ -1,6 +1,9 @@
 // The device store against the virtual mouse: what it reads, what the mouse
 // receives (its transcript) and keeps (its memory).
 #include <gtest/gtest.h>
+#include <objbase.h>
+
+#include <fstream>
 
 #include "config/DeviceStore.h"
 #include "files/LogFile.h"
@@ -245,6 +248,38 @@ TEST_F(DeviceStoreTest, UploadedConfigurationSurvivesARestart) {
     EXPECT_EQ(ToBytes(restarted.Table()), ToBytes(uploaded));
     EXPECT_EQ(restarted.GetDpi(), 3200);
     EXPECT_EQ(restarted.GetReportRate(), 1);
+}
+
+// A profile load must not tell the window that no upload runs: a second
+// upload would then interleave its reports with the first one's.
+TEST_F(DeviceStoreTest, ProfileLoadLeavesTheBusyStateAlone) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    {
+        DeviceStore store;
+        store.SetCommand(0, 1, 2);
+        const std::wstring good = vmouse::Dir() + L"busy-good.mvf";
+        ASSERT_EQ(store.SaveProfile(good), 1);
+        const std::wstring newer = vmouse::Dir() + L"busy-newer.mvf";
+        std::ofstream(newer.c_str(), std::ios::binary) << "<Mirvostan><Version>2</Version></Mirvostan>";
+        const std::wstring missing = vmouse::Dir() + L"busy-missing.mvf";
+
+        const struct {
+            const char* name;
+            std::wstring path;
+            int loaded;
+        } rows[] = {{"accepted", good, 1}, {"rejected version", newer, 0}, {"missing file", missing, 0}};
+        for (const auto& row : rows) {
+            for (bool busy : {true, false}) {
+                store.ResetToDefaults();
+                busy ? TheBusyEvent().SetBusy() : TheBusyEvent().SetIdle();
+                EXPECT_EQ(store.LoadProfile(row.path), row.loaded) << row.name;
+                EXPECT_EQ(TheBusyEvent().IsBusy(), busy) << row.name << (busy ? ", during an upload" : ", idle");
+                EXPECT_EQ(store.GetFunctionItem(0), row.loaded ? 20 : 3) << row.name;
+            }
+        }
+        TheBusyEvent().SetIdle();
+    }
+    CoUninitialize();
 }
 
 }  // namespace
