@@ -53,7 +53,7 @@ int DeviceStore::LoadFromDevice() {
     link_.SendReport(kReadConfigRequest);
     RecordArray& table = Table();
     for (size_t slot = 0; slot < table.size(); ++slot) {
-        uint8_t buffer[9];
+        uint8_t buffer[9] = {};  // a shorter input report leaves the rest zero
         // A failed read keeps the slot's record: copying a stale buffer
         // would put another slot's number into this one.
         if (link_.ReadReport(buffer)) std::memcpy(table[slot].bytes, buffer, 9);
