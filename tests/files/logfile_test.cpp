@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "FileBytes.h"
 #include "files/LogFile.h"
 
 namespace {
@@ -34,19 +35,6 @@ SYSTEMTIME LateEvening() {
     t.wSecond = 58;
     t.wMilliseconds = 999;
     return t;
-}
-
-std::vector<unsigned char> ReadBytes(const std::wstring& path) {
-    std::vector<unsigned char> bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    bytes.resize(GetFileSize(file, nullptr));
-    DWORD got = 0;
-    if (!bytes.empty() && !ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) got = 0;
-    bytes.resize(got);
-    CloseHandle(file);
-    return bytes;
 }
 
 void WriteBytes(const std::wstring& path, size_t count, unsigned char fill) {

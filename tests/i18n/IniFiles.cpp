@@ -24,20 +24,6 @@ std::wstring WriteUnicodeIni(const std::wstring& name, const std::wstring& text)
     return path;
 }
 
-std::vector<unsigned char> ReadBytes(const std::wstring& path) {
-    std::vector<unsigned char> bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    DWORD size = GetFileSize(file, nullptr);
-    bytes.resize(size);
-    DWORD got = 0;
-    if (size > 0 && !ReadFile(file, bytes.data(), size, &got, nullptr)) got = 0;
-    bytes.resize(got);
-    CloseHandle(file);
-    return bytes;
-}
-
 std::wstring ReadIni(const std::wstring& path, const wchar_t* section, const wchar_t* key) {
     wchar_t buffer[1024] = {};
     DWORD n = GetPrivateProfileStringW(section, key, L"", buffer, 1024, path.c_str());

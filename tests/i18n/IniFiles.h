@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "FileBytes.h"
+
 // Full path of a file in the current directory.
 std::wstring HerePath(const std::wstring& name);
 // Writes text as UTF-16LE with a byte-order mark; returns the full path.
 std::wstring WriteUnicodeIni(const std::wstring& name, const std::wstring& text);
-// Whole file as bytes; empty when it cannot be read.
-std::vector<unsigned char> ReadBytes(const std::wstring& path);
 // One value straight from the file, as the profile functions read it.
 std::wstring ReadIni(const std::wstring& path, const wchar_t* section, const wchar_t* key);
 bool FileExists(const std::wstring& path);
