@@ -1,0 +1,18 @@
+// What the main window asks of each of its pages. Pages are child dialogs
+// that can live in any parent window.
+#pragma once
+#include <windows.h>
+
+#include "controls/Window.h"
+
+class Page : public Dialog {
+public:
+    using Dialog::Dialog;
+
+    // Sends the page's settings to the mouse. 1 on success (or started).
+    virtual int ApplyPage() = 0;
+    // Waits for the page's background work. 1 when idle.
+    virtual int WaitPageIdle() = 0;
+    // Reloads every text and picture that depends on the language.
+    virtual void RefreshPageTexts() = 0;
+};
