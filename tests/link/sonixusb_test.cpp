@@ -1,11 +1,15 @@
 // The HID SonixUSB.DLL. Without hardware: its report channel runs over a
-// message-mode named pipe (one message = one report, like a HID interface),
-// and the library itself is checked with no mouse attached.
+// message-mode named pipe (one message = one report, like a HID interface)
+// and over scripted system calls for a device that goes away, the choice
+// among a mouse's collections runs on tables of what enumeration finds, and
+// the library itself is checked with no mouse attached.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "Collections.h"
 #include "HidChannel.h"
 #include "link/MouseLink.h"
 #include "link/SonixUsbApi.h"
@@ -100,6 +104,163 @@ TEST(HidChannelTest, WriteSendsExactlyOneOutputReport) {
     ASSERT_TRUE(channel.Write(longer, sizeof longer, &count, 1000));
     EXPECT_EQ(count, 9u);
     EXPECT_EQ(device.Received(), kReport);
+}
+
+// What a composite gaming mouse shows. Windows holds the pointer and the
+// keyboard; the keyboard's 9-byte input would fit, were it ours.
+const CollectionInfo kMouse{L"mouse", 0x0001, 0x0002, 5, 0, 0, false};
+const CollectionInfo kKeyboard{L"keyboard", 0x0001, 0x0006, 9, 2, 0, false};
+const CollectionInfo kConsumer{L"consumer", 0x000C, 0x0001, 3, 0, 0, true};
+const CollectionInfo kVendor9{L"vendor-9", 0xFF00, 0x0001, 9, 9, 0, true};
+const CollectionInfo kVendor64{L"vendor-64", 0xFF01, 0x0001, 65, 65, 0, true};
+// Variations that only a fallback may take, or none.
+const CollectionInfo kVendor9Held{L"vendor-9 held", 0xFF00, 0x0001, 9, 9, 0, false};
+const CollectionInfo kVendor9Second{L"vendor-9 second", 0xFF02, 0x0002, 9, 9, 0, true};
+const CollectionInfo kVendorShort{L"vendor-short", 0xFF00, 0x0002, 5, 5, 0, true};
+const CollectionInfo kSystem9{L"system-9", 0xFEFF, 0x0001, 9, 9, 0, true};
+const CollectionInfo kVendorNoOutput{L"vendor no output", 0xFF00, 0x0003, 9, 0, 9, true};
+
+TEST(ChooseCollectionTest, TakesTheVendorNineByteCollectionInAnyOrder) {
+    struct Row {
+        const char* name;
+        std::vector<CollectionInfo> found;
+        const wchar_t* chosen;  // nullptr: none
+    };
+    const Row rows[] = {
+        {"composite, vendor-9 last", {kMouse, kKeyboard, kConsumer, kVendor64, kVendor9}, L"vendor-9"},
+        {"composite, vendor-9 first", {kVendor9, kVendor64, kConsumer, kKeyboard, kMouse}, L"vendor-9"},
+        {"vendor-64 ahead", {kVendor64, kVendor9, kMouse}, L"vendor-9"},
+        {"consumer ahead", {kConsumer, kMouse, kVendor9, kKeyboard}, L"vendor-9"},
+        {"short vendor ahead", {kVendorShort, kVendor9}, L"vendor-9"},
+        {"near-vendor page ahead", {kSystem9, kVendor9}, L"vendor-9"},
+        {"two vendor-9: the first", {kVendor64, kVendor9Second, kVendor9}, L"vendor-9 second"},
+        {"no vendor-9: short vendor", {kMouse, kVendor64, kKeyboard, kVendorShort}, L"vendor-short"},
+        {"vendor-9 held elsewhere", {kVendor9Held, kConsumer, kVendorShort}, L"vendor-short"},
+        {"no vendor page: 9-byte other", {kMouse, kSystem9}, L"system-9"},
+        {"keyboard is Windows's", {kKeyboard, kConsumer, kVendor64}, nullptr},
+        {"no output report", {kVendorNoOutput, kConsumer}, nullptr},
+        {"only Windows's collections", {kMouse, kKeyboard, kVendor9Held}, nullptr},
+        {"nothing found", {}, nullptr},
+    };
+    for (const Row& row : rows) {
+        const int index = ChooseCollection(row.found);
+        ASSERT_LT(index, static_cast<int>(row.found.size())) << row.name;
+        const std::wstring got = index < 0 ? L"<none>" : row.found[index].path;
+        EXPECT_EQ(got, row.chosen ? row.chosen : L"<none>") << row.name;
+    }
+}
+
+// A device behind the channel's system calls. Each transfer fails with the
+// scripted error at the stage given (or succeeds when error is 0); every call
+// the channel makes is counted.
+class ScriptedDevice : public ChannelCalls {
+public:
+    enum Stage { AtStart, AtEnd, AfterTimeOut };
+    static inline HANDLE const kFile = reinterpret_cast<HANDLE>(0x4320);
+
+    Stage stage = AtStart;
+    DWORD error = 0;
+    int transfers = 0;
+    int traces = 0;
+    int strangeFiles = 0;
+    std::vector<HANDLE> closed;
+
+    BOOL Read(HANDLE file, void*, DWORD length, OVERLAPPED* ov) override { return Start(file, length, ov); }
+    BOOL Write(HANDLE file, const void*, DWORD length, OVERLAPPED* ov) override { return Start(file, length, ov); }
+    BOOL Result(HANDLE file, OVERLAPPED*, DWORD* transferred, BOOL) override {
+        Check(file);
+        if (error) {
+            SetLastError(error);
+            return FALSE;
+        }
+        *transferred = length_;
+        return TRUE;
+    }
+    BOOL Cancel(HANDLE file) override {
+        Check(file);
+        return TRUE;
+    }
+    BOOL Close(HANDLE file) override {
+        closed.push_back(file);
+        return TRUE;
+    }
+    void Trace(const wchar_t*) override { ++traces; }
+
+private:
+    BOOL Start(HANDLE file, DWORD length, OVERLAPPED* ov) {
+        Check(file);
+        ++transfers;
+        length_ = length;
+        if (error && stage == AtStart) {
+            SetLastError(error);
+            return FALSE;
+        }
+        // Finished at once, or (after a time-out) never.
+        if (!error || stage == AtEnd) SetEvent(ov->hEvent);
+        SetLastError(ERROR_IO_PENDING);
+        return FALSE;
+    }
+    void Check(HANDLE file) {
+        if (file != kFile) ++strangeFiles;
+    }
+    DWORD length_ = 0;
+};
+
+TEST(HidChannelTest, AGoneDeviceClosesTheChannelAndLaterCallsFailWithoutIo) {
+    struct Row {
+        const char* name;
+        ScriptedDevice::Stage stage;
+        DWORD error;
+        bool write;
+        bool gone;    // the channel gives up the device
+        int traces;   // lines the failure writes
+    };
+    const Row rows[] = {
+        {"read, not connected at once", ScriptedDevice::AtStart, ERROR_DEVICE_NOT_CONNECTED, false, true, 1},
+        {"read, not connected at the end", ScriptedDevice::AtEnd, ERROR_DEVICE_NOT_CONNECTED, false, true, 1},
+        {"read, not connected after a time-out", ScriptedDevice::AfterTimeOut, ERROR_DEVICE_NOT_CONNECTED, false, true, 1},
+        {"write, not connected at once", ScriptedDevice::AtStart, ERROR_DEVICE_NOT_CONNECTED, true, true, 1},
+        {"write, removed at the end", ScriptedDevice::AtEnd, ERROR_DEVICE_REMOVED, true, true, 1},
+        {"write, general failure", ScriptedDevice::AtStart, ERROR_GEN_FAILURE, true, false, 1},
+        {"read, no report in time", ScriptedDevice::AfterTimeOut, ERROR_OPERATION_ABORTED, false, false, 0},
+    };
+    for (const Row& row : rows) {
+        ScriptedDevice device;
+        {
+            HidChannel channel(ScriptedDevice::kFile, 9, 9, device);
+            device.stage = row.stage;
+            device.error = row.error;
+            BYTE buffer[9] = {};
+            DWORD count = 0;
+            const BOOL first = row.write ? channel.Write(buffer, 9, &count, 10) : channel.Read(buffer, 9, &count, 10);
+            EXPECT_FALSE(first) << row.name;
+            EXPECT_EQ(device.traces, row.traces) << row.name;
+            EXPECT_EQ(device.closed.size(), row.gone ? 1u : 0u) << row.name << ": handle closed at the failure";
+
+            // Whatever the device would do now, a gone channel does nothing.
+            device.error = 0;
+            const int transfers = device.transfers;
+            const BOOL read = channel.Read(buffer, 9, &count, 10);
+            const DWORD readError = GetLastError();
+            const BOOL write = channel.Write(buffer, 9, &count, 10);
+            const DWORD writeError = GetLastError();
+            if (row.gone) {
+                EXPECT_FALSE(read) << row.name;
+                EXPECT_FALSE(write) << row.name;
+                EXPECT_EQ(readError, static_cast<DWORD>(ERROR_DEVICE_NOT_CONNECTED)) << row.name;
+                EXPECT_EQ(writeError, static_cast<DWORD>(ERROR_DEVICE_NOT_CONNECTED)) << row.name;
+                EXPECT_EQ(device.transfers, transfers) << row.name << ": no I/O after the device went";
+                EXPECT_EQ(device.traces, row.traces) << row.name << ": no trace after the device went";
+            } else {
+                EXPECT_TRUE(read) << row.name;
+                EXPECT_TRUE(write) << row.name;
+                EXPECT_EQ(device.transfers, transfers + 2) << row.name;
+            }
+        }
+        ASSERT_EQ(device.closed.size(), 1u) << row.name << ": closed once, at the latest with the channel";
+        EXPECT_EQ(device.closed[0], ScriptedDevice::kFile) << row.name;
+        EXPECT_EQ(device.strangeFiles, 0) << row.name;
+    }
 }
 
 class SonixUsbLibraryTest : public ::testing::Test {

@@ -3,48 +3,102 @@
 #include <cstring>
 #include <cwchar>
 
-HidChannel::HidChannel(HANDLE file, DWORD inputLength, DWORD outputLength)
-    : file_(file),
+BOOL ChannelCalls::Read(HANDLE file, void* buffer, DWORD length, OVERLAPPED* ov) {
+    return ReadFile(file, buffer, length, nullptr, ov);
+}
+
+BOOL ChannelCalls::Write(HANDLE file, const void* buffer, DWORD length, OVERLAPPED* ov) {
+    return WriteFile(file, buffer, length, nullptr, ov);
+}
+
+BOOL ChannelCalls::Result(HANDLE file, OVERLAPPED* ov, DWORD* transferred, BOOL wait) {
+    return GetOverlappedResult(file, ov, transferred, wait);
+}
+
+BOOL ChannelCalls::Cancel(HANDLE file) { return CancelIo(file); }
+
+BOOL ChannelCalls::Close(HANDLE file) { return CloseHandle(file); }
+
+void ChannelCalls::Trace(const wchar_t* line) { OutputDebugStringW(line); }
+
+ChannelCalls& ChannelCalls::System() {
+    static ChannelCalls calls;
+    return calls;
+}
+
+HidChannel::HidChannel(HANDLE file, DWORD inputLength, DWORD outputLength, ChannelCalls& calls)
+    : calls_(calls),
+      file_(file == INVALID_HANDLE_VALUE ? nullptr : file),
       event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       inputLength_(inputLength),
       outputLength_(outputLength),
       buffer_(inputLength > outputLength ? inputLength : outputLength) {}
 
-void HidChannel::TraceError(const wchar_t* operation, DWORD code) {
+HidChannel::~HidChannel() { CloseFile(); }
+
+void HidChannel::CloseFile() {
+    if (file_) calls_.Close(file_);
+    file_ = nullptr;
+}
+
+bool HidChannel::DeviceGone(DWORD code) { return code == ERROR_DEVICE_NOT_CONNECTED || code == ERROR_DEVICE_REMOVED; }
+
+std::wstring HidChannel::SystemText(DWORD code) {
     wchar_t text[256] = L"";
     FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, 256, nullptr);
-    wchar_t line[400];
-    std::swprintf(line, 400, L"SonixUSB: %ls failed: %lu %ls\r\n", operation, code, text);
-    OutputDebugStringW(line);
+    // The system's text ends in a line break of its own.
+    size_t n = std::wcslen(text);
+    while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n' || text[n - 1] == L' ')) --n;
+    return std::to_wstring(code) + (n ? L" " : L"") + std::wstring(text, n);
+}
+
+std::wstring HidChannel::ErrorLine(const wchar_t* operation, DWORD code) {
+    return L"SonixUSB: " + std::wstring(operation) + L" failed: " + SystemText(code) + L"\r\n";
+}
+
+void HidChannel::TraceError(const wchar_t* operation, DWORD code) { OutputDebugStringW(ErrorLine(operation, code).c_str()); }
+
+BOOL HidChannel::Fail(const wchar_t* operation, DWORD code) {
+    calls_.Trace(ErrorLine(operation, code).c_str());
+    // Windows asks that handles of a removed device be closed; without one,
+    // every later call fails at once instead of failing and tracing again.
+    if (DeviceGone(code)) CloseFile();
+    SetLastError(code);
+    return FALSE;
 }
 
 BOOL HidChannel::Transfer(bool write, DWORD length, DWORD* transferred, DWORD timeoutMs) {
     *transferred = 0;
-    if (!file_ || !event_) return FALSE;
+    if (!file_) {
+        SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+        return FALSE;
+    }
+    if (!event_) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    const wchar_t* operation = write ? L"WriteFile" : L"ReadFile";
     OVERLAPPED ov{};
     ov.hEvent = event_.Get();
     ResetEvent(ov.hEvent);
-    const BOOL started = write ? WriteFile(file_.Get(), buffer_.data(), length, nullptr, &ov)
-                               : ReadFile(file_.Get(), buffer_.data(), length, nullptr, &ov);
+    const BOOL started = write ? calls_.Write(file_, buffer_.data(), length, &ov)
+                               : calls_.Read(file_, buffer_.data(), length, &ov);
     if (!started) {
         const DWORD code = GetLastError();
-        if (code != ERROR_IO_PENDING) {
-            TraceError(write ? L"WriteFile" : L"ReadFile", code);
-            return FALSE;
-        }
+        if (code != ERROR_IO_PENDING) return Fail(operation, code);
         if (WaitForSingleObject(ov.hEvent, timeoutMs) != WAIT_OBJECT_0) {
             // The driver still holds buffer_ and ov: cancel and wait for the
             // end before either may go. A report that slipped in counts.
-            CancelIo(file_.Get());
-            const BOOL late = GetOverlappedResult(file_.Get(), &ov, transferred, TRUE);
-            if (!late && write) TraceError(L"WriteFile (timed out)", GetLastError());
-            return late;
+            calls_.Cancel(file_);
+            if (calls_.Result(file_, &ov, transferred, TRUE)) return TRUE;
+            const DWORD late = GetLastError();
+            // A read that simply saw no report is the idle case, not news.
+            if (write || DeviceGone(late)) return Fail(write ? L"WriteFile (timed out)" : operation, late);
+            SetLastError(late);
+            return FALSE;
         }
     }
-    if (!GetOverlappedResult(file_.Get(), &ov, transferred, FALSE)) {
-        TraceError(write ? L"WriteFile" : L"ReadFile", GetLastError());
-        return FALSE;
-    }
+    if (!calls_.Result(file_, &ov, transferred, FALSE)) return Fail(operation, GetLastError());
     return TRUE;
 }
 

@@ -6,15 +6,32 @@
 #include <windows.h>
 
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "link/ScopedHandle.h"
+
+// The system calls a channel makes on its file, and its trace output. Tests
+// replace them to play a device that goes away.
+class ChannelCalls {
+public:
+    virtual ~ChannelCalls() = default;
+    virtual BOOL Read(HANDLE file, void* buffer, DWORD length, OVERLAPPED* ov);
+    virtual BOOL Write(HANDLE file, const void* buffer, DWORD length, OVERLAPPED* ov);
+    virtual BOOL Result(HANDLE file, OVERLAPPED* ov, DWORD* transferred, BOOL wait);
+    virtual BOOL Cancel(HANDLE file);
+    virtual BOOL Close(HANDLE file);
+    virtual void Trace(const wchar_t* line);
+
+    static ChannelCalls& System();
+};
 
 class HidChannel {
 public:
     // Takes ownership of file (opened with FILE_FLAG_OVERLAPPED). Lengths
     // include the report id byte.
-    HidChannel(HANDLE file, DWORD inputLength, DWORD outputLength);
+    HidChannel(HANDLE file, DWORD inputLength, DWORD outputLength, ChannelCalls& calls = ChannelCalls::System());
+    ~HidChannel();
     HidChannel(const HidChannel&) = delete;
     HidChannel& operator=(const HidChannel&) = delete;
 
@@ -28,14 +45,23 @@ public:
     // sent as its first OutputLength() bytes).
     BOOL Write(const BYTE* buffer, DWORD length, DWORD* count, DWORD timeoutMs);
 
-    // "operation failed: code text" to the debugger output.
+    // Errors after which the device is gone for good (unplugged, removed).
+    static bool DeviceGone(DWORD code);
+    // "code text", the system's words for an error code.
+    static std::wstring SystemText(DWORD code);
+    // "SonixUSB: operation failed: code text", one line.
+    static std::wstring ErrorLine(const wchar_t* operation, DWORD code);
+    // ErrorLine to the debugger output.
     static void TraceError(const wchar_t* operation, DWORD code);
 
 private:
     BOOL Transfer(bool write, DWORD length, DWORD* transferred, DWORD timeoutMs);
+    BOOL Fail(const wchar_t* operation, DWORD code);
+    void CloseFile();
 
     std::mutex lock_;  // one transfer at a time: they share buffer_ and event_
-    ScopedHandle file_;
+    ChannelCalls& calls_;
+    HANDLE file_;      // nullptr once the device is gone
     ScopedHandle event_;
     DWORD inputLength_;
     DWORD outputLength_;

@@ -1,7 +1,9 @@
 // SonixUSB.DLL for real mice: the six ordinals over the Windows HID API.
-// A mouse exposes several HID interfaces; Windows keeps the pointer and
-// keyboard collections for itself, so the first interface of the vendor and
-// product id that opens for reading and writing is the configuration channel.
+// A mouse exposes several HID collections. Each one of the vendor and product
+// id is inspected and opened where Windows allows it (it keeps the pointer and
+// keyboard for itself), and ChooseCollection picks the configuration channel.
+// The path opened last is tried first, so that the transfers of one session
+// reach the same mouse when two are plugged in.
 #include <windows.h>
 #include <setupapi.h>
 // MinGW's HID headers lack C linkage for C++.
@@ -11,11 +13,14 @@ extern "C" {
 }
 
 #include <cstdint>
+#include <cwchar>
 #include <map>
+#include <new>
 #include <memory>
 #include <mutex>
 #include <vector>
 
+#include "Collections.h"
 #include "HidChannel.h"
 #include "link/SonixUsbApi.h"
 
@@ -29,6 +34,7 @@ constexpr DWORD kWriteTimeoutMs = 1000;
 std::mutex g_lock;
 std::map<uintptr_t, std::shared_ptr<HidChannel>> g_open;
 uintptr_t g_next = 0x100;
+std::wstring g_lastPath;
 
 std::shared_ptr<HidChannel> Find(HANDLE device) {
     std::lock_guard<std::mutex> lock(g_lock);
@@ -81,43 +87,84 @@ std::wstring InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& iface) {
     return detail->DevicePath;
 }
 
-bool Matches(const std::wstring& path, DWORD vendor, DWORD product) {
-    // No access rights needed to read the attributes, even of collections
-    // that Windows holds exclusively.
+// A collection of our ids as enumeration found it, with its open handle.
+struct Candidate {
+    CollectionInfo info;
+    ScopedHandle file;
+};
+
+// Fills out and writes one debugger-output line when path is a collection of
+// vendor and product; false (and no line) for any other device.
+bool Inspect(const std::wstring& path, DWORD vendor, DWORD product, Candidate& out) {
+    // No access rights are needed for the attributes and capabilities, even
+    // of collections that Windows holds exclusively.
     ScopedHandle probe(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!probe) return false;
     HIDD_ATTRIBUTES attributes{};
     attributes.Size = sizeof attributes;
-    return HidD_GetAttributes(probe.Get(), &attributes) && attributes.VendorID == vendor && attributes.ProductID == product;
-}
+    if (!HidD_GetAttributes(probe.Get(), &attributes) || attributes.VendorID != vendor || attributes.ProductID != product)
+        return false;
 
-std::shared_ptr<HidChannel> OpenChannel(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        HidChannel::TraceError(L"CreateFile", GetLastError());
-        return nullptr;
-    }
-    ScopedHandle owned(file);
-    HIDP_CAPS caps{};
+    out.info = CollectionInfo();
+    out.info.path = path;
+    wchar_t caps[128];
     {
-        PreparsedData data(file);
-        if (!data.Get() || HidP_GetCaps(data.Get(), &caps) != HIDP_STATUS_SUCCESS) {
-            HidChannel::TraceError(L"HidP_GetCaps", GetLastError());
-            return nullptr;
+        PreparsedData data(probe.Get());
+        HIDP_CAPS c{};
+        NTSTATUS status = HIDP_STATUS_SUCCESS;
+        if (!data.Get()) {
+            std::swprintf(caps, 128, L"HidD_GetPreparsedData failed: %ls", HidChannel::SystemText(GetLastError()).c_str());
+        } else if ((status = HidP_GetCaps(data.Get(), &c)) != HIDP_STATUS_SUCCESS) {
+            // HidP_GetCaps answers with its status; the last error says nothing.
+            std::swprintf(caps, 128, L"HidP_GetCaps status 0x%08lX", static_cast<unsigned long>(status));
+        } else {
+            out.info.usagePage = c.UsagePage;
+            out.info.usage = c.Usage;
+            out.info.inputLength = c.InputReportByteLength;
+            out.info.outputLength = c.OutputReportByteLength;
+            out.info.featureLength = c.FeatureReportByteLength;
+            std::swprintf(caps, 128, L"usage page %04X usage %04X, reports input %u output %u feature %u", c.UsagePage,
+                          c.Usage, c.InputReportByteLength, c.OutputReportByteLength, c.FeatureReportByteLength);
         }
     }
-    // Both lengths count the report id byte. An interface without input or
-    // output reports cannot carry the configuration.
-    if (caps.InputReportByteLength == 0 || caps.OutputReportByteLength == 0) return nullptr;
-    return std::make_shared<HidChannel>(owned.Release(), caps.InputReportByteLength, caps.OutputReportByteLength);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    const DWORD openError = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    out.file.Reset(file);
+    out.info.opened = static_cast<bool>(out.file);
+    std::wstring line = L"SonixUSB: " + path + L": " + caps;
+    line += openError ? L", open failed: " + HidChannel::SystemText(openError) + L"\r\n" : L", open ok\r\n";
+    OutputDebugStringW(line.c_str());
+    return true;
 }
 
-}  // namespace
+HANDLE Register(Candidate& chosen) {
+    auto channel =
+        std::make_shared<HidChannel>(chosen.file.Get(), chosen.info.inputLength, chosen.info.outputLength);
+    chosen.file.Release();  // the channel owns it now
+    std::lock_guard<std::mutex> lock(g_lock);
+    const uintptr_t handle = g_next++;
+    g_open[handle] = channel;
+    g_lastPath = chosen.info.path;
+    return reinterpret_cast<HANDLE>(handle);
+}
 
-extern "C" {
+HANDLE Open(DWORD vendor, DWORD product) {
+    std::vector<Candidate> found;
+    std::wstring last;
+    {
+        std::lock_guard<std::mutex> lock(g_lock);
+        last = g_lastPath;
+    }
+    if (!last.empty()) {
+        Candidate remembered;
+        if (Inspect(last, vendor, product, remembered)) {
+            if (ExactFit(remembered.info)) return Register(remembered);
+            // It competes with the others, ahead of those just as good.
+            found.push_back(std::move(remembered));
+        }
+    }
 
-HANDLE WINAPI SnxOpen(DWORD vendor, DWORD product) {
     GUID hidGuid;
     HidD_GetHidGuid(&hidGuid);
     DeviceList list(hidGuid);
@@ -130,48 +177,86 @@ HANDLE WINAPI SnxOpen(DWORD vendor, DWORD product) {
         iface.cbSize = sizeof iface;
         if (!SetupDiEnumDeviceInterfaces(list.Get(), nullptr, &hidGuid, index, &iface)) break;
         const std::wstring path = InterfacePath(list.Get(), iface);
-        if (path.empty() || !Matches(path, vendor, product)) continue;
-        std::shared_ptr<HidChannel> channel = OpenChannel(path);
-        if (!channel) continue;
-        std::lock_guard<std::mutex> lock(g_lock);
-        const uintptr_t handle = g_next++;
-        g_open[handle] = channel;
-        return reinterpret_cast<HANDLE>(handle);
+        if (path.empty() || path == last) continue;
+        Candidate candidate;
+        if (Inspect(path, vendor, product, candidate)) found.push_back(std::move(candidate));
     }
-    return INVALID_HANDLE_VALUE;
+    std::vector<CollectionInfo> infos;
+    for (const Candidate& c : found) infos.push_back(c.info);
+    const int chosen = ChooseCollection(infos);
+    // The handles of the others close here.
+    if (chosen < 0) return INVALID_HANDLE_VALUE;
+    return Register(found[chosen]);
+}
+
+// Each export answers failure instead of letting an exception (out of
+// memory, a failed lock) cross into the program.
+template <typename Result, typename Body>
+Result Guarded(Result failure, Body body) noexcept {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    } catch (...) {
+        SetLastError(ERROR_GEN_FAILURE);
+    }
+    return failure;
+}
+
+}  // namespace
+
+extern "C" {
+
+HANDLE WINAPI SnxOpen(DWORD vendor, DWORD product) {
+    return Guarded(INVALID_HANDLE_VALUE, [&] { return Open(vendor, product); });
 }
 
 BOOL WINAPI SnxClose(HANDLE device) {
-    std::lock_guard<std::mutex> lock(g_lock);
-    return g_open.erase(reinterpret_cast<uintptr_t>(device)) ? TRUE : FALSE;
+    return Guarded(FALSE, [&]() -> BOOL {
+        std::shared_ptr<HidChannel> closing;  // released after the lock
+        std::lock_guard<std::mutex> lock(g_lock);
+        auto it = g_open.find(reinterpret_cast<uintptr_t>(device));
+        if (it == g_open.end()) return FALSE;
+        closing = std::move(it->second);
+        g_open.erase(it);
+        return TRUE;
+    });
 }
 
 BOOL WINAPI SnxRead(HANDLE device, BYTE* buffer, DWORD length, DWORD* count) {
-    std::shared_ptr<HidChannel> channel = Find(device);
-    if (!channel) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    return channel->Read(buffer, length, count, kReadTimeoutMs);
+    return Guarded(FALSE, [&]() -> BOOL {
+        std::shared_ptr<HidChannel> channel = Find(device);
+        if (!channel) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        return channel->Read(buffer, length, count, kReadTimeoutMs);
+    });
 }
 
 BOOL WINAPI SnxWrite(HANDLE device, const BYTE* buffer, DWORD length, DWORD* count) {
-    std::shared_ptr<HidChannel> channel = Find(device);
-    if (!channel) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    return channel->Write(buffer, length, count, kWriteTimeoutMs);
+    return Guarded(FALSE, [&]() -> BOOL {
+        std::shared_ptr<HidChannel> channel = Find(device);
+        if (!channel) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        return channel->Write(buffer, length, count, kWriteTimeoutMs);
+    });
 }
 
 DWORD WINAPI SnxInputLength(HANDLE device) {
-    std::shared_ptr<HidChannel> channel = Find(device);
-    return channel ? channel->InputLength() : 0;
+    return Guarded(DWORD{0}, [&]() -> DWORD {
+        std::shared_ptr<HidChannel> channel = Find(device);
+        return channel ? channel->InputLength() : 0;
+    });
 }
 
 DWORD WINAPI SnxOutputLength(HANDLE device) {
-    std::shared_ptr<HidChannel> channel = Find(device);
-    return channel ? channel->OutputLength() : 0;
+    return Guarded(DWORD{0}, [&]() -> DWORD {
+        std::shared_ptr<HidChannel> channel = Find(device);
+        return channel ? channel->OutputLength() : 0;
+    });
 }
 
 }  // extern "C"
