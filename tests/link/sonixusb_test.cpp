@@ -119,6 +119,8 @@ const CollectionInfo kVendor9Second{L"vendor-9 second", 0xFF02, 0x0002, 9, 9, 0,
 const CollectionInfo kVendorShort{L"vendor-short", 0xFF00, 0x0002, 5, 5, 0, true};
 const CollectionInfo kSystem9{L"system-9", 0xFEFF, 0x0001, 9, 9, 0, true};
 const CollectionInfo kVendorNoOutput{L"vendor no output", 0xFF00, 0x0003, 9, 0, 9, true};
+const CollectionInfo kVendorLongInput{L"vendor long input", 0xFF00, 0x0004, 65, 9, 0, true};
+const CollectionInfo kVendorLongOutput{L"vendor long output", 0xFF00, 0x0005, 9, 33, 0, true};
 
 TEST(ChooseCollectionTest, TakesTheVendorNineByteCollectionInAnyOrder) {
     struct Row {
@@ -139,6 +141,7 @@ TEST(ChooseCollectionTest, TakesTheVendorNineByteCollectionInAnyOrder) {
         {"no vendor page: 9-byte other", {kMouse, kSystem9}, L"system-9"},
         {"keyboard is Windows's", {kKeyboard, kConsumer, kVendor64}, nullptr},
         {"no output report", {kVendorNoOutput, kConsumer}, nullptr},
+        {"reports too long for 9 bytes", {kVendorLongInput, kVendorLongOutput, kVendor64}, nullptr},
         {"only Windows's collections", {kMouse, kKeyboard, kVendor9Held}, nullptr},
         {"nothing found", {}, nullptr},
     };
