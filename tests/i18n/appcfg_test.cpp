@@ -86,15 +86,16 @@ TEST(ShippedAppCfg, EachLanguageShowsItsOwnTexts) {
 }
 
 // Widths the controls leave: function lists, multimedia lists, page buttons,
-// the swap label. Counted in characters, a little generous for narrow letters.
+// the swap label. Counted in characters; the list entries were measured in
+// pixels in the pages' font, and these are the longest that fit.
 TEST(ShippedAppCfg, TextsFitTheirControls) {
     struct Limit {
         int first, last;
         size_t chars;
     };
     const Limit limits[] = {
-        {STR_ID_L_BUTTON, STR_ID_MULTI_MEDIA, 18},
-        {STR_ID_MUTE, STR_ID_VOL_UP, 13},
+        {STR_ID_L_BUTTON, STR_ID_MULTI_MEDIA, 16},
+        {STR_ID_MUTE, STR_ID_VOL_UP, 12},
         {STR_ID_LOAD_DEFAULT, STR_ID_LOAD_CONFIG, 23},
         {STR_ID_UP_DOWN_SWAP, STR_ID_UP_DOWN_SWAP, 12},
         {0, kStringCount - 1, 80},
@@ -109,6 +110,24 @@ TEST(ShippedAppCfg, TextsFitTheirControls) {
                                "\" > " + std::to_string(l.chars) + "\n";
             }
     EXPECT_TRUE(tooLong.empty()) << "texts too long for their controls:\n" << tooLong;
+}
+
+// German and Dutch message boxes close with a full stop (or the question's
+// mark), never with an exclamation mark.
+TEST(ShippedAppCfg, GermanAndDutchMessagesEndWithAFullStop) {
+    const int messages[] = {STR_ID_NEED_LEFT_KEY,    STR_ID_CANT_OPEN_USB,        STR_ID_OPERATION_OK,
+                            STR_ID_RESET_TO_DEFAULT, STR_ID_SAVE_CONFIG_FAIL,     STR_ID_SAVE_SUCCESS,
+                            STR_ID_KEY_FUNCTION_UPDATED, STR_ID_OPERATION_FAIL,   STR_ID_UNSUPPORT_VERSION,
+                            STR_ID_INVALID_FORAT,    STR_ID_UPDATE_CONFIG_ERROR,  STR_ID_INITIALIZE_FAILED};
+    std::string wrong;
+    for (const wchar_t* section : {L"Germany", L"Dutch"})
+        for (int id : messages) {
+            std::wstring text = ReadIni(Shipped(), section, StringIdTable[id].key);
+            const wchar_t last = text.empty() ? L' ' : text.back();
+            if (last != L'.' && !(id == STR_ID_RESET_TO_DEFAULT && last == L'?'))
+                wrong += "  " + Utf8(section) + "/" + Utf8(StringIdTable[id].key) + " \"" + Utf8(text) + "\"\n";
+        }
+    EXPECT_TRUE(wrong.empty()) << "messages without a closing full stop:\n" << wrong;
 }
 
 // The readable source and the shipped file must say the same.
