@@ -15,9 +15,10 @@ extern "C" {
 #include <cstdint>
 #include <cwchar>
 #include <map>
-#include <new>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <string>
 #include <vector>
 
 #include "Collections.h"
