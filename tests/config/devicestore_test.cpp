@@ -321,6 +321,25 @@ TEST_F(DeviceStoreTest, ConfigurationReadStoresEachAnswerByItsSlot) {
     EXPECT_TRUE(MessageRecorder::Texts().empty());
 }
 
+// A mouse that stores a record wrongly: the upload's writes all succeed,
+// and only reading the configuration back shows the damage.
+TEST_F(DeviceStoreTest, ReadingBackShowsARecordTheMouseStoredWrongly) {
+    vmouse::Faults faults;
+    faults.corruptSlot = 3;
+    faults.corruptByte = 4;
+    vmouse::Write(vmouse::FactoryMemory(), faults);
+    DeviceStore store(std::wstring(), false);
+    store.SetMouseFunction(3, kMouseMiddle);
+    const RecordArray uploaded = store.Table();
+    ASSERT_EQ(store.UploadButtons(), 1);
+    ASSERT_EQ(store.ReadConfiguration(), 1);
+    for (int slot = 0; slot < kRecordCount; ++slot) {
+        Bytes expected = vmouse::ToBytes(uploaded[slot]);
+        if (slot == 3) expected[4] ^= 0xFF;
+        EXPECT_EQ(vmouse::ToBytes(store.Table()[slot]), expected) << "slot " << slot;
+    }
+}
+
 TEST_F(DeviceStoreTest, TheCommandLineStoreLeavesTheLogClosed) {
     DeviceStore store(std::wstring(), false);
     EXPECT_FALSE(TheLogFile().IsOpen());
