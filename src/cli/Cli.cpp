@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "cli/CliStore.h"
+#include "config/DeviceStore.h"
 #include "files/Profile.h"
 #include "i18n/UserMessage.h"
 #include "keys/Commands.h"
@@ -111,7 +111,7 @@ std::string JsonString(const std::string& text) {
     return out + "\"";
 }
 
-std::string ShowText(const CliStore& store) {
+std::string ShowText(const DeviceStore& store) {
     const RecordArray& t = store.Table();
     std::string out;
     char line[160];
@@ -131,7 +131,7 @@ std::string ShowText(const CliStore& store) {
     return out + line;
 }
 
-std::string ShowJson(const CliStore& store) {
+std::string ShowJson(const DeviceStore& store) {
     const RecordArray& t = store.Table();
     std::string out = "{\"format\":1,\"buttons\":{";
     for (size_t i = 0; i < 5; ++i) {
@@ -350,7 +350,7 @@ private:
     }
 
     std::wstring libraryPath_;
-    CliStore store_;
+    DeviceStore store_;
     std::string& out_;
     std::string& err_;
 };
