@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "config/DeviceStore.h"
 #include "files/Profile.h"
@@ -373,7 +374,10 @@ int RunCli(const std::vector<std::wstring>& args, std::string& out, std::string&
         return kExitOk;
     }
     MessageSinkScope sink(err);
-    ComScope com;
+    // COM costs start-up time; only the profile commands need it.
+    const bool profiles = request.command == CliCommand::Export || request.command == CliCommand::Import ||
+                          request.command == CliCommand::Verify;
+    std::unique_ptr<ComScope> com(profiles ? new ComScope : nullptr);
     Session session(libraryPath, out, err);
     return session.Run(request);
 }
