@@ -156,7 +156,7 @@ bool KeepsLeftClick(const RecordArray& records) {
 }
 
 std::string LeftRuleText() {
-    return "no button would be left-click, and the mouse needs one to stay usable; nothing was sent; "
+    return "no button would be left-click, and the mouse needs one to stay usable; nothing was uploaded; "
            "keep left-click on some button (for example left=left-click)";
 }
 

@@ -71,6 +71,19 @@ bool ParseNumber(const std::string& text, int& value) {
     return true;
 }
 
+// A list of names after a title, in lines of at most 100 characters.
+std::string Wrapped(const std::string& title, const std::vector<const char*>& names) {
+    std::string text, line = title;
+    for (const char* name : names) {
+        if (line.size() + 1 + std::string(name).size() > 100) {
+            text += line + "\n";
+            line = "   ";
+        }
+        line += std::string(" ") + name;
+    }
+    return text + line + "\n";
+}
+
 bool ParseSet(const std::vector<std::wstring>& args, CliRequest& request, std::string& error) {
     for (size_t i = 1; i < args.size(); ++i) {
         std::string value;
@@ -188,20 +201,25 @@ std::string HelpText(CliCommand command) {
                "Reads the mouse and prints the five buttons, the wheel swap, DPI and report rate.\n"
                "--json prints one object: {\"format\":1, \"buttons\":{\"left\":NAME, \"right\":..., \"middle\":...,\n"
                "\"button4\":..., \"button5\":...}, \"swap_wheel\":BOOL, \"dpi\":N, \"rate_hz\":N or null,\n"
-               "\"records\":[20 strings of nine hex bytes]}.\n";
+               "\"records\":[20 strings of nine hex bytes]}.\n"
+               "A button whose record no function name writes shows as raw:TT-CC-RR-UU-XX-YY (bytes 3 to 8);\n"
+               "set cannot write such a record, import can.\n";
     case CliCommand::Set: {
         std::string text =
             "usage: mirvostan-cli set BUTTON=FUNCTION ... [--swap-wheel on|off] [--dpi N] [--rate 125|500|1000]\n"
             "Reads the mouse, changes what is named, uploads it and reads it back to verify it.\n"
             "BUTTON: left, right, middle, button4, button5. Some button must stay left-click.\n"
-            "DPI: a multiple of 200 from 600 to 6000.\n"
-            "FUNCTION:";
-        for (int i = 0; i < FunctionNameCount(); ++i) text += std::string(" ") + FunctionNameAt(i);
-        text += "\n  or keys:MODIFIER+...+KEY with MODIFIER:";
-        for (int i = 0; i < ModifierNameCount(); ++i) text += std::string(" ") + ModifierNameAt(i);
-        text += "\n  and KEY:";
-        for (int i = 0; i < KeyNameCount(); ++i) text += std::string(" ") + KeyNameAt(i);
-        text += "\nexample: mirvostan-cli set left=copy button4=keys:ctrl+shift+f5 --dpi 1600\n";
+            "DPI: a multiple of 200 from 600 to 6000.\n";
+        std::vector<const char*> names;
+        for (int i = 0; i < FunctionNameCount(); ++i) names.push_back(FunctionNameAt(i));
+        text += Wrapped("FUNCTION:", names);
+        names.clear();
+        for (int i = 0; i < ModifierNameCount(); ++i) names.push_back(ModifierNameAt(i));
+        text += Wrapped("  or keys:MODIFIER+...+KEY, MODIFIER:", names);
+        names.clear();
+        for (int i = 0; i < KeyNameCount(); ++i) names.push_back(KeyNameAt(i));
+        text += Wrapped("  KEY:", names);
+        text += "example: mirvostan-cli set left=copy button4=keys:ctrl+shift+f5 --dpi 1600\n";
         return text;
     }
     case CliCommand::Export:
