@@ -235,7 +235,7 @@ private:
         const int dpi = r.dpi ? r.dpi : static_cast<int>(store_.GetDpi());
         if (recordsChanged && !store_.UploadButtons()) return UploadFailed("the buttons");
         if (r.dpi && !store_.UploadPerformance(static_cast<uint32_t>(dpi))) return UploadFailed("the DPI");
-        if (const int rc = Verify(store_.Table(), dpi)) return rc;
+        if (const int rc = Verify(AddressedRecords(store_.Table()), dpi)) return rc;
         out_ += "set: uploaded and verified\n";
         return kExitOk;
     }
