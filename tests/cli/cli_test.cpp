@@ -308,6 +308,18 @@ TEST_F(CliTest, FaultsGiveTheirExitCodes) {
     EXPECT_NE(r.err.find("missing"), std::string::npos) << r.err;
 }
 
+TEST_F(CliTest, WrongReadBackGivesThreeAndNamesTheSlot) {
+    vmouse::Faults corrupt;
+    corrupt.corruptSlot = 3;  // button4 keeps a wrong byte 4; its echo is right
+    Reset(vmouse::FactoryMemory(), corrupt);
+    const Result r = Cli({L"set", L"button4=copy"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_NE(r.err.find("slot 3 (button4) was sent copy"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "only slot 3 differs:\n" << r.err;
+    // reset sends every slot, so the same fault fails it too.
+    EXPECT_EQ(Cli({L"reset"}).code, 3);
+}
+
 TEST_F(CliTest, MissingOrHostileFilesGiveFourAndSendNothing) {
     std::string laughs = "<!ENTITY l0 \"lol\">";
     for (int k = 1; k < 10; ++k) {
