@@ -9,7 +9,6 @@
 #include "i18n/UserMessage.h"
 #include "keys/Commands.h"
 #include "keys/KeyNames.h"
-#include "link/Busy.h"
 #include "link/Transfers.h"
 #include "ui/KeyCaptureDialog.h"
 #include "ui/Layout.h"
@@ -60,22 +59,11 @@ const Label kLabels[] = {
     {IDC_BTN_LABEL_B5, STR_ID_BUTTON_5},
 };
 
-// ---- The store's upload and profile calls --------------------------------------
-enum class Start { Started, Busy, Failed };
-
-Start StartButtons(DeviceStore& store, HWND notify) {
-    if (TheBusyEvent().IsBusy()) return Start::Busy;
-    return StartButtonUpload(store, notify) ? Start::Started : Start::Failed;
+// A profile the store would not take: the reason, shown without an owner.
+void ShowProfileRefusal(ProfileStatus status) {
+    if (status == ProfileStatus::InvalidFormat) ShowUserMessage(nullptr, GetUiText(STR_ID_INVALID_FORAT));
+    if (status == ProfileStatus::UnsupportedVersion) ShowUserMessage(nullptr, GetUiText(STR_ID_UNSUPPORT_VERSION));
 }
-
-Start StartPerformance(DeviceStore& store, HWND notify, uint32_t dpi) {
-    if (TheBusyEvent().IsBusy()) return Start::Busy;
-    return StartPerformanceUpload(store, notify, dpi) ? Start::Started : Start::Failed;
-}
-
-// 1 when the file replaced the table; the profile code has told the user why not.
-int LoadProfileFile(DeviceStore& store, const std::wstring& path) { return store.LoadProfile(path); }
-// ---------------------------------------------------------------------------------
 
 int ItemData(HWND list, int index) { return static_cast<int>(SendMessageW(list, CB_GETITEMDATA, index, 0)); }
 int Selection(HWND list) { return static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0)); }
@@ -320,33 +308,22 @@ int ButtonsPage::ApplyPage() {
         ShowUserMessage(Hwnd(), GetUiText(STR_ID_NEED_LEFT_KEY));
         return 0;
     }
-    switch (StartButtons(store_, Hwnd())) {
-    case Start::Started:
-        UploadStarted();
-        return 1;
-    case Start::Busy:
-        ShowUserMessage(Hwnd(), kBusyText);
-        return 0;
-    default:
-        return 0;
-    }
+    return UploadStartedAs(store_.StartButtonUpload(Hwnd(), WM_TRANSFER_DONE));
 }
 
 int ButtonsPage::StartPerformanceApply() {
-    switch (StartPerformance(store_, Hwnd(), pageDpi_)) {
-    case Start::Started:
-        UploadStarted();
-        return 1;
-    case Start::Busy:
-        ShowUserMessage(Hwnd(), kBusyText);
-        return 0;
-    default:
-        return 0;
-    }
+    return UploadStartedAs(store_.StartPerformanceUpload(Hwnd(), WM_TRANSFER_DONE, pageDpi_));
+}
+
+int ButtonsPage::UploadStartedAs(UploadStart start) {
+    if (start == UploadStart::Busy) ShowUserMessage(Hwnd(), kBusyText);
+    if (start != UploadStart::Started) return 0;
+    UploadStarted();
+    return 1;
 }
 
 int ButtonsPage::WaitPageIdle() {
-    if (uploadStarted_) TheBusyEvent().WaitIdle(kTransferEndWaitMs);
+    if (HANDLE thread = uploadStarted_ ? store_.TransferThread() : nullptr) WaitForSingleObject(thread, kTransferEndWaitMs);
     return 1;
 }
 
@@ -424,7 +401,11 @@ void ButtonsPage::SaveConfig() {
 void ButtonsPage::LoadConfig() {
     const std::wstring path = AskProfilePath(Hwnd(), false);
     if (path.empty()) return;
-    if (!LoadProfileFile(store_, path)) return;
+    const ProfileStatus status = store_.LoadProfile(path);
+    if (status != ProfileStatus::Accepted) {
+        ShowProfileRefusal(status);
+        return;
+    }
     SendMessageW(Item(IDC_BTN_RATE_LIST), CB_SETCURSEL, kRate500HzEntry, 0);
     ShowStoreConfiguration();
     ShowUserMessage(Hwnd(), GetUiText(STR_ID_KEY_FUNCTION_UPDATED));

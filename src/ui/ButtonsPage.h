@@ -65,6 +65,7 @@ private:
     void WidenDropDown(HWND list);
     void RepaintLabel(int id);
     HWND EditOf(int slot) const;
+    int UploadStartedAs(UploadStart start);
     void UploadStarted();
     void UploadEnded();
 

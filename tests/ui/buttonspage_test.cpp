@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
@@ -331,6 +332,40 @@ TEST_F(ButtonsPageTest, ProfilesSaveLoadAndDefaults) {
     EXPECT_EQ(Selection(page, kLeft.list), 7);
     EXPECT_EQ(Selection(page, kB4.list), kLButtonEntry);
     EXPECT_EQ(IsDlgButtonChecked(page, IDC_BTN_SWAP), BST_CHECKED);
+}
+
+struct RefusedRow {
+    const char* name;
+    const char* content;
+    const wchar_t* shown;
+};
+const RefusedRow kRefused[] = {
+    {"newer version", "<Mirvostan><Version>2</Version><MouseFun/></Mirvostan>", L"[Unsupport version!]"},
+    {"no version", "<Mirvostan><MouseFun/></Mirvostan>", L"[Invalid Format!]"},
+    {"not a document", "Mirvostan", L""},
+};
+
+TEST_F(ButtonsPageTest, RefusedProfileSaysWhyAndChangesNothing) {
+    HWND page = Open();
+    Choose(page, kB4.list, kLButtonEntry);
+    const RecordArray before = store_->Table();
+    for (const RefusedRow& row : kRefused) {
+        const std::wstring path = HerePath(L"refused.mvf");
+        {
+            FILE* f = _wfopen(path.c_str(), L"wb");
+            ASSERT_NE(f, nullptr);
+            fputs(row.content, f);
+            fclose(f);
+        }
+        Messages::Clear();
+        ModalAction load(FileDialog(path));
+        Click(page, IDC_BTN_LOAD_CONFIG);
+        EXPECT_TRUE(load.Ran()) << row.name;
+        Pump();
+        EXPECT_EQ(Messages::Joined(), row.shown) << row.name;
+        for (int slot = 0; slot < kRecordCount; ++slot) EXPECT_EQ(Record(slot), Hex(before[slot])) << row.name;
+        EXPECT_EQ(Selection(page, kB4.list), kLButtonEntry) << row.name;
+    }
 }
 
 bool WaitCursorShown(HWND host, HWND page) {
