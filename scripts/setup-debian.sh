@@ -17,6 +17,7 @@ pkgs=(
   googletest
   fonts-wqy-microhei fonts-dejavu-core fonts-dejavu-extra fonts-wine
   python3 python3-pil
+  nsis zip unzip
 )
 for p in "${pkgs[@]}"; do have "$p" || need+=("$p"); done
 

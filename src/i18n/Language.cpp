@@ -173,12 +173,15 @@ std::wstring AppSettingsPath() { return SettingsPath(); }
 
 int GetUiLanguage() { return g_uiLanguage; }
 
-void SetUiLanguage(int code) {
+int SetUiLanguage(int code) {
+    // The choice is made in memory first, so a file that cannot be written
+    // costs only its lasting beyond this run.
     g_uiLanguage = code;
     wchar_t number[16];
     wsprintfW(number, L"%d", code);
     std::wstring path = SettingsPath();
-    if (!path.empty()) WritePrivateProfileStringW(L"General", L"LangId", number, path.c_str());
+    if (path.empty()) return 0;
+    return WritePrivateProfileStringW(L"General", L"LangId", number, path.c_str()) ? 1 : 0;
 }
 
 std::wstring LanguageName(int code) {

@@ -97,9 +97,10 @@ int LanguageForSystem(LANGID id);
 
 // UI language as read (may lie outside 0..5, which then reads as English).
 int GetUiLanguage();
-// Sets the UI language and stores it as [General] LangId; a failed write is
-// ignored.
-void SetUiLanguage(int code);
+// Sets the UI language and stores it as [General] LangId. Returns 1 when
+// stored; 0 when the file cannot be written (a read-only folder), and the
+// language then holds for this run only.
+int SetUiLanguage(int code);
 
 // Section name of the UI language in AppCfg.ini ("English" for unknown codes).
 std::wstring GetLanguageName();

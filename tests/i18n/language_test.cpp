@@ -239,6 +239,38 @@ TEST(SetUiLanguage, UnwritableFileStillChangesTheLanguage) {
     EXPECT_FALSE(FileExists(path));
 }
 
+// A copy unpacked onto a read-only share: the file holds a choice and the
+// translations but takes no write. A pick lasts for the run and keeps every
+// text, and the next run finds the file as it was. A handle that lets others
+// read but not write stands in for the share, whoever runs the test (under
+// Wine, root writes through a read-only attribute).
+TEST(SetUiLanguage, ReadOnlySettingsKeepThePickForTheRun) {
+    const std::wstring path =
+        WriteUnicodeIni(L"readonly.ini", L"[General]\r\nLangId=1\r\n[Germany]\r\nSTR_ID_SAVE=Speichern\r\n"
+                                         L"[Dutch]\r\nSTR_ID_SAVE=Opslaan\r\nSTR_ID_OK=Akkoord\r\n");
+    const std::vector<unsigned char> before = ReadBytes(path);
+    HANDLE share = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(share, INVALID_HANDLE_VALUE);
+
+    LoadAppSettingsFrom(path, 0x0409);
+    EXPECT_EQ(GetUiLanguage(), Germany);
+    EXPECT_EQ(SetUiLanguage(Dutch), 0) << "the write must fail for this case to mean anything";
+    EXPECT_EQ(GetUiLanguage(), Dutch);
+    EXPECT_EQ(GetLanguageName(), L"Dutch");
+    EXPECT_EQ(GetUiText(STR_ID_SAVE), L"Opslaan");
+    EXPECT_EQ(GetUiText(STR_ID_OK), L"Akkoord");
+    EXPECT_EQ(GetUiText(STR_ID_CANCEL), L"Cancel");
+    EXPECT_EQ(GetLanguageBitmap(152), 232);
+    EXPECT_EQ(SetUiLanguage(France), 0);
+    EXPECT_EQ(GetUiLanguage(), France);
+    EXPECT_EQ(GetUiText(STR_ID_SAVE), L"Save");
+    CloseHandle(share);
+    EXPECT_EQ(ReadBytes(path), before) << "the file must stay as it was";
+
+    EXPECT_EQ(SetUiLanguage(Dutch), 1) << "a writable file stores the pick";
+    EXPECT_EQ(ReadIni(path, L"General", L"LangId"), L"3");
+}
+
 TEST(GetLanguageName, SectionNamePerCode) {
     const wchar_t* names[] = {L"English", L"Germany", L"France", L"Dutch", L"Italian", L"Chinese"};
     LoadAppSettingsFrom(HerePath(L"names.ini"), 0x0409);

@@ -1,0 +1,136 @@
+; Mirvostan's installer: one user, no administrator rights, six languages.
+; scripts/package.sh passes MV_VERSION, MV_STAGE (the folder holding the files
+; to install), MV_ICON and MV_OUTFILE.
+Unicode true
+ManifestDPIAware true
+ManifestSupportedOS all
+RequestExecutionLevel user
+SetCompressor /SOLID lzma
+
+!include "MUI2.nsh"
+!include "FileFunc.nsh"
+!include "LogicLib.nsh"
+
+!define MV_NAME "Mirvostan"
+!define MV_PUBLISHER "Mirvostan developers"
+!define MV_UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Mirvostan"
+
+Name "${MV_NAME} ${MV_VERSION}"
+OutFile "${MV_OUTFILE}"
+; Per user, so AppCfg.ini beside the program stays writable.
+InstallDir "$LOCALAPPDATA\Programs\Mirvostan"
+InstallDirRegKey HKCU "${MV_UNINSTALL_KEY}" "InstallLocation"
+BrandingText "${MV_NAME} ${MV_VERSION}"
+
+VIProductVersion "${MV_VERSION}.0"
+VIAddVersionKey /LANG=1033 "ProductName" "${MV_NAME}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${MV_VERSION}"
+VIAddVersionKey /LANG=1033 "FileVersion" "${MV_VERSION}"
+VIAddVersionKey /LANG=1033 "FileDescription" "${MV_NAME} ${MV_VERSION} Setup"
+VIAddVersionKey /LANG=1033 "CompanyName" "${MV_PUBLISHER}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${MV_PUBLISHER}"
+
+!define MUI_ICON "${MV_ICON}"
+!define MUI_UNICON "${MV_ICON}"
+!define MUI_ABORTWARNING
+!define MUI_FINISHPAGE_RUN "$INSTDIR\Mirvostan.exe"
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+; No language dialog: the installer and the uninstaller follow the system's
+; language, English for any language not listed.
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "German"
+!insertmacro MUI_LANGUAGE "French"
+!insertmacro MUI_LANGUAGE "Dutch"
+!insertmacro MUI_LANGUAGE "Italian"
+!insertmacro MUI_LANGUAGE "SimpChinese"
+
+; Every file the installer puts into the install folder; the uninstaller
+; removes exactly these, so the user's profiles and other files stay.
+!macro MV_INSTALLED_FILES DO
+  !insertmacro ${DO} "Mirvostan.exe"
+  !insertmacro ${DO} "SonixUSB.dll"
+  !insertmacro ${DO} "README.txt"
+  !insertmacro ${DO} "LICENSE.txt"
+!macroend
+!macro MV_INSTALL_FILE NAME
+  File "${MV_STAGE}\${NAME}"
+!macroend
+!macro MV_REMOVE_FILE NAME
+  Delete "$INSTDIR\${NAME}"
+!macroend
+!macro MV_ADD_SIZE NAME
+  FileOpen $2 "$INSTDIR\${NAME}" r
+  FileSeek $2 0 END $3
+  FileClose $2
+  IntOp $1 $1 + $3
+!macroend
+
+Section "Mirvostan" SecMain
+  SectionIn RO
+  SetShellVarContext current
+  SetOutPath "$INSTDIR"
+  !insertmacro MV_INSTALLED_FILES MV_INSTALL_FILE
+
+  ; A newer AppCfg.ini brings new translations; the user's language choice
+  ; from the one it replaces stays.
+  ClearErrors
+  ReadINIStr $0 "$INSTDIR\AppCfg.ini" "General" "LangId"
+  ${If} ${Errors}
+    StrCpy $0 ""
+  ${EndIf}
+  File "${MV_STAGE}\AppCfg.ini"
+  ${If} $0 != ""
+    WriteINIStr "$INSTDIR\AppCfg.ini" "General" "LangId" $0
+    FlushINI "$INSTDIR\AppCfg.ini"
+  ${EndIf}
+
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+  ; SetOutPath above makes the install folder the shortcut's working folder,
+  ; which is where the program writes its log.
+  CreateShortcut "$SMPROGRAMS\Mirvostan.lnk" "$INSTDIR\Mirvostan.exe" "" "$INSTDIR\Mirvostan.exe" 0
+
+  WriteRegStr HKCU "${MV_UNINSTALL_KEY}" "DisplayName" "${MV_NAME}"
+  WriteRegStr HKCU "${MV_UNINSTALL_KEY}" "DisplayVersion" "${MV_VERSION}"
+  WriteRegStr HKCU "${MV_UNINSTALL_KEY}" "Publisher" "${MV_PUBLISHER}"
+  WriteRegStr HKCU "${MV_UNINSTALL_KEY}" "DisplayIcon" "$\"$INSTDIR\Mirvostan.exe$\",0"
+  WriteRegStr HKCU "${MV_UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${MV_UNINSTALL_KEY}" "UninstallString" "$\"$INSTDIR\Uninstall.exe$\""
+  WriteRegStr HKCU "${MV_UNINSTALL_KEY}" "QuietUninstallString" "$\"$INSTDIR\Uninstall.exe$\" /S"
+  WriteRegDWORD HKCU "${MV_UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${MV_UNINSTALL_KEY}" "NoRepair" 1
+  ; Size of what was installed, in KiB, as Apps & features shows it.
+  StrCpy $1 0
+  !insertmacro MV_INSTALLED_FILES MV_ADD_SIZE
+  !insertmacro MV_ADD_SIZE "AppCfg.ini"
+  !insertmacro MV_ADD_SIZE "Uninstall.exe"
+  IntOp $1 $1 + 1023
+  IntOp $1 $1 / 1024
+  WriteRegDWORD HKCU "${MV_UNINSTALL_KEY}" "EstimatedSize" $1
+SectionEnd
+
+Section "Uninstall"
+  SetShellVarContext current
+  !insertmacro MV_INSTALLED_FILES MV_REMOVE_FILE
+  Delete "$INSTDIR\AppCfg.ini"
+  Delete "$INSTDIR\Uninstall.exe"
+  Delete "$SMPROGRAMS\Mirvostan.lnk"
+  ; Only an empty folder goes: profiles and other files keep it.
+  RMDir "$INSTDIR"
+  DeleteRegKey HKCU "${MV_UNINSTALL_KEY}"
+SectionEnd
+
+Function .onInit
+  SetShellVarContext current
+FunctionEnd
+
+Function un.onInit
+  SetShellVarContext current
+FunctionEnd
