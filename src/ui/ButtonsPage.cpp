@@ -128,6 +128,7 @@ BOOL ButtonsPage::OnInitDialog() {
     ShowStoreConfiguration();
     SetStaticTexts();
     NormaliseLayout(Hwnd());
+    FitPageToBaseUnits(Hwnd());
     return TRUE;
 }
 

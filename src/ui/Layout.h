@@ -5,3 +5,8 @@
 #include <windows.h>
 
 void NormaliseLayout(HWND dialog);
+
+// Grows a page to its template's size on that same grid, so the controls the
+// layout moved there stay inside it when the dialog font's cell is smaller
+// than the system's (Wine's stand-in fonts). Never shrinks it.
+void FitPageToBaseUnits(HWND page);

@@ -94,6 +94,7 @@ BOOL PerformancePage::OnInitDialog() {
 
     LoadCaptions();
     NormaliseLayout(Hwnd());
+    FitPageToBaseUnits(Hwnd());
     // The thumbs are placed on the tracks where the layout put them: the
     // layout moves each control by its own rounding.
     for (int i = 0; i < 4; ++i) MoveThumb(i, kFirstThumbLeft);

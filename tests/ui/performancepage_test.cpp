@@ -161,4 +161,23 @@ TEST_F(PerformancePageTest, ReportRateChosenButNotAppliedSendsNothing) {
     EXPECT_EQ(vmouse::Hex(second.Reports("out").at(9)), "00 04 09 04 08 00 00 00 00");
 }
 
+// Both pages hold every control they show, whatever the dialog font's cell:
+// the layout puts controls on the system's grid, so the page must follow it.
+TEST_F(PerformancePageTest, EveryShownControlLiesInsideItsPage) {
+    Open();
+    for (HWND page : {buttons_->Hwnd(), performance_->Hwnd()}) {
+        RECT inside;
+        GetClientRect(page, &inside);
+        for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            // The background picture grows to its bitmap and may be clipped, as on Windows.
+            if (!(GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE) || GetDlgCtrlID(c) == -1) continue;
+            RECT r;
+            GetWindowRect(c, &r);
+            MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+            EXPECT_LE(r.right, inside.right) << "control " << GetDlgCtrlID(c);
+            EXPECT_LE(r.bottom, inside.bottom) << "control " << GetDlgCtrlID(c);
+        }
+    }
+}
+
 }  // namespace
