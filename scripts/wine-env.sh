@@ -29,16 +29,22 @@ mv_wine_prefix() {
 
 # mv_wine_fonts: the System font of Windows (Wine's copy, fonts-wine), so
 # the dialog base units measure 8 x 16 as there and controls land where the
-# skin painted them. Done once per prefix.
+# skin painted them; the dialog font's stand-in named once, and linked to a
+# CJK font as Windows links its own, so Chinese texts show. Once per prefix.
 mv_wine_fonts() {
   local font=/usr/share/wine/fonts/vgasys.fon
-  [ -f "$WINEPREFIX/.mirvostan-fonts" ] && return 0
-  [ -f "$font" ] || return 0
+  local nt='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+  [ -f "$WINEPREFIX/.mirvostan-fonts-2" ] && return 0
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.mirvostan-fonts" ]; then
-      cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
-      touch "$WINEPREFIX/.mirvostan-fonts"
+    if [ ! -f "$WINEPREFIX/.mirvostan-fonts-2" ]; then
+      [ -f "$font" ] && cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+      DISPLAY= wine reg add "$nt\FontSubstitutes" /v "Microsoft Sans Serif" /t REG_SZ /d "DejaVu Sans" /f >/dev/null 2>&1 || true
+      DISPLAY= wine reg add "$nt\FontLink\SystemLink" /v "DejaVu Sans" /t REG_MULTI_SZ \
+        /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f >/dev/null 2>&1 || true
+      # The registry is on disk before another server (another user) opens it.
+      wineserver -w
+      touch "$WINEPREFIX/.mirvostan-fonts-2"
     fi
   ) 9>"$WINEPREFIX.lock"
 }
