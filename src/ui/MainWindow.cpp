@@ -180,7 +180,7 @@ BOOL MainWindow::OnInitDialog() {
 
     background_.Reset(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MAIN_BG)));
     // The pages show what the mouse holds, so it is read before they exist.
-    store_.LoadFromDevice();
+    if (!store_.LoadFromDevice()) ShowUserMessage(nullptr, GetUiText(STR_ID_CANT_OPEN_USB));
     BITMAP bm{};
     if (background_ && GetObjectW(background_.Get(), sizeof bm, &bm)) backgroundSize_ = SIZE{bm.bmWidth, bm.bmHeight};
     // The window covers its whole picture whatever the dialog font makes

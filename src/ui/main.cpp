@@ -76,7 +76,7 @@ int Application::Run(HINSTANCE instance) {
 
     if (SUCCEEDED(com)) CoUninitialize();
     // An upload in progress may finish first.
-    TheBusyEvent().WaitIdle(kExitWaitMs);
+    store_.WaitTransfersAtExit(kExitWaitMs);
     window.reset();
     return static_cast<int>(result);
 }
