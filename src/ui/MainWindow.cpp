@@ -10,8 +10,10 @@
 #include "link/Busy.h"
 #include "resources/resource.h"
 #include "ui/AboutDialog.h"
+#include "ui/ButtonsPage.h"
+#include "ui/Layout.h"
 #include "ui/Messages.h"
-#include "ui/PendingPages.h"
+#include "ui/PerformancePage.h"
 
 namespace {
 constexpr COLORREF kKey = RGB(20, 255, 12);

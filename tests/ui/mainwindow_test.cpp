@@ -19,6 +19,60 @@ namespace {
 
 constexpr COLORREF kKey = RGB(20, 255, 12);
 const std::wstring kNoMouseText = L"can't open usb mouse,please try again!!!";
+const std::wstring kBusyText = L"System Busy!!!";
+const std::wstring kOkText = L"operation ok.";
+const std::wstring kNeedLeftText = L"Need at least one Mouse Left Key!!!";
+constexpr int kLeftList = 1049, kRightList = 1050, kButton4List = 1052, kButton5List = 1053, kLeftLabel = 1090;
+constexpr int kDpiCaption = 1105;
+
+vmouse::Bytes Rec(int slot, int type, int code, int usage) {
+    return vmouse::Bytes{0x00, 0x04, static_cast<uint8_t>(slot), static_cast<uint8_t>(type), static_cast<uint8_t>(code),
+                         0x00, static_cast<uint8_t>(usage), 0x00, 0x00};
+}
+
+// Picks an entry of a function list by its text, as a user would: the list
+// shows it, then tells its page. False when the list has no such entry.
+bool Choose(HWND page, int list, const std::wstring& text) {
+    HWND combo = GetDlgItem(page, list);
+    const LRESULT index = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    if (index == CB_ERR) return false;
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    // Posted: the page may answer with a modal box.
+    PostMessageW(page, WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    return true;
+}
+
+// How many pixels of a control on the screen differ from a picture, leaving
+// out the picture's transparent colour (CLR_INVALID: none is transparent).
+int PixelsDifferingFrom(HWND control, int pictureId, COLORREF transparent) {
+    HBITMAP picture = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(pictureId));
+    if (!picture) return -1;
+    BITMAP bm{};
+    GetObjectW(picture, sizeof bm, &bm);
+    RECT r{};
+    GetWindowRect(control, &r);
+    HDC screen = GetDC(nullptr);
+    HDC shot = CreateCompatibleDC(screen);
+    HBITMAP shotBits = CreateCompatibleBitmap(screen, bm.bmWidth, bm.bmHeight);
+    HGDIOBJ oldShot = SelectObject(shot, shotBits);
+    BitBlt(shot, 0, 0, bm.bmWidth, bm.bmHeight, screen, r.left, r.top, SRCCOPY);
+    HDC pic = CreateCompatibleDC(screen);
+    HGDIOBJ oldPic = SelectObject(pic, picture);
+    int differing = 0;
+    for (int y = 0; y < bm.bmHeight; ++y)
+        for (int x = 0; x < bm.bmWidth; ++x) {
+            const COLORREF want = GetPixel(pic, x, y);
+            if (want != transparent && GetPixel(shot, x, y) != want) ++differing;
+        }
+    SelectObject(pic, oldPic);
+    SelectObject(shot, oldShot);
+    DeleteDC(pic);
+    DeleteDC(shot);
+    DeleteObject(shotBits);
+    DeleteObject(picture);
+    ReleaseDC(nullptr, screen);
+    return differing;
+}
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -261,6 +315,127 @@ TEST_F(MainWindowTest, NoMouseStartsWithOneBoxAndTheWindow) {
     ASSERT_NE(main, nullptr);
     driver::WaitFor([] { return false; }, 1500);
     EXPECT_TRUE(p.Boxes().empty()) << "a second box: " << p.Boxes().size();
+    // The pages show the factory defaults.
+    HWND page = driver::PageWith(main, kLeftList);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(driver::TextOf(GetDlgItem(page, kLeftList)), L"L-Button");
+    EXPECT_EQ(driver::TextOf(GetDlgItem(page, kRightList)), L"R-Button");
+}
+
+TEST_F(MainWindowTest, DefaultsToTheMouseKeepALeftButton) {
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    HWND page = driver::PageWith(main, kLeftList);
+    ASSERT_NE(page, nullptr);
+    // The factory defaults have L-Button on the left only: Copy is refused.
+    ASSERT_TRUE(Choose(page, kLeftList, L"Copy"));
+    ASSERT_TRUE(p.DismissBox(kNeedLeftText)) << "no refusal";
+    EXPECT_EQ(driver::TextOf(GetDlgItem(page, kLeftList)), L"L-Button");
+
+    ASSERT_TRUE(Choose(page, kButton4List, L"L-Button"));
+    ASSERT_TRUE(Choose(page, kLeftList, L"Copy"));
+    driver::WaitFor([] { return false; }, 300);
+    EXPECT_TRUE(p.Boxes().empty());
+    vmouse::Transcript transcript;
+    driver::Click(main, IDC_MAIN_APPLY);
+    ASSERT_TRUE(p.DismissBox(kOkText)) << "no outcome shown";
+    const vmouse::Memory mouse = vmouse::ReadMemory();
+    EXPECT_EQ(vmouse::Hex(mouse.records[0]), vmouse::Hex(Rec(0, 1, 0x01, 0x06)));  // left Ctrl + C
+    EXPECT_EQ(vmouse::Hex(mouse.records[3]), vmouse::Hex(Rec(3, 0, 0x01, 0x00)));  // L-Button
+    EXPECT_EQ(transcript.Reports("out").size(), 20u);
+}
+
+TEST_F(MainWindowTest, ApplyWhileAnUploadRunsIsRefused) {
+    faults_.latencyMs = 30;  // an upload takes over a second
+    vmouse::Write(vmouse::FactoryMemory(), faults_);
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    driver::Click(main, IDC_MAIN_APPLY);
+    driver::Click(main, IDC_MAIN_APPLY);
+    ASSERT_TRUE(p.WaitBox(kBusyText, 5000)) << "second apply not refused";
+    EXPECT_EQ(GetWindow(p.WaitBox(kBusyText), GW_OWNER), main);
+    ASSERT_TRUE(p.DismissBox(kBusyText));
+    EXPECT_TRUE(p.DismissBox(kOkText, 15000)) << "the first upload did not finish";
+    // Idle again: the next apply is taken.
+    driver::Click(main, IDC_MAIN_APPLY);
+    EXPECT_TRUE(p.DismissBox(kOkText, 15000));
+    EXPECT_TRUE(p.Boxes().empty());
+}
+
+TEST_F(MainWindowTest, OkWhileAnUploadRunsShowsBusyAndStillCloses) {
+    faults_.latencyMs = 30;
+    vmouse::Write(vmouse::FactoryMemory(), faults_);
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    vmouse::Transcript transcript;
+    driver::Click(main, IDC_MAIN_APPLY);
+    driver::Click(main, IDC_MAIN_OK);
+    ASSERT_TRUE(p.DismissBox(kBusyText, 5000)) << "OK during the upload not refused";
+    EXPECT_TRUE(p.WaitExit(5000)) << "OK did not close the window";
+    EXPECT_EQ(transcript.Reports("out").size(), 20u) << "the upload was cut short";
+}
+
+TEST_F(MainWindowTest, ClosingDuringAnUploadLetsItFinishWithinTheWait) {
+    faults_.latencyMs = 30;
+    vmouse::Write(vmouse::FactoryMemory(), faults_);
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    HWND page = driver::PageWith(main, kButton5List);
+    ASSERT_TRUE(Choose(page, kButton5List, L"Copy"));
+    driver::WaitFor([] { return false; }, 300);
+    vmouse::Transcript transcript;
+    driver::Click(main, IDC_MAIN_APPLY);
+    driver::WaitFor([&] { return !transcript.Reports("out").empty(); }, 5000);
+    const DWORD closed = GetTickCount();
+    driver::Click(main, IDC_MAIN_CANCEL);
+    ASSERT_TRUE(p.WaitExit(10000));
+    EXPECT_LT(GetTickCount() - closed, 4500u) << "the end waited longer than 4 s";
+    // Every record of the upload reached the mouse, in slot order.
+    const std::vector<vmouse::Bytes> out = transcript.Reports("out");
+    ASSERT_EQ(out.size(), 20u);
+    for (int slot = 0; slot < 20; ++slot) EXPECT_EQ(out[slot][2], slot);
+    const vmouse::Memory mouse = vmouse::ReadMemory();
+    EXPECT_EQ(vmouse::Hex(mouse.records[4]), vmouse::Hex(Rec(4, 1, 0x01, 0x06)));
+}
+
+TEST_F(MainWindowTest, LanguageSwitchKeepsThePerformancePageAndReachesBothPages) {
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    HWND buttons = driver::PageWith(main, kLeftList);
+    HWND performance = driver::PageWith(main, kDpiCaption);
+    ASSERT_TRUE(buttons && performance);
+    driver::Click(main, IDC_MAIN_PAGE_PERF);
+    ASSERT_TRUE(driver::WaitFor([&] { return IsWindowVisible(performance) && !IsWindowVisible(buttons); }, 5000));
+    const std::wstring ini = driver::Dir() + L"AppCfg.pristine.ini";
+    struct Row {
+        int flag;
+        const wchar_t* section;
+        int pagePicture;  // page button 1072 at rest while its page shows
+        int dpiCaption;
+    } const rows[] = {
+        {IDC_FLAG_GERMANY, L"Germany", 216, 272}, {IDC_FLAG_FRANCE, L"France", 228, 274},
+        {IDC_FLAG_DUTCH, L"Dutch", 240, 276},     {IDC_FLAG_ITALIAN, L"Italian", 252, 278},
+        {IDC_FLAG_CHINESE, L"Chinese", 264, 280}, {IDC_FLAG_ENGLISH, L"English", 180, 199},
+    };
+    for (const Row& r : rows) {
+        driver::Click(main, r.flag);
+        driver::WaitFor([] { return false; }, 600);
+        const std::string where(r.section, r.section + wcslen(r.section));
+        EXPECT_TRUE(IsWindowVisible(performance) && !IsWindowVisible(buttons)) << where << ": page changed";
+        EXPECT_EQ(PixelsDifferingFrom(GetDlgItem(main, IDC_MAIN_PAGE_PERF), r.pagePicture, kKey), 0) << where;
+        EXPECT_EQ(PixelsDifferingFrom(GetDlgItem(performance, kDpiCaption), r.dpiCaption, CLR_INVALID), 0) << where;
+        wchar_t expected[256] = {};
+        GetPrivateProfileStringW(r.section, L"STR_ID_L_BUTTON", L"L-Button", expected, 256, ini.c_str());
+        EXPECT_EQ(driver::TextOf(GetDlgItem(buttons, kLeftLabel)), expected) << where;
+        wchar_t stored[16] = {};
+        GetPrivateProfileStringW(L"General", L"LangId", L"", stored, 16, (driver::Dir() + L"AppCfg.ini").c_str());
+        EXPECT_EQ(std::wstring(stored), std::to_wstring(r.flag - IDC_FLAG_ENGLISH)) << where;
+    }
 }
 
 TEST_F(MainWindowTest, AboutItemShowsNameVersionAndPurpose) {
