@@ -13,4 +13,6 @@ if [ -z "${DISPLAY:-}" ]; then mv_start_xvfb; fi
 mv_wine_prefix "$MV_BUILD_DIR/wineprefix"
 # One server for the whole run: each program then starts in a fraction of a second.
 mv_wine_warm
+# The code without windows keeps its include direction.
+bash "$root/scripts/check-includes.sh"
 ctest --test-dir "$MV_BUILD_DIR" --output-on-failure -j2 "$@"

@@ -69,6 +69,9 @@ DeviceStore::~DeviceStore() {
     transport_->link.CloseMouse();
 }
 
+// A succeeded upload's records become DeviceImage here, on the store's own
+// thread, before anything reads or edits the tables: the transfer thread
+// never writes what this thread uses.
 const RecordTable& DeviceStore::Records() const {
     Transport& t = *transport_;
     if (t.sentReady.load(std::memory_order_acquire)) {

@@ -282,4 +282,67 @@ TEST_F(DeviceStoreTest, ProfileLoadLeavesTheBusyStateAlone) {
     CoUninitialize();
 }
 
+// Each answer of the configuration read goes to the slot it names, and the
+// DPI comes only from the DPI report: a late answer shifts nothing.
+TEST_F(DeviceStoreTest, ConfigurationReadStoresEachAnswerByItsSlot) {
+    const vmouse::Memory memory = CustomMemory();
+    const RecordArray defaults = RecordTable::Defaults();
+    const struct {
+        const char* name;
+        vmouse::Faults faults;
+        int lostSlot;  // keeps its default; -1 none, 20 the DPI report
+        int readResult;
+        int loadResult;
+    } rows[] = {
+        {"every answer", vmouse::Faults{}, -1, 1, 1},
+        {"late first answer", [] { vmouse::Faults f; f.lateAnswerMs = 150; return f; }(), -1, 1, 1},
+        {"late by two time-outs", [] { vmouse::Faults f; f.lateAnswerMs = 250; return f; }(), -1, 1, 1},
+        {"slot 4 lost", [] { vmouse::Faults f; f.loseRead = 5; return f; }(), 4, 0, 1},
+        {"DPI report lost", [] { vmouse::Faults f; f.loseRead = 21; return f; }(), 20, 0, 1},
+        {"no answer at all", [] { vmouse::Faults f; f.failReads = 1; return f; }(), 21, 0, 0},
+    };
+    for (const auto& row : rows) {
+        for (int load : {0, 1}) {
+            const std::string name = std::string(row.name) + (load ? ", start-up load" : ", command-line read");
+            vmouse::Write(memory, row.faults);
+            DeviceStore store(std::wstring(), false);
+            EXPECT_EQ(load ? store.LoadFromDevice() : store.ReadConfiguration(), load ? row.loadResult : row.readResult)
+                << name;
+            EXPECT_EQ(store.Reader().Running(), load == 1) << name << ": a reader only after the start-up load";
+            for (int slot = 0; slot < kRecordCount; ++slot) {
+                const bool kept = slot == row.lostSlot || row.lostSlot == 21;
+                EXPECT_EQ(vmouse::ToBytes(store.Table()[slot]), kept ? vmouse::ToBytes(defaults[slot]) : memory.records[slot])
+                    << name << ", slot " << slot;
+            }
+            EXPECT_EQ(store.GetDpi(), row.lostSlot >= 20 ? 600 : 2400) << name;
+            EXPECT_EQ(ToBytes(store.DeviceImage()), ToBytes(store.Table())) << name;
+        }
+    }
+    EXPECT_TRUE(MessageRecorder::Texts().empty());
+}
+
+// A mouse that stores a record wrongly: the upload's writes all succeed,
+// and only reading the configuration back shows the damage.
+TEST_F(DeviceStoreTest, ReadingBackShowsARecordTheMouseStoredWrongly) {
+    vmouse::Faults faults;
+    faults.corruptSlot = 3;
+    faults.corruptByte = 4;
+    vmouse::Write(vmouse::FactoryMemory(), faults);
+    DeviceStore store(std::wstring(), false);
+    store.SetMouseFunction(3, kMouseMiddle);
+    const RecordArray uploaded = store.Table();
+    ASSERT_EQ(store.UploadButtons(), 1);
+    ASSERT_EQ(store.ReadConfiguration(), 1);
+    for (int slot = 0; slot < kRecordCount; ++slot) {
+        Bytes expected = vmouse::ToBytes(uploaded[slot]);
+        if (slot == 3) expected[4] ^= 0xFF;
+        EXPECT_EQ(vmouse::ToBytes(store.Table()[slot]), expected) << "slot " << slot;
+    }
+}
+
+TEST_F(DeviceStoreTest, TheCommandLineStoreLeavesTheLogClosed) {
+    DeviceStore store(std::wstring(), false);
+    EXPECT_FALSE(TheLogFile().IsOpen());
+}
+
 }  // namespace

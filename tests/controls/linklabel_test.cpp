@@ -123,6 +123,19 @@ TEST_F(LinkLabelTest, ATransparentLabelShowsThePictureBetweenItsLetters) {
     EXPECT_EQ(n.picture, 0) << "opaque again";
 }
 
+// Made transparent before it is attached, as a page may set it up first.
+TEST_F(LinkLabelTest, TransparentBeforeAttachingTakesEffectOnAttach) {
+    LinkLabel label;
+    label.SetTransparent(true);
+    Open(IDD_T_BUTTONS, [&](TestDialog& d) { ASSERT_TRUE(label.Attach(d.Hwnd(), IDC_T_LABEL)); });
+    InvalidateRect(wnd, nullptr, TRUE);
+    Pump(wnd, 100);
+    const PixelCount n = Count(LabelPixels(IDC_T_LABEL));
+    EXPECT_GT(n.ink, 10) << "the letters are drawn";
+    EXPECT_GT(n.picture, n.total / 2) << "the picture shows between the letters";
+    EXPECT_EQ(n.face, 0) << "no background is filled";
+}
+
 TEST_F(LinkLabelTest, ALabelWithoutFontDrawsWithTheSystemFont) {
     const wchar_t text[] = L"MMMMMMMM";
     auto extent = [&](HGDIOBJ font) {

@@ -124,6 +124,24 @@ TEST_F(SkinButtonTest, PointerTrackingOnlyInFlatMode) {
     EXPECT_EQ(At(false), kBlue);
 }
 
+// Held down (by keyboard or a click), the button shows its pointer-over
+// picture and background even with the pointer elsewhere.
+TEST_F(SkinButtonTest, APressedButtonShowsThePointerOverPicture) {
+    Open([&] { image.SetBitmaps(IDB_T_OVER, kGreen, IDB_T_REST, kRedKey); });
+    ASSERT_FALSE(image.IsPointerOver());
+    const struct {
+        BOOL pressed;
+        COLORREF picture, background;
+    } rows[] = {{TRUE, kRed, kOverBack}, {FALSE, kBlue, kRestBack}, {TRUE, kRed, kOverBack}};
+    for (const auto& row : rows) {
+        SendMessageW(Image(), BM_SETSTATE, row.pressed, 0);
+        Pump(wnd);
+        EXPECT_EQ(At(false), row.picture) << "pressed " << row.pressed;
+        EXPECT_EQ(At(true), row.background) << "pressed " << row.pressed;
+    }
+    SendMessageW(Image(), BM_SETSTATE, FALSE, 0);
+}
+
 TEST_F(SkinButtonTest, FocusedButtonUsesTheFocusBackground) {
     Open([&] { image.SetBitmaps(IDB_T_OVER, kGreen); });
     SetFocus(Image());

@@ -262,4 +262,35 @@ TEST_F(ProfileFileTest, WriteProfileTreeBuildsTheDocumentInOrder) {
     }
 }
 
+// A save never writes into the old file: a second name of that file (a hard
+// link, as a backup tool may keep) still holds the whole old profile, and the
+// path leads to the whole new one.
+TEST_F(ProfileFileTest, SaveNeverWritesIntoTheOldFile) {
+    RecordArray old, changed;
+    FillPattern(old, 1);
+    FillPattern(changed, 2);
+    changed = AddressedRecords(changed);
+    const wchar_t* path = L"linked.mvf";
+    const wchar_t* link = L"linked-backup.mvf";
+    RemoveFile(path);
+    RemoveFile(link);
+    ASSERT_EQ(1, WriteProfileFile(path, old));
+    const std::string oldBytes = ReadBytes(path);
+    ASSERT_TRUE(CreateHardLinkW(link, path, nullptr));
+    EXPECT_EQ(1, WriteProfileFile(path, changed));
+    EXPECT_TRUE(oldBytes == ReadBytes(link)) << "the old file was written into";
+    RecordArray back{};
+    ASSERT_EQ(ProfileStatus::Accepted, ReadProfileFile(path, back));
+    EXPECT_TRUE(SameBytes(changed, back));
+    EXPECT_EQ(0, CountFiles(L"mvf*.tmp")) << "no temporary file left behind";
+}
+
+// A tree whose nodes could not all be made must not be saved as a profile.
+TEST_F(ProfileFileTest, AnIncompleteTreeFailsTheSave) {
+    RecordArray records;
+    FillPattern(records, 4);
+    CXmlNode none;  // every node operation on it fails
+    EXPECT_EQ(0, WriteProfileTree(records, none));
+}
+
 }  // namespace

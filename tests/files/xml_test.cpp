@@ -54,7 +54,9 @@ TEST_F(XmlTest, CreateThenSaveWritesDeclarationFirstThenRoot) {
     // Read back through a fresh document: declaration node, then the element.
     CXml back;
     ASSERT_EQ(1, back.Open(path));
-    IXMLDOMNode* root = back.GetRoot()->Node();
+    // The node object keeps the reference that root borrows.
+    std::unique_ptr<CXmlNode> rootNode = back.GetRoot();
+    IXMLDOMNode* root = rootNode->Node();
     ASSERT_NE(nullptr, root);
     IXMLDOMNode* doc = nullptr;
     ASSERT_TRUE(SUCCEEDED(root->get_parentNode(&doc)) && doc);

@@ -31,6 +31,10 @@ struct Faults {
     int latencyMs = 0;
     int inputLength = 9;
     int outputLength = 9;
+    int readTimeoutMs = 100;
+    int lateAnswerMs = 0;
+    int corruptSlot = -1;
+    int corruptByte = 4;
 };
 
 struct Event {
@@ -85,7 +89,11 @@ inline void Write(const Memory& m, const Faults& f) {
         << "no-echo " << f.noEcho << "\n"
         << "latency-ms " << f.latencyMs << "\n"
         << "input-length " << f.inputLength << "\n"
-        << "output-length " << f.outputLength << "\n";
+        << "output-length " << f.outputLength << "\n"
+        << "read-timeout-ms " << f.readTimeoutMs << "\n"
+        << "late-answer-ms " << f.lateAnswerMs << "\n"
+        << "corrupt-slot " << f.corruptSlot << "\n"
+        << "corrupt-byte " << f.corruptByte << "\n";
     std::ofstream file(MemoryPath().c_str(), std::ios::binary | std::ios::trunc);
     file << out.str();
 }

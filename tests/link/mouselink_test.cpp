@@ -146,4 +146,59 @@ TEST_F(MouseLinkTest, FailedWritesAndReadsAreReported) {
     EXPECT_EQ(transcript.Reports("out-failed").size(), 2u);
 }
 
+struct PendingRead {
+    sonix::ReadFn read;
+    HANDLE device;
+    uint8_t buffer[64];
+    static DWORD WINAPI Run(void* arg) {
+        PendingRead& j = *static_cast<PendingRead*>(arg);
+        DWORD n = 0;
+        return j.read(j.device, j.buffer, 9, &n) ? 1 : 0;
+    }
+};
+
+// A read waits for the USB poll outside the mouse's lock. An open in that
+// time may announce a longer input report (here 64 bytes), but the read
+// fills only the length its buffer was checked against.
+TEST_F(MouseLinkTest, AReopenDuringAReadNeverOverrunsItsBuffer) {
+    const std::wstring path = vmouse::Dir() + L"SonixUSB.DLL";
+    HMODULE lib = LoadLibraryW(path.c_str());
+    ASSERT_NE(lib, nullptr);
+    auto open = reinterpret_cast<sonix::OpenFn>(reinterpret_cast<void*>(GetProcAddress(lib, MAKEINTRESOURCEA(sonix::kOpen))));
+    auto close = reinterpret_cast<sonix::CloseFn>(reinterpret_cast<void*>(GetProcAddress(lib, MAKEINTRESOURCEA(sonix::kClose))));
+    auto read = reinterpret_cast<sonix::ReadFn>(reinterpret_cast<void*>(GetProcAddress(lib, MAKEINTRESOURCEA(sonix::kReadInput))));
+    auto write = reinterpret_cast<sonix::WriteFn>(reinterpret_cast<void*>(GetProcAddress(lib, MAKEINTRESOURCEA(sonix::kWriteOutput))));
+    ASSERT_TRUE(open && close && read && write);
+    int overruns = 0;
+    for (int round = 0; round < 10; ++round) {
+        vmouse::Faults slow;
+        slow.latencyMs = 100;  // the read's wait for the poll
+        Use(slow);
+        HANDLE device = open(sonix::kVendorId, sonix::kProductId);
+        ASSERT_NE(device, INVALID_HANDLE_VALUE);
+        DWORD count = 0;
+        ASSERT_TRUE(write(device, kConfigRequest, 9, &count));
+        PendingRead job{read, device, {}};
+        std::memset(job.buffer, 0xCC, sizeof job.buffer);
+        HANDLE thread = CreateThread(nullptr, 0, &PendingRead::Run, &job, 0, nullptr);
+        ASSERT_NE(thread, nullptr);
+        Sleep(10);  // the read has its report and waits for the poll
+        vmouse::Faults longer = slow;
+        longer.inputLength = 64;
+        Use(longer);
+        HANDLE other = open(sonix::kVendorId, sonix::kProductId);
+        WaitForSingleObject(thread, 5000);
+        CloseHandle(thread);
+        if (other != INVALID_HANDLE_VALUE) close(other);
+        close(device);
+        for (int i = 9; i < 64; ++i)
+            if (job.buffer[i] != 0xCC) {
+                ++overruns;
+                break;
+            }
+    }
+    FreeLibrary(lib);
+    EXPECT_EQ(overruns, 0) << "reads wrote past the 9 bytes they were given";
+}
+
 }  // namespace

@@ -1,6 +1,11 @@
 // Background uploads and the reader between them, against the virtual mouse.
 // The outcome arrives at a message-only window, as at the Buttons page.
 #include <gtest/gtest.h>
+#include <objbase.h>
+
+#include <atomic>
+#include <cstring>
+#include <fstream>
 
 #include "config/DeviceStore.h"
 #include "i18n/Language.h"
@@ -57,6 +62,52 @@ UploadStart Start(DeviceStore& store, HWND notify, int performance, uint32_t dpi
 }
 
 void SetFaults(const vmouse::Faults& faults) { vmouse::Write(vmouse::ReadMemory(), faults); }
+
+bool Same(const RecordArray& a, const RecordArray& b) { return std::memcmp(a.data(), b.data(), sizeof a) == 0; }
+
+std::vector<Bytes> ToBytes(const RecordArray& table) {
+    std::vector<Bytes> v;
+    for (const FunctionRecord& r : table) v.push_back(vmouse::ToBytes(r));
+    return v;
+}
+
+// A message box that stays open until released, as a user leaves the
+// text-44 box of a transfer thread open. Records whether an upload counted
+// as running while it was shown.
+class HeldBox {
+public:
+    explicit HeldBox(bool hold = true)
+        : shown_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), release_(CreateEventW(nullptr, TRUE, !hold, nullptr)) {
+        current_ = this;
+        SetUserMessageSink(&Show);
+    }
+    ~HeldBox() {
+        Release();
+        SetUserMessageSink(nullptr);
+    }
+    HeldBox(const HeldBox&) = delete;
+    HeldBox& operator=(const HeldBox&) = delete;
+
+    bool WaitShown() { return WaitForSingleObject(shown_.Get(), 10000) == WAIT_OBJECT_0; }
+    void Release() { SetEvent(release_.Get()); }
+    // Read after the done message, which is posted after every box.
+    int Shown() const { return shown.load(); }
+    int ShownWhileIdle() const { return shownWhileIdle.load(); }
+
+private:
+    static int Show(HWND, const std::wstring&, UINT) {
+        HeldBox& box = *current_;
+        if (!TheBusyEvent().IsBusy()) ++box.shownWhileIdle;
+        ++box.shown;
+        SetEvent(box.shown_.Get());
+        WaitForSingleObject(box.release_.Get(), 20000);
+        return IDOK;
+    }
+    static HeldBox* current_;
+    ScopedHandle shown_, release_;
+    std::atomic<int> shown{0}, shownWhileIdle{0};
+};
+HeldBox* HeldBox::current_ = nullptr;
 
 class TransfersTest : public ::testing::Test {
 protected:
@@ -151,9 +202,12 @@ TEST_F(TransfersTest, UnpluggedAtEachReportIdlesAndALaterApplyIsAccepted) {
             vmouse::Faults unplugged;
             unplugged.failWritesFrom = n;
             SetFaults(unplugged);
+            store.ToggleWheelSwap();  // the table now differs from what the mouse holds
+            const RecordArray image = store.DeviceImage();
             vmouse::Transcript transcript;
             ASSERT_EQ(Start(store, window_.Handle(), performance), UploadStart::Started) << row;
             EXPECT_EQ(WaitDone(store), 0) << row << ": a lost report fails the upload";
+            EXPECT_TRUE(Same(store.DeviceImage(), image)) << row << ": DeviceImage claims what the mouse never got";
             EXPECT_FALSE(TheBusyEvent().IsBusy()) << row;
             EXPECT_EQ(transcript.Reports("out").size(), static_cast<size_t>(n - 1)) << row;
 
@@ -216,6 +270,175 @@ TEST_F(TransfersTest, ReaderKeepsReadingAfterFailedReads) {
     Sleep(200);
     EXPECT_TRUE(ReaderRuns(store)) << "failed reads only slow it";
     EXPECT_EQ(store.Reader().Stop(), 1);
+}
+
+// Edits while an upload runs (Load Default Config here) do not reach it:
+// the mouse ends up with exactly what the upload took, and so does DeviceImage.
+TEST_F(TransfersTest, ResetDuringAnUploadLeavesTheMouseWithWhatTheUploadTook) {
+    vmouse::Faults slow;
+    slow.latencyMs = 8;  // about a third of a second for the whole upload
+    SetFaults(slow);
+    DeviceStore store;
+    ASSERT_EQ(store.LoadFromDevice(), 1);
+    store.SetCommand(0, 1, 2);
+    store.SetMouseFunction(3, 128);
+    store.ToggleWheelSwap();
+    store.SetMouseFunction(13, 16);
+    const RecordArray taken = store.Table();
+    ASSERT_EQ(Start(store, window_.Handle(), 0), UploadStart::Started);
+    Sleep(80);
+    store.ResetToDefaults();
+    EXPECT_EQ(WaitDone(store), 1);
+    const vmouse::Memory mouse = vmouse::ReadMemory();
+    EXPECT_EQ(std::vector<Bytes>(mouse.records.begin(), mouse.records.end()), ToBytes(taken));
+    EXPECT_EQ(ToBytes(store.DeviceImage()), ToBytes(taken)) << "DeviceImage is what the mouse holds";
+    EXPECT_EQ(ToBytes(store.Table()), ToBytes(RecordTable::Defaults())) << "the reset itself stays";
+}
+
+// An Apply while the no-mouse box of the last one is still open is told
+// "busy" at once instead of waiting for that thread and then doing nothing.
+TEST_F(TransfersTest, ApplyWhileTheNoMouseBoxIsOpenIsBusy) {
+    vmouse::Faults absent;
+    absent.absent = 1;
+    SetFaults(absent);
+    DeviceStore store;
+    for (int performance : {0, 1}) {
+        HeldBox box;
+        ASSERT_EQ(Start(store, window_.Handle(), performance), UploadStart::Started) << "performance " << performance;
+        ASSERT_TRUE(box.WaitShown()) << "performance " << performance;
+        EXPECT_TRUE(TheBusyEvent().IsBusy()) << "performance " << performance;
+        EXPECT_EQ(Start(store, window_.Handle(), 0), UploadStart::Busy) << "performance " << performance;
+        EXPECT_EQ(Start(store, window_.Handle(), 1), UploadStart::Busy) << "performance " << performance;
+        EXPECT_FALSE(window_.Pending()) << "performance " << performance;
+        box.Release();
+        EXPECT_EQ(WaitDone(store), 0) << "performance " << performance;
+        EXPECT_FALSE(TheBusyEvent().IsBusy()) << "performance " << performance;
+        EXPECT_TRUE(ReaderRuns(store)) << "performance " << performance << ": restarted before idle";
+    }
+}
+
+// A thread that ends at once (no mouse) must find BusyEvent already reset,
+// or its idle signal comes first and the program stays busy for good.
+TEST_F(TransfersTest, UploadsThatEndAtOnceNeverLeaveTheProgramBusy) {
+    vmouse::Faults absent;
+    absent.absent = 1;
+    SetFaults(absent);
+    DeviceStore store;
+    HeldBox box(false);
+    constexpr int kRounds = 60;  // the race is short: each round is a chance to meet it
+    for (int round = 0; round < kRounds; ++round) {
+        ASSERT_EQ(Start(store, window_.Handle(), round % 2), UploadStart::Started) << "round " << round;
+        ASSERT_EQ(WaitDone(store), 0) << "round " << round;
+        ASSERT_FALSE(TheBusyEvent().IsBusy()) << "round " << round;
+    }
+    EXPECT_EQ(box.Shown(), kRounds);
+    EXPECT_EQ(box.ShownWhileIdle(), 0) << "the text-44 box belongs to a running upload";
+}
+
+// A reader whose read outlasts the stop wait still uses the link: the upload
+// must not start beside it.
+TEST_F(TransfersTest, AReaderThatOutlastsTheStopWaitRefusesTheUpload) {
+    vmouse::Faults slowReads;
+    slowReads.readTimeoutMs = 1600;  // longer than the reader's stop wait
+    SetFaults(slowReads);
+    DeviceStore store;
+    ASSERT_EQ(store.LoadFromDevice(), 1);
+    Sleep(50);  // the reader now waits in a read
+    vmouse::Transcript transcript;
+    EXPECT_EQ(Start(store, window_.Handle(), 0), UploadStart::Failed);
+    EXPECT_FALSE(TheBusyEvent().IsBusy());
+    EXPECT_TRUE(store.Reader().Thread()) << "the reader's handle is kept while it runs";
+    EXPECT_TRUE(transcript.Reports("out").empty()) << "nothing was sent beside the reader";
+    Sleep(800);  // its read has ended, and with it the reader
+    ASSERT_EQ(Start(store, window_.Handle(), 0), UploadStart::Started);
+    EXPECT_EQ(WaitDone(store), 1);
+}
+
+// Bytes 0..2 of a record address the mouse: whatever a profile or an edit
+// holds there, every record goes to its own slot, and nothing else.
+TEST_F(TransfersTest, HostileRecordsNeverAddressAnythingButTheirSlot) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    {
+        // Button0 sets the DPI, Button1 asks for a configuration dump,
+        // Button2 has another report id and command.
+        const int hostile[3][3] = {{0, 4, 255}, {0, 4, 170}, {7, 9, 2}};
+        std::string text = "<Mirvostan><Version>1</Version><MouseFun>";
+        const RecordArray defaults = RecordTable::Defaults();
+        for (int i = 0; i < kRecordCount; ++i) {
+            text += "<Button" + std::to_string(i) + ">";
+            for (int j = 0; j < kRecordSize; ++j) {
+                int value = defaults[i].bytes[j];
+                if (i < 3 && j < 3) value = hostile[i][j];
+                if (i == 0 && j == 3) value = 1;
+                if (i == 1 && j == 3) value = 0x55;
+                text += "<Byte" + std::to_string(j) + ">" + std::to_string(value) + "</Byte" + std::to_string(j) + ">";
+            }
+            text += "</Button" + std::to_string(i) + ">";
+        }
+        text += "</MouseFun></Mirvostan>";
+        const std::wstring path = vmouse::Dir() + L"hostile.mvf";
+        std::ofstream(path.c_str(), std::ios::binary) << text;
+
+        const struct {
+            const char* name;
+            int performance;
+            bool profile;  // else the table is edited directly
+            bool background;
+        } rows[] = {{"profile, button upload", 0, true, true},
+                    {"profile, performance upload", 1, true, true},
+                    {"edited table, button upload", 0, false, true},
+                    {"edited table, synchronous button upload", 0, false, false},
+                    {"profile, synchronous performance upload", 1, true, false}};
+        for (const auto& row : rows) {
+            vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
+            DeviceStore store;
+            ASSERT_EQ(store.LoadFromDevice(), 1) << row.name;
+            if (row.profile) {
+                ASSERT_EQ(store.LoadProfile(path), ProfileStatus::Accepted) << row.name;
+            } else {
+                store.Records().Table()[0].bytes[2] = 0xFF;
+                store.Records().Table()[1].bytes[2] = 0xAA;
+                store.Records().Table()[2].bytes[0] = 7;
+            }
+            vmouse::Transcript transcript;
+            if (row.background) {
+                ASSERT_EQ(Start(store, window_.Handle(), row.performance, 1200), UploadStart::Started) << row.name;
+                EXPECT_EQ(WaitDone(store), 1) << row.name;
+            } else {
+                ASSERT_TRUE(store.Reader().Stop()) << row.name;
+                EXPECT_EQ(row.performance ? store.UploadPerformance(1200) : store.UploadButtons(), 1) << row.name;
+            }
+            const std::vector<Bytes> out = transcript.Reports("out");
+            ASSERT_EQ(out.size(), row.performance ? 21u : 20u) << row.name;
+            for (int slot = 0; slot < kRecordCount; ++slot)
+                EXPECT_EQ((Bytes{out[slot][0], out[slot][1], out[slot][2]}),
+                          (Bytes{0, 4, static_cast<uint8_t>(slot)}))
+                    << row.name << ", slot " << slot;
+            EXPECT_EQ(vmouse::ReadMemory().dpi, row.performance ? 6u : 3u) << row.name << ": only the DPI report sets it";
+            EXPECT_EQ(transcript.Reports("in").size(), 20u) << row.name << ": no configuration dump";
+        }
+    }
+    CoUninitialize();
+}
+
+// At exit a transfer thread may outlive the wait (its box still open): the
+// store goes, but what the thread uses, the library included, stays.
+TEST_F(TransfersTest, ATransferThatOutlivesTheExitWaitKeepsTheLibrary) {
+    vmouse::Faults absent;
+    absent.absent = 1;
+    SetFaults(absent);
+    const std::wstring library = vmouse::Dir() + L"SonixUSB.DLL";
+    HeldBox box;
+    {
+        std::unique_ptr<DeviceStore> store(new DeviceStore);
+        ASSERT_EQ(store->StartButtonUpload(window_.Handle(), WM_TRANSFER_DONE), UploadStart::Started);
+        ASSERT_TRUE(box.WaitShown());
+        store->WaitTransfersAtExit(50);
+    }
+    EXPECT_NE(GetModuleHandleW(library.c_str()), nullptr) << "the library stays loaded";
+    box.Release();
+    EXPECT_EQ(window_.Wait(), 0) << "the thread ends on its own";
+    EXPECT_FALSE(TheBusyEvent().IsBusy());
 }
 
 }  // namespace

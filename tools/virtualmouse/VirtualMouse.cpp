@@ -18,7 +18,11 @@ namespace {
 
 using Report = std::array<uint8_t, 9>;
 constexpr int kSlots = 20;
-constexpr DWORD kReadTimeoutMs = 100;
+
+struct Queued {
+    Report report;
+    ULONGLONG readyAt;  // tick count from which a read may take it
+};
 
 struct Memory {
     uint8_t records[kSlots][9];
@@ -34,6 +38,10 @@ struct Faults {
     int latencyMs = 0;
     int inputLength = 9;
     int outputLength = 9;
+    int readTimeoutMs = 100;
+    int lateAnswerMs = 0;   // the first answer to a configuration request comes this late
+    int corruptSlot = -1;   // a record written to this slot is stored with one byte inverted
+    int corruptByte = 4;
 };
 
 Memory FactoryMemory() {
@@ -65,7 +73,7 @@ struct Mouse {
     DWORD dpiOffset = 0;
     Memory memory = FactoryMemory();
     Faults faults;
-    std::deque<Report> queue;
+    std::deque<Queued> queue;
     std::set<uintptr_t> open;
     uintptr_t nextHandle = 0x100;
     int writes = 0;  // since the last open
@@ -153,6 +161,10 @@ bool LoadFile() {
         else if (std::strcmp(key, "latency-ms") == 0) m.faults.latencyMs = value;
         else if (std::strcmp(key, "input-length") == 0) m.faults.inputLength = value;
         else if (std::strcmp(key, "output-length") == 0) m.faults.outputLength = value;
+        else if (std::strcmp(key, "read-timeout-ms") == 0) m.faults.readTimeoutMs = value < 0 ? 0 : value;
+        else if (std::strcmp(key, "late-answer-ms") == 0) m.faults.lateAnswerMs = value < 0 ? 0 : value;
+        else if (std::strcmp(key, "corrupt-slot") == 0) m.faults.corruptSlot = value;
+        else if (std::strcmp(key, "corrupt-byte") == 0) m.faults.corruptByte = value;
     }
     std::fclose(f);
     // Lengths size the buffers this library fills; keep them sane.
@@ -205,7 +217,9 @@ void SaveFile() {
     } settings[] = {{"absent", f.absent},       {"fail-writes-from", f.failWritesFrom},
                     {"fail-reads", f.failReads}, {"lose-read", f.loseRead},
                     {"no-echo", f.noEcho},       {"latency-ms", f.latencyMs},
-                    {"input-length", f.inputLength}, {"output-length", f.outputLength}};
+                    {"input-length", f.inputLength}, {"output-length", f.outputLength},
+                    {"read-timeout-ms", f.readTimeoutMs}, {"late-answer-ms", f.lateAnswerMs},
+                    {"corrupt-slot", f.corruptSlot}, {"corrupt-byte", f.corruptByte}};
     char line[64];
     for (const auto& s : settings) {
         std::snprintf(line, sizeof line, "%s %d\r\n", s.key, s.value);
@@ -284,6 +298,7 @@ BOOL WINAPI VmClose(HANDLE device) {
 BOOL WINAPI VmRead(HANDLE device, BYTE* buffer, DWORD length, DWORD* count) {
     Mouse& m = *g_mouse;
     int latency = 0;
+    DWORD n = 0;
     Report r;
     {
         Lock lock;
@@ -291,29 +306,32 @@ BOOL WINAPI VmRead(HANDLE device, BYTE* buffer, DWORD length, DWORD* count) {
         if (m.faults.failReads || Unplugged()) return FALSE;
         // One wait for the whole time-out: the tick count is too coarse to
         // recompute the rest after each wake, which would wake us again.
-        const ULONGLONG deadline = GetTickCount64() + kReadTimeoutMs;
-        while (m.queue.empty()) {
+        const ULONGLONG deadline = GetTickCount64() + static_cast<DWORD>(m.faults.readTimeoutMs);
+        for (;;) {
             const ULONGLONG now = GetTickCount64();
+            if (!m.queue.empty() && m.queue.front().readyAt <= now) break;
             if (now >= deadline) return FALSE;
-            if (!SleepConditionVariableCS(&m.arrived, &m.lock, static_cast<DWORD>(deadline - now)) &&
-                GetLastError() == ERROR_TIMEOUT)
+            ULONGLONG until = deadline;
+            if (!m.queue.empty() && m.queue.front().readyAt < until) until = m.queue.front().readyAt;
+            if (!SleepConditionVariableCS(&m.arrived, &m.lock, static_cast<DWORD>(until - now)) &&
+                GetLastError() != ERROR_TIMEOUT)
                 return FALSE;
             if (!IsOpen(device)) return FALSE;
         }
-        r = m.queue.front();
+        r = m.queue.front().report;
         m.queue.pop_front();
         ++m.reads;
         if (m.faults.loseRead > 0 && m.reads == m.faults.loseRead) {
             Log("in-lost " + Hex(r.data(), r.size()));
             return FALSE;
         }
-        int n = m.faults.inputLength;
-        Log("in " + Hex(r.data(), static_cast<size_t>(n < 9 ? n : 9)));
+        // The length is taken once, here: a reopen during the poll below may
+        // announce another one, but this buffer was checked against this one.
+        n = static_cast<DWORD>(m.faults.inputLength);
+        Log("in " + Hex(r.data(), n < 9 ? n : 9));
         latency = m.faults.latencyMs;
     }
     AwaitPoll(latency);
-    Lock lock;
-    const DWORD n = static_cast<DWORD>(m.faults.inputLength);
     std::memset(buffer, 0, n);
     std::memcpy(buffer, r.data(), n < 9 ? n : 9);
     if (count) *count = n;
@@ -340,18 +358,23 @@ BOOL WINAPI VmWrite(HANDLE device, const BYTE* buffer, DWORD length, DWORD* coun
         return FALSE;
     }
     Log("out " + Hex(r.data(), n));
+    const ULONGLONG now = GetTickCount64();
     if (r[1] == 4 && r[2] == 0xAA && r[3] == 0x55) {
+        // A late first answer holds back the ones behind it as well.
+        const ULONGLONG first = now + static_cast<ULONGLONG>(m.faults.lateAnswerMs);
         for (int s = 0; s < kSlots; ++s) {
             Report rec;
             std::memcpy(rec.data(), m.memory.records[s], 9);
-            m.queue.push_back(rec);
+            m.queue.push_back(Queued{rec, first});
         }
-        m.queue.push_back(Report{0, 4, 0xFF, 1, static_cast<uint8_t>(m.memory.dpi), 0, 0, 0, 0});
+        m.queue.push_back(Queued{Report{0, 4, 0xFF, 1, static_cast<uint8_t>(m.memory.dpi), 0, 0, 0, 0}, first});
         WakeAllConditionVariable(&m.arrived);
     } else if (r[1] == 4 && r[2] < kSlots) {
         std::memcpy(m.memory.records[r[2]], r.data(), 9);
+        const int bad = m.faults.corruptByte;
+        if (m.faults.corruptSlot == r[2] && bad >= 0 && bad < 9) m.memory.records[r[2]][bad] ^= 0xFF;
         SaveRecord(r[2]);
-        m.queue.push_back(m.faults.noEcho ? Report{0, 4, 0xEE, 0, 0, 0, 0, 0, 0} : r);
+        m.queue.push_back(Queued{m.faults.noEcho ? Report{0, 4, 0xEE, 0, 0, 0, 0, 0, 0} : r, now});
         WakeAllConditionVariable(&m.arrived);
     } else if (r[1] == 4 && r[2] == 0xFF && r[3] == 1) {
         m.memory.dpi = r[4];
