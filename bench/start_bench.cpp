@@ -140,10 +140,15 @@ int main(int argc, char** argv) {
     if (GetProcessMemoryInfo(m.pi.hProcess, &pmc, sizeof pmc))
         printf("idle working set: %.1f MiB (peak %.1f MiB)\n", pmc.WorkingSetSize / 1048576.0,
                pmc.PeakWorkingSetSize / 1048576.0);
+    // The markers let the script read the same span from the host's side.
+    printf("idle-start\n");
+    fflush(stdout);
     const double c0 = CpuMs(m.pi.hProcess), t0 = Now();
     Sleep(static_cast<DWORD>(idleSeconds) * 1000);
     const double c1 = CpuMs(m.pi.hProcess), t1 = Now();
-    printf("idle CPU over %.0f s: %.1f ms = %.3f%% of a core\n", (t1 - t0) / 1000, c1 - c0, (c1 - c0) * 100 / (t1 - t0));
+    printf("idle-end\n");
+    fflush(stdout);
+    printf("idle CPU over %.0f s as Windows reports it: %.1f ms = %.3f%% of a core\n", (t1 - t0) / 1000, c1 - c0, (c1 - c0) * 100 / (t1 - t0));
     Close(m, true);
     return 0;
 }
