@@ -303,6 +303,18 @@ TEST_F(MainWindowTest, StartWhileAnotherInstanceStartsUpEndsQuietly) {
     CloseHandle(starting);
 }
 
+TEST_F(MainWindowTest, MarkerTakenByAnotherKindOfObjectFailsInitialisation) {
+    // The mutex cannot be created when its name belongs to an event.
+    HANDLE squatter = CreateEventW(nullptr, TRUE, FALSE, driver::kMainClass);
+    ASSERT_NE(squatter, nullptr);
+    Program p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.DismissBox(L"Initialize failed!")) << "no failure shown";
+    EXPECT_TRUE(p.WaitExit(5000));
+    EXPECT_EQ(p.MainWindow(), nullptr);
+    CloseHandle(squatter);
+}
+
 TEST_F(MainWindowTest, NoMouseStartsWithOneBoxAndTheWindow) {
     faults_.absent = 1;
     vmouse::Write(vmouse::FactoryMemory(), faults_);
