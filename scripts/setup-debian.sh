@@ -15,7 +15,7 @@ pkgs=(
   wine64 wine32:i386 wine
   xvfb x11-utils imagemagick
   googletest
-  fonts-wqy-microhei fonts-dejavu-core fonts-dejavu-extra
+  fonts-wqy-microhei fonts-dejavu-core fonts-dejavu-extra fonts-wine
   python3 python3-pil
 )
 for p in "${pkgs[@]}"; do have "$p" || need+=("$p"); done

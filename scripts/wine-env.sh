@@ -9,7 +9,7 @@ mv_wine_prefix() {
   export WINEDEBUG="${WINEDEBUG:--all}"
   # No Mono or Gecko installer dialogs; nothing here needs them.
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;mshtml=}"
-  if [ -f "$WINEPREFIX/.mirvostan-ready" ]; then return 0; fi
+  if [ -f "$WINEPREFIX/.mirvostan-ready" ]; then mv_wine_fonts; return 0; fi
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
@@ -22,6 +22,23 @@ mv_wine_prefix() {
       DISPLAY= wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
       wineserver -w
       touch "$WINEPREFIX/.mirvostan-ready"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+  mv_wine_fonts
+}
+
+# mv_wine_fonts: the System font of Windows (Wine's copy, fonts-wine), so
+# the dialog base units measure 8 x 16 as there and controls land where the
+# skin painted them. Done once per prefix.
+mv_wine_fonts() {
+  local font=/usr/share/wine/fonts/vgasys.fon
+  [ -f "$WINEPREFIX/.mirvostan-fonts" ] && return 0
+  [ -f "$font" ] || return 0
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.mirvostan-fonts" ]; then
+      cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+      touch "$WINEPREFIX/.mirvostan-fonts"
     fi
   ) 9>"$WINEPREFIX.lock"
 }

@@ -163,9 +163,10 @@ TEST_F(ButtonsPageTest, UserDefinedShowsTheMediaListAndWritesItsChoice) {
     EXPECT_TRUE(IsWindowVisible(media));
 }
 
-TEST_F(ButtonsPageTest, StoredKeyCombinationIsShownInADisabledEdit) {
+TEST_F(ButtonsPageTest, StoredRecordsAreShown) {
     vmouse::Memory memory = vmouse::FactoryMemory();
     memory.records[3] = {0x00, 0x04, 0x03, 0x01, 0x05, 0x00, 0x14, 0x00, 0x00};  // Ctrl+Alt+Q
+    memory.records[4] = {0x00, 0x04, 0x04, 0x02, 0x10, 0x00, 0x00, 0x00, 0x00};  // Volume Up
     HWND page = Open(memory);
     HWND edit = GetDlgItem(page, kB4.edit);
     EXPECT_EQ(Text(GetDlgItem(page, kB4.list)), L"Key Combination");
@@ -173,6 +174,9 @@ TEST_F(ButtonsPageTest, StoredKeyCombinationIsShownInADisabledEdit) {
     EXPECT_FALSE(IsWindowEnabled(edit));
     EXPECT_EQ(Text(edit), L"Ctrl+Alt+Q");
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, kLeft.edit)));
+    EXPECT_EQ(Selection(page, kB5.list), kUserDefinedEntry);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, kB5.media)));
+    EXPECT_EQ(Text(GetDlgItem(page, kB5.media)), L"Volume Up");
 }
 
 void Key(WORD vk, bool up) {
@@ -342,7 +346,6 @@ struct RefusedRow {
 const RefusedRow kRefused[] = {
     {"newer version", "<Mirvostan><Version>2</Version><MouseFun/></Mirvostan>", L"[Unsupport version!]"},
     {"no version", "<Mirvostan><MouseFun/></Mirvostan>", L"[Invalid Format!]"},
-    {"not a document", "Mirvostan", L""},
 };
 
 TEST_F(ButtonsPageTest, RefusedProfileSaysWhyAndChangesNothing) {

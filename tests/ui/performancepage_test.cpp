@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <memory>
-#include <vector>
 
 #include "PageHost.h"
 #include "RecordHex.h"
@@ -160,43 +159,6 @@ TEST_F(PerformancePageTest, ReportRateChosenButNotAppliedSendsNothing) {
     vmouse::Transcript second;
     ApplyFromThisPage();
     EXPECT_EQ(vmouse::Hex(second.Reports("out").at(9)), "00 04 09 04 08 00 00 00 00");
-}
-
-// The pixels of a bitmap, to tell pictures apart.
-std::vector<uint8_t> Pixels(HANDLE bitmap) {
-    BITMAP info{};
-    GetObjectW(bitmap, sizeof info, &info);
-    std::vector<uint8_t> bits(static_cast<size_t>(info.bmWidthBytes) * info.bmHeight);
-    GetBitmapBits(static_cast<HBITMAP>(bitmap), static_cast<LONG>(bits.size()), bits.data());
-    return bits;
-}
-
-std::vector<uint8_t> ResourcePixels(int id) {
-    HBITMAP b = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
-    std::vector<uint8_t> bits = Pixels(b);
-    DeleteObject(b);
-    return bits;
-}
-
-TEST_F(PerformancePageTest, LanguageSwitchReplacesTheCaptions) {
-    HWND page = Open();
-    const int ids[2][2] = {{IDC_PERF_CAPTION_DPI, IDB_CAPTION_DPI}, {IDC_PERF_CAPTION_RATE, IDB_CAPTION_RATE}};
-    for (const auto& c : ids) {
-        HWND caption = GetDlgItem(page, c[0]);
-        EXPECT_EQ(Pixels(reinterpret_cast<HANDLE>(SendMessageW(caption, STM_GETIMAGE, IMAGE_BITMAP, 0))),
-                  ResourcePixels(c[1]));
-    }
-    SetUiLanguage(France);
-    performance_->RefreshPageTexts();
-    for (const auto& c : ids) {
-        HWND caption = GetDlgItem(page, c[0]);
-        ASSERT_NE(GetLanguageBitmap(c[1]), c[1]);
-        EXPECT_EQ(Pixels(reinterpret_cast<HANDLE>(SendMessageW(caption, STM_GETIMAGE, IMAGE_BITMAP, 0))),
-                  ResourcePixels(GetLanguageBitmap(c[1])))
-            << "caption " << c[0];
-        EXPECT_TRUE(IsWindowVisible(caption));
-    }
-    SetUiLanguage(English);
 }
 
 }  // namespace
