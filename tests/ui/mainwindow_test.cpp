@@ -450,6 +450,38 @@ TEST_F(MainWindowTest, LanguageSwitchKeepsThePerformancePageAndReachesBothPages)
     }
 }
 
+TEST_F(MainWindowTest, PictureButtonsTellWhatTheyDoUnderThePointer) {
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    SetForegroundWindow(main);
+    struct Row {
+        int control;
+        const wchar_t* tip;
+    } const rows[] = {
+        {IDC_FLAG_ENGLISH, L"English"},   {IDC_FLAG_GERMANY, L"Deutsch"},  {IDC_FLAG_FRANCE, L"Fran\u00e7ais"},
+        {IDC_FLAG_DUTCH, L"Nederlands"},  {IDC_FLAG_ITALIAN, L"Italiano"}, {IDC_FLAG_CHINESE, L"\u4e2d\u6587"},
+        {IDC_MAIN_CLOSE, L"Close"},       {IDC_MAIN_MINIMIZE, L"Minimize"},
+        {IDC_MAIN_TRAY, L"Hide in the notification area"},
+        {IDC_MAIN_BANNER, L"https://www.mirvostan.example/"},
+    };
+    for (const Row& r : rows) {
+        const RECT c = ScreenRect(GetDlgItem(main, r.control));
+        driver::MouseMove(GetSystemMetrics(SM_CXSCREEN) - 5, GetSystemMetrics(SM_CYSCREEN) - 5);
+        driver::WaitFor([] { return false; }, 300);
+        driver::MouseMove((c.left + c.right) / 2, (c.top + c.bottom) / 2);
+        std::wstring shown;
+        driver::WaitFor(
+            [&] {
+                for (HWND w : p.Windows())
+                    if (IsWindowVisible(w) && driver::ClassOf(w) == L"tooltips_class32") shown = driver::TextOf(w);
+                return shown == r.tip;
+            },
+            4000);
+        EXPECT_EQ(shown, r.tip) << "control " << r.control;
+    }
+}
+
 TEST_F(MainWindowTest, AboutItemShowsNameVersionAndPurpose) {
     Program p;
     HWND main = Launch(p);
