@@ -78,14 +78,14 @@ void RunSequences(DeviceStore& store, int pollMs) {
     std::printf("\nVirtual mouse polled every %d ms; median and best of %d runs\n", pollMs, kRuns);
     // Configuration read: the whole start-up load (request, 20 records, DPI
     // report, reopen, reader start); its floor is the 21 reports read.
-    Stats load = Measure([&] { StopDrainThread(store); },
+    Stats load = Measure([&] { store.Reader().Stop(); },
                          [&] {
                              if (!store.LoadFromDevice()) std::fprintf(stderr, "load failed\n");
                          });
-    StopDrainThread(store);
+    store.Reader().Stop();
     store.SetCommand(0, 1, 2);
-    Stats buttons = Measure([&] { store.ApplyButtons(); });
-    Stats performance = Measure([&] { store.ApplyPerformance(1600); });
+    Stats buttons = Measure([&] { store.UploadButtons(); });
+    Stats performance = Measure([&] { store.UploadPerformance(1600); });
     if (pollMs == 0) {
         std::printf("%-20s %7.2f ms  best %7.2f ms\n", "configuration read", load.median, load.best);
         std::printf("%-20s %7.2f ms  best %7.2f ms\n", "button upload", buttons.median, buttons.best);
@@ -100,7 +100,7 @@ void RunSequences(DeviceStore& store, int pollMs) {
 
 void IdleReader(DeviceStore& store, DWORD idleMs) {
     store.LoadFromDevice();
-    HANDLE reader = store.DrainThread().Get();
+    HANDLE reader = store.Reader().Thread();
     FILETIME created, exited, kernel0, user0, kernel1, user1, pk0, pu0, pk1, pu1;
     GetThreadTimes(reader, &created, &exited, &kernel0, &user0);
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &pk0, &pu0);

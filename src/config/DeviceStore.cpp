@@ -8,14 +8,20 @@
 #include "i18n/Language.h"
 #include "i18n/UserMessage.h"
 #include "link/Busy.h"
-#include "link/Transfers.h"
 
 namespace {
 constexpr wchar_t kLogName[] = L"Mirvostan.log";
 constexpr uint32_t kLogCap = 102400;
 constexpr int kTextCantOpenMouse = 44;
 constexpr DWORD kDpiPauseMs = 50;
+constexpr DWORD kStoreEndWaitMs = 4000;
 const uint8_t kReadConfigRequest[9] = {0x00, 0x04, 0xAA, 0x55, 0x00, 0x00, 0x00, 0x00, 0x00};
+constexpr uint8_t kDpiTarget = 0xFF;
+constexpr uint8_t kDpiSetting = 1;
+// The read ends after this many time-outs in a row (the mouse has nothing
+// more to say), or after this many reports (a mouse that never stops).
+constexpr int kReadTimeoutsInARow = 3;
+constexpr int kMaxConfigReports = 3 * (kRecordCount + 1);
 
 void TraceRecord(const uint8_t (&r)[9]) {
     wchar_t line[80];
@@ -23,89 +29,166 @@ void TraceRecord(const uint8_t (&r)[9]) {
                   r[3], r[4], r[5], r[6], r[7], r[8]);
     OutputDebugStringW(line);
 }
+
+enum class Sent { Done, Failed, NoMouse };
+
+// Opens the mouse and sends the records in slot order, then (for a
+// performance upload) the DPI report. Stops at the first failed write.
+Sent SendUpload(MouseLink& link, const RecordArray& records, const uint8_t (*dpiReport)[9]) {
+    if (!link.OpenMouse()) return Sent::NoMouse;
+    for (const FunctionRecord& record : records)
+        if (!link.SendReportChecked(record.bytes)) return Sent::Failed;
+    if (dpiReport) {
+        Sleep(kDpiPauseMs);
+        if (!link.SendReport(*dpiReport)) return Sent::Failed;
+    }
+    return Sent::Done;
+}
+
 }  // namespace
 
 void BuildDpiReport(uint32_t dpi, uint8_t (&report)[9]) {
-    const uint8_t r[9] = {0x00, 0x04, 0xFF, 0x01, static_cast<uint8_t>(dpi / 200), 0, 0, 0, 0};
+    const uint8_t r[9] = {0x00, 0x04, kDpiTarget, kDpiSetting, static_cast<uint8_t>(dpi / 200), 0, 0, 0, 0};
     std::memcpy(report, r, sizeof r);
 }
 
-DeviceStore::DeviceStore(std::wstring libraryPath) : link_(std::move(libraryPath)) {
-    ResetToDefaults();
-    TheLogFile().Open(kLogName, kLogCap);
+DeviceStore::DeviceStore(std::wstring libraryPath, bool openLog)
+    : transport_(new Transport(std::move(libraryPath))), ownsLog_(openLog) {
+    table_.ResetToDefaults();
+    if (ownsLog_) TheLogFile().Open(kLogName, kLogCap);
 }
 
 DeviceStore::~DeviceStore() {
-    // Threads that still use this store must be gone before it is.
-    if (transferThread_) WaitForSingleObject(transferThread_.Get(), 4000);
-    StopDrainThread(*this);
-    TheLogFile().Close();
-    link_.CloseMouse();
+    if (ownsLog_) TheLogFile().Close();
+    // A transfer thread that still runs keeps what it uses until the process ends.
+    if (abandoned_ || !transport_->runner.Wait(kStoreEndWaitMs)) {
+        (void)transport_.release();
+        return;
+    }
+    transport_->reader.Stop();
+    transport_->link.CloseMouse();
 }
 
-void DeviceStore::ReportNoMouse() { ShowUserMessage(nullptr, GetUiText(kTextCantOpenMouse)); }
+const RecordTable& DeviceStore::Records() const {
+    Transport& t = *transport_;
+    if (t.sentReady.load(std::memory_order_acquire)) {
+        table_.DeviceImage() = t.sent;
+        t.sentReady.store(0, std::memory_order_relaxed);
+    }
+    return table_;
+}
+
+// Each answer goes to the slot it names; only the DPI report gives the DPI,
+// so a late or missing answer shifts nothing. Slots that got no record keep
+// theirs.
+DeviceStore::ConfigRead DeviceStore::ExchangeConfiguration() {
+    MouseLink& link = transport_->link;
+    RecordTable& records = Records();
+    link.SendReport(kReadConfigRequest);
+    bool came[kRecordCount] = {};
+    ConfigRead read;
+    for (int timeouts = 0, reports = 0; !read.dpi && timeouts < kReadTimeoutsInARow && reports < kMaxConfigReports;) {
+        uint8_t buffer[9] = {};  // a shorter input report leaves the rest zero
+        if (!link.ReadReport(buffer)) {
+            ++timeouts;
+            continue;
+        }
+        timeouts = 0;
+        ++reports;
+        if (buffer[kByteCommand] != kRecordCommand) continue;
+        const uint8_t target = buffer[kByteSlot];
+        if (target < kRecordCount) {
+            std::memcpy(records.Table()[target].bytes, buffer, sizeof buffer);
+            TraceRecord(records.Table()[target].bytes);
+            if (!came[target]) ++read.slots;
+            came[target] = true;
+        } else if (target == kDpiTarget && buffer[3] == kDpiSetting) {
+            records.SetDpi(buffer[4] * 200);
+            read.dpi = true;
+        }
+    }
+    records.DeviceImage() = records.Table();
+    records.SetReportRateCode(records.DeviceImage()[kReportRateSlot].bytes[kByteCode]);
+    return read;
+}
 
 int DeviceStore::LoadFromDevice() {
-    if (!link_.OpenMouse()) {
-        ReportNoMouse();
-        return 0;
-    }
-    link_.SendReport(kReadConfigRequest);
-    RecordArray& table = Table();
-    for (size_t slot = 0; slot < table.size(); ++slot) {
-        uint8_t buffer[9] = {};  // a shorter input report leaves the rest zero
-        // A failed read keeps the slot's record: copying a stale buffer
-        // would put another slot's number into this one.
-        if (link_.ReadReport(buffer)) std::memcpy(table[slot].bytes, buffer, 9);
-        TraceRecord(table[slot].bytes);
-    }
-    DeviceImage() = table;
-    uint8_t dpiReport[9] = {};
-    if (link_.ReadReport(dpiReport)) SetDpi(dpiReport[4] * 200);
-    SetReportRateCode(DeviceImage()[9].bytes[4]);
+    MouseLink& link = transport_->link;
+    if (!link.OpenMouse()) return 0;
+    const ConfigRead read = ExchangeConfiguration();
     // Reopen before the reader starts, so that it never reads on a handle
     // that is being replaced.
-    const int reachable = link_.OpenMouse();
-    StartDrainThread(*this);
-    if (!reachable) {
-        ReportNoMouse();
-        return 0;
-    }
-    return 1;
+    const int reachable = link.OpenMouse();
+    transport_->reader.Start();
+    return reachable && read.slots > 0 ? 1 : 0;
 }
 
-int DeviceStore::UploadTable(const RecordArray& records) {
-    for (const FunctionRecord& record : records) link_.SendReportChecked(record.bytes);
-    return 1;
+int DeviceStore::ReadConfiguration() {
+    if (TheBusyEvent().IsBusy() || transport_->reader.Running()) return 0;
+    if (!transport_->link.OpenMouse()) return 0;
+    const ConfigRead read = ExchangeConfiguration();
+    return read.slots == kRecordCount && read.dpi ? 1 : 0;
 }
 
-int DeviceStore::ApplyButtons() {
-    if (!link_.OpenMouse()) {
-        TheBusyEvent().SetIdle();
-        ReportNoMouse();
-        return 0;
-    }
-    TheBusyEvent().SetBusy();
-    UploadTable(Table());
-    DeviceImage() = Table();
-    TheBusyEvent().SetIdle();
-    return 1;
+ProfileStatus DeviceStore::LoadProfile(const std::wstring& path) {
+    RecordTable& records = Records();
+    const ProfileStatus status = ReadProfileFile(path, records.Table());
+    if (status == ProfileStatus::Accepted) records.DeviceImage() = records.Table();
+    return status;
 }
 
-int DeviceStore::ApplyPerformance(uint32_t dpi) {
-    if (!link_.OpenMouse()) {
-        TheBusyEvent().SetIdle();
-        ReportNoMouse();
-        return 0;
-    }
-    UploadTable(DeviceImage());
-    SetDpi(static_cast<int32_t>(dpi));
+UploadStart DeviceStore::StartUpload(RecordArray records, bool performance, uint32_t dpi, HWND notify,
+                                     UINT doneMessage) {
+    Transport* t = transport_.get();
+    // Runs on the transfer thread: it touches only the transport and its own
+    // copy of the records.
+    TransferRunner::Body body = [t, records, performance, dpi]() {
+        uint8_t dpiReport[9];
+        BuildDpiReport(dpi, dpiReport);
+        const Sent sent = SendUpload(t->link, records, performance ? &dpiReport : nullptr);
+        if (sent == Sent::NoMouse) ShowUserMessage(nullptr, GetUiText(kTextCantOpenMouse));
+        if (sent != Sent::Done) return 0;
+        t->sent = records;
+        t->sentReady.store(1, std::memory_order_release);
+        return 1;
+    };
+    return t->runner.Start(std::move(body), notify, doneMessage);
+}
+
+UploadStart DeviceStore::StartButtonUpload(HWND notify, UINT doneMessage) {
+    return StartUpload(AddressedRecords(Records().Table()), false, 0, notify, doneMessage);
+}
+
+UploadStart DeviceStore::StartPerformanceUpload(HWND notify, UINT doneMessage, uint32_t dpi) {
+    // DeviceImage: button edits that were not applied are not sent.
+    const UploadStart started = StartUpload(AddressedRecords(Records().DeviceImage()), true, dpi, notify, doneMessage);
+    if (started == UploadStart::Started) table_.SetDpi(static_cast<int32_t>(dpi));
+    return started;
+}
+
+int DeviceStore::UploadNow(const RecordArray& records, bool performance, uint32_t dpi) {
+    if (TheBusyEvent().IsBusy()) return 0;
+    DrainReader& reader = transport_->reader;
+    const bool reading = reader.Running();
+    if (!reader.Stop()) return 0;
     uint8_t dpiReport[9];
     BuildDpiReport(dpi, dpiReport);
-    Sleep(kDpiPauseMs);
-    const int written = link_.SendReport(dpiReport);
-    TheBusyEvent().SetIdle();
-    return written;
+    const Sent sent = SendUpload(transport_->link, records, performance ? &dpiReport : nullptr);
+    if (reading) reader.Start();
+    if (performance) table_.SetDpi(static_cast<int32_t>(dpi));
+    if (sent != Sent::Done) return 0;
+    table_.DeviceImage() = records;
+    return 1;
+}
+
+int DeviceStore::UploadButtons() { return UploadNow(AddressedRecords(Records().Table()), false, 0); }
+
+int DeviceStore::UploadPerformance(uint32_t dpi) {
+    return UploadNow(AddressedRecords(Records().DeviceImage()), true, dpi);
+}
+
+void DeviceStore::WaitTransfersAtExit(DWORD ms) {
+    if (!transport_->runner.Wait(ms)) abandoned_ = true;
 }
 
 DeviceStore& TheDeviceStore() {

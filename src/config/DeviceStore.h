@@ -1,54 +1,113 @@
 // The one object that holds the mouse's configuration while the program
-// runs: the record tables (RecordTable), DPI and report rate, the link to
-// the mouse, and the state of the background transfers.
+// runs: a record table (the table the pages edit and DeviceImage, what the
+// mouse last received or reported), DPI and report rate, the link to the
+// mouse, and the background transfers.
 #pragma once
+#include <windows.h>
+
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "config/RecordTable.h"
 #include "files/Profile.h"
 #include "link/MouseLink.h"
-#include "link/ScopedHandle.h"
+#include "link/Transfers.h"
 
-class DeviceStore : public RecordTable {
+class DeviceStore {
 public:
     // libraryPath as for MouseLink (empty: SonixUSB.DLL beside the program).
-    explicit DeviceStore(std::wstring libraryPath = std::wstring());
+    // openLog false leaves the diagnostic log closed (command line).
+    explicit DeviceStore(std::wstring libraryPath = std::wstring(), bool openLog = true);
     ~DeviceStore();
     DeviceStore(const DeviceStore&) = delete;
     DeviceStore& operator=(const DeviceStore&) = delete;
 
-    // Reads the mouse's configuration and starts the DrainThread. 1 when the
-    // mouse was read and is still reachable; 0 (after telling the user)
-    // when it could not be opened.
+    // Record operations of the table, with the table's results.
+    int ResetToDefaults() { return Records().ResetToDefaults(); }
+    void ClearRecord(int slot) { Records().ClearRecord(slot); }
+    int SetMouseFunction(int slot, int code) { return Records().SetMouseFunction(slot, code); }
+    int SetCommand(int slot, int group, uint8_t number) { return Records().SetCommand(slot, group, number); }
+    int SetCapturedKey(int slot, int length, int modifiers, unsigned virtualKey) {
+        return Records().SetCapturedKey(slot, length, modifiers, virtualKey);
+    }
+    uint8_t GetFunctionType(int slot) const { return table_.GetFunctionType(slot); }
+    FunctionItem GetFunctionItem(int slot) const { return table_.GetFunctionItem(slot); }
+    uint8_t GetModifiers(int slot) const { return table_.GetModifiers(slot); }
+    uint8_t GetKeyUsage(int slot) const { return table_.GetKeyUsage(slot); }
+    int IsWheelSwapped() const { return table_.IsWheelSwapped(); }
+    void ToggleWheelSwap() { Records().ToggleWheelSwap(); }
+
+    const RecordArray& Table() const { return table_.Table(); }
+    const RecordArray& DeviceImage() const { return Records().DeviceImage(); }
+    int32_t GetDpi() const { return table_.Dpi(); }
+    int32_t GetReportRate() const { return table_.ReportRateCode(); }
+
+    // Start-up read: the configuration exchange, then the DrainThread. 1 when
+    // records came and the mouse is still reachable; on 0 the caller tells
+    // the user (text 44). No reader starts when the mouse does not open.
     int LoadFromDevice();
-    // Uploads the table; runs on a transfer thread. 1 uploaded, 0 not opened.
-    int ApplyButtons();
-    // Uploads DeviceImage, then the DPI. 1 when the DPI report was written.
-    int ApplyPerformance(uint32_t dpi);
+    // The same exchange without a reader (command line). 1 when every slot
+    // and the DPI came.
+    int ReadConfiguration();
 
-    // Profiles (.mvf) hold the record table only.
-    int SaveProfile(const std::wstring& path) const { return ::SaveProfile(*this, path); }
-    int LoadProfile(const std::wstring& path) { return ::LoadProfile(*this, path); }
+    // Profiles (.mvf) hold the record table; an accepted load also becomes
+    // DeviceImage. The caller shows the texts for the status.
+    ProfileStatus LoadProfile(const std::wstring& path);
+    int SaveProfile(const std::wstring& path) const { return WriteProfileFile(path, table_.Table()); }
 
-    int32_t GetDpi() const { return Dpi(); }
-    int32_t GetReportRate() const { return ReportRateCode(); }
+    // Background uploads (window thread). What is sent is copied here, so
+    // later edits do not reach this upload; DeviceImage becomes that copy
+    // only when the upload succeeded. The transfer thread shows text 44
+    // itself (no owner) when the mouse cannot be opened.
+    UploadStart StartButtonUpload(HWND notify, UINT doneMessage);
+    UploadStart StartPerformanceUpload(HWND notify, UINT doneMessage, uint32_t dpi);
 
-    // Background transfer state (see link/Transfers.h).
-    MouseLink& Link() { return link_; }
-    std::atomic<int>& StopDrain() { return stopDrain_; }
-    ScopedHandle& DrainThread() { return drainThread_; }
-    ScopedHandle& TransferThread() { return transferThread_; }
+    // Uploads on the calling thread, with no transfer running (command line).
+    // 1 only when every report was written. Show nothing.
+    int UploadButtons();                  // the table
+    int UploadPerformance(uint32_t dpi);  // DeviceImage (slot 9 = rate), then the DPI
+
+    // At exit: waits at most ms for a running transfer thread. One that
+    // outlives the wait keeps the link and the library until the process ends.
+    void WaitTransfersAtExit(DWORD ms);
+
+    // The parts, for tests and benchmarks.
+    MouseLink& Link() { return transport_->link; }
+    DrainReader& Reader() { return transport_->reader; }
+    HANDLE TransferThread() const { return transport_->runner.Thread(); }
+    // Direct access to both tables.
+    RecordTable& Records() { return const_cast<RecordTable&>(static_cast<const DeviceStore*>(this)->Records()); }
 
 private:
-    void ReportNoMouse();
-    int UploadTable(const RecordArray& records);
+    // Everything a transfer thread touches. Leaked on purpose when a thread
+    // outlives the exit wait, so nothing is torn down under it.
+    struct Transport {
+        explicit Transport(std::wstring libraryPath) : link(std::move(libraryPath)), reader(link), runner(reader) {}
+        MouseLink link;
+        DrainReader reader;
+        TransferRunner runner;
+        // A succeeded upload's records, handed to the window thread.
+        RecordArray sent{};
+        std::atomic<int> sentReady{0};
+    };
 
-    std::atomic<int> stopDrain_{0};
-    ScopedHandle drainThread_;
-    ScopedHandle transferThread_;
-    MouseLink link_;
+    // The table, after a finished upload's records became DeviceImage. Only
+    // the thread that owns the store writes DeviceImage.
+    const RecordTable& Records() const;
+    struct ConfigRead {
+        int slots = 0;  // slots that received their record
+        bool dpi = false;
+    };
+    ConfigRead ExchangeConfiguration();
+    UploadStart StartUpload(RecordArray records, bool performance, uint32_t dpi, HWND notify, UINT doneMessage);
+    int UploadNow(const RecordArray& records, bool performance, uint32_t dpi);
+
+    std::unique_ptr<Transport> transport_;
+    mutable RecordTable table_;
+    bool ownsLog_ = false;
+    bool abandoned_ = false;
 };
 
 // The program's store.

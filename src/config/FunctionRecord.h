@@ -127,3 +127,17 @@ inline FunctionRecord EmptyRecord(int slot) {
 }
 
 inline bool IsValidSlot(int slot) { return slot >= 0 && slot < kRecordCount; }
+
+// Bytes 0..2 are the report id, the command and the target: whatever a record
+// came from, it may address nothing but its own slot (byte 2 = 0xAA would
+// start a configuration dump, 0xFF set the DPI).
+inline void AddressRecord(FunctionRecord& rec, int slot) {
+    rec.bytes[kByteReportId] = 0;
+    rec.bytes[kByteCommand] = kRecordCommand;
+    rec.bytes[kByteSlot] = static_cast<uint8_t>(slot);
+}
+
+inline RecordArray AddressedRecords(RecordArray records) {
+    for (int slot = 0; slot < kRecordCount; ++slot) AddressRecord(records[slot], slot);
+    return records;
+}

@@ -1,19 +1,28 @@
 // Profile files (.mvf): the function record table as an XML document,
 // root "Mirvostan", a Version and MouseFun/ButtonN/ByteM element texts.
+// Works on a record array and returns a status; the caller shows texts.
 #pragma once
 #include <string>
 
-class RecordTable;
+#include "config/FunctionRecord.h"
+
 class CXmlNode;
 
-// Writes the table to path. Returns 1 when the file was written; a failed
-// save leaves any file already at path as it was.
-int SaveProfile(const RecordTable& table, const std::wstring& path);
-// Replaces the table (and DeviceImage) from the file. Returns 0, shows
-// nothing and changes nothing when the file is missing, unsafe or not
-// well-formed; a rejected version shows its message and returns 0.
-int LoadProfile(RecordTable& table, const std::wstring& path);
+enum class ProfileStatus {
+    Accepted,
+    InvalidFormat,       // Version missing, empty or 255
+    UnsupportedVersion,  // any other Version above 1
+    Unreadable,          // missing, unsafe or not well-formed file
+};
 
-// The inner steps, given the document element.
-int WriteProfileTree(const RecordTable& table, CXmlNode& root);
-int ReadProfileTree(RecordTable& table, CXmlNode& root);
+// Reads a profile into records; records change only when Accepted. Bytes
+// 0..2 of each record become 00 04 i (i = its slot): a file must not address
+// anything but its own slot on the mouse. Shows nothing.
+ProfileStatus ReadProfileFile(const std::wstring& path, RecordArray& records);
+// 1 written, 0 not; a failed save leaves any file already at path as it was.
+int WriteProfileFile(const std::wstring& path, const RecordArray& records);
+
+// The inner steps, given the document element. WriteProfileTree returns 1
+// only when every element and text was created.
+int WriteProfileTree(const RecordArray& records, CXmlNode& root);
+ProfileStatus ReadProfileTree(RecordArray& records, CXmlNode& root);

@@ -3,6 +3,7 @@
 BusyEvent::BusyEvent() : event_(CreateEventW(nullptr, TRUE, TRUE, nullptr)) {}
 
 BusyEvent& TheBusyEvent() {
-    static BusyEvent event;
-    return event;
+    // Never destroyed: a transfer thread still running at exit may signal it.
+    static BusyEvent* event = new BusyEvent;
+    return *event;
 }

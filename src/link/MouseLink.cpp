@@ -106,10 +106,12 @@ int MouseLink::SendReport(const uint8_t (&report)[9]) {
 
 int MouseLink::SendReportChecked(const uint8_t (&report)[9]) {
     TraceReport(report);
-    Write(report);
+    const int written = Write(report);
+    // The answer is consumed but not judged: mice that do not echo a record
+    // must not fail an upload.
     uint8_t answer[9] = {};
     ReadReport(answer);
-    return 1;
+    return written;
 }
 
 int MouseLink::ReadReport(uint8_t (&buffer)[9]) {

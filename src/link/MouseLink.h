@@ -24,7 +24,7 @@ public:
     void CloseMouse();
     // 1 written, 0 not.
     int SendReport(const uint8_t (&report)[9]);
-    // Writes the report and consumes the mouse's answer; always 1.
+    // Writes the report and consumes the mouse's answer. 1 written, 0 not.
     int SendReportChecked(const uint8_t (&report)[9]);
     // 1 read, 0 not (time-out, no mouse).
     int ReadReport(uint8_t (&buffer)[9]);

@@ -4,20 +4,31 @@
 
 #include <memory>
 
-#include "config/DeviceStore.h"
 #include "link/Busy.h"
-#include "ui/Messages.h"
 
 namespace {
 
 constexpr DWORD kFailedReadPauseMs = 30;
 
-DWORD WINAPI DrainThreadProc(void* arg) {
-    DeviceStore& store = *static_cast<DeviceStore*>(arg);
+struct TransferJob {
+    TransferRunner::Body body;
+    DrainReader* reader;
+    HWND notify;
+    UINT doneMessage;
+};
+
+bool Running(const ScopedHandle& thread) {
+    return thread && WaitForSingleObject(thread.Get(), 0) == WAIT_TIMEOUT;
+}
+
+}  // namespace
+
+DWORD WINAPI DrainReader::Proc(void* arg) {
+    DrainReader& self = *static_cast<DrainReader*>(arg);
     uint8_t scratch[9];
-    while (!store.StopDrain().load()) {
+    while (!self.stop_.load()) {
         const ULONGLONG start = GetTickCount64();
-        if (store.Link().ReadReport(scratch) || store.StopDrain().load()) continue;
+        if (self.link_.ReadReport(scratch) || self.stop_.load()) continue;
         // A failed read costs at least the pause, so a failing device is not
         // polled in a busy loop; a read that already waited out its time-out
         // needs no more (each extra wait is a wake-up while idle).
@@ -27,89 +38,64 @@ DWORD WINAPI DrainThreadProc(void* arg) {
     return 0;
 }
 
-struct TransferJob {
-    DeviceStore* store;
-    HWND notify;
-    uint32_t dpi;
-};
-
-void PostDone(const TransferJob& job, int result) {
-    if (job.notify) PostMessageW(job.notify, WM_TRANSFER_DONE, result ? 1 : 0, 0);
+int DrainReader::Start() {
+    if (!Stop()) return 0;
+    stop_.store(0);
+    thread_.Reset(CreateThread(nullptr, 0, Proc, this, 0, nullptr));
+    return thread_ ? 1 : 0;
 }
 
-DWORD WINAPI ButtonUploadProc(void* arg) {
+// Cooperative: the reader sees the flag after its current read times out.
+// Never TerminateThread, which could end it inside the heap lock. A reader
+// that outlasts the wait keeps its handle, so nobody mistakes it for gone.
+int DrainReader::Stop() {
+    stop_.store(1);
+    if (!thread_) return 1;
+    if (WaitForSingleObject(thread_.Get(), kDrainStopWaitMs) != WAIT_OBJECT_0) {
+        OutputDebugStringW(L"DrainThread did not end in time\r\n");
+        return 0;
+    }
+    thread_.Reset();
+    return 1;
+}
+
+bool DrainReader::Running() const { return ::Running(thread_); }
+
+DWORD WINAPI TransferRunner::Proc(void* arg) {
     std::unique_ptr<TransferJob> job(static_cast<TransferJob*>(arg));
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const int result = job->store->ApplyButtons();
-    StartDrainThread(*job->store);
-    PostDone(*job, result);
+    const int result = job->body();
+    job->reader->Start();
+    // Idle only now: until here an Apply is told "busy" instead of waiting
+    // for a thread that still shows a box or restarts the reader.
+    TheBusyEvent().SetIdle();
+    if (job->notify) PostMessageW(job->notify, job->doneMessage, result ? 1 : 0, 0);
     if (SUCCEEDED(com)) CoUninitialize();
     return 0;
 }
 
-DWORD WINAPI PerformanceUploadProc(void* arg) {
-    std::unique_ptr<TransferJob> job(static_cast<TransferJob*>(arg));
-    const int result = job->store->ApplyPerformance(job->dpi);
-    StartDrainThread(*job->store);
-    TheBusyEvent().SetIdle();
-    PostDone(*job, result);
-    return 0;
-}
-
-bool Running(const ScopedHandle& thread) {
-    return thread && WaitForSingleObject(thread.Get(), 0) == WAIT_TIMEOUT;
-}
-
-int StartUpload(DeviceStore& store, LPTHREAD_START_ROUTINE body, HWND notify, uint32_t dpi) {
-    if (TheBusyEvent().IsBusy()) return 0;
-    // An upload signals BusyEvent a few steps before its thread ends (it still
-    // starts the next reader); let those steps finish so that two threads
-    // never use the link together.
-    ScopedHandle& last = store.TransferThread();
-    if (last && WaitForSingleObject(last.Get(), kTransferEndWaitMs) != WAIT_OBJECT_0) return 0;
-    last.Reset();
-    if (!StopDrainThread(store)) return 0;
-    TheBusyEvent().SetBusy();
-    auto job = std::make_unique<TransferJob>(TransferJob{&store, notify, dpi});
-    HANDLE thread = CreateThread(nullptr, 0, body, job.get(), 0, nullptr);
+UploadStart TransferRunner::Start(Body body, HWND notify, UINT doneMessage) {
+    if (TheBusyEvent().IsBusy()) return UploadStart::Busy;
+    // After signalling idle a thread still posts its message; let that finish
+    // so that two threads never use the link together.
+    if (!Wait(kTransferEndWaitMs)) return UploadStart::Failed;
+    thread_.Reset();
+    if (!reader_.Stop()) return UploadStart::Failed;
+    auto job = std::unique_ptr<TransferJob>(new TransferJob{std::move(body), &reader_, notify, doneMessage});
+    // Busy before the thread can run: a body that ends at once must find
+    // the reset event, or its idle signal would come first and be lost.
+    HANDLE thread = CreateThread(nullptr, 0, Proc, job.get(), CREATE_SUSPENDED, nullptr);
     if (!thread) {
-        TheBusyEvent().SetIdle();
-        StartDrainThread(store);
-        return 0;
+        reader_.Start();
+        return UploadStart::Failed;
     }
+    TheBusyEvent().SetBusy();
     job.release();  // the thread owns it now
-    last.Reset(thread);
-    return 1;
+    thread_.Reset(thread);
+    ResumeThread(thread);
+    return UploadStart::Started;
 }
 
-}  // namespace
-
-int StartDrainThread(DeviceStore& store) {
-    if (Running(store.DrainThread()) && !StopDrainThread(store)) return 0;
-    store.StopDrain().store(0);
-    HANDLE thread = CreateThread(nullptr, 0, DrainThreadProc, &store, 0, nullptr);
-    store.DrainThread().Reset(thread);
-    return thread ? 1 : 0;
-}
-
-// Cooperative: the reader sees the flag after its current read times out.
-// Never TerminateThread, which could end it inside the heap lock.
-int StopDrainThread(DeviceStore& store) {
-    store.StopDrain().store(1);
-    ScopedHandle& thread = store.DrainThread();
-    if (!thread) return 1;
-    if (WaitForSingleObject(thread.Get(), kDrainStopWaitMs) != WAIT_OBJECT_0) {
-        OutputDebugStringW(L"DrainThread did not end in time\r\n");
-        return 0;
-    }
-    thread.Reset();
-    return 1;
-}
-
-int StartButtonUpload(DeviceStore& store, HWND notify) {
-    return StartUpload(store, ButtonUploadProc, notify, 0);
-}
-
-int StartPerformanceUpload(DeviceStore& store, HWND notify, uint32_t dpi) {
-    return StartUpload(store, PerformanceUploadProc, notify, dpi);
+int TransferRunner::Wait(DWORD ms) const {
+    return !thread_ || WaitForSingleObject(thread_.Get(), ms) == WAIT_OBJECT_0 ? 1 : 0;
 }

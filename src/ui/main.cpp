@@ -5,6 +5,7 @@
 
 #include "config/DeviceStore.h"
 #include "i18n/Language.h"
+#include "i18n/UserMessage.h"
 #include "link/Busy.h"
 #include "resources/resource.h"
 
@@ -14,7 +15,7 @@ INT_PTR CALLBACK MainProc(HWND wnd, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
     case WM_INITDIALOG:
         // The pages show what the mouse holds, so read it before they exist.
-        TheDeviceStore().LoadFromDevice();
+        if (!TheDeviceStore().LoadFromDevice()) ShowUserMessage(nullptr, GetUiText(44));
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wp) == IDCANCEL || LOWORD(wp) == IDOK) EndDialog(wnd, LOWORD(wp));
@@ -36,6 +37,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainProc, 0);
     if (SUCCEEDED(com)) CoUninitialize();
     // Let an upload in progress finish before the process ends.
-    TheBusyEvent().WaitIdle(4000);
+    TheDeviceStore().WaitTransfersAtExit(4000);
     return static_cast<int>(result);
 }

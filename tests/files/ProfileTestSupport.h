@@ -3,7 +3,7 @@
 #pragma once
 #include "XmlTestSupport.h"
 
-#include "config/RecordTable.h"
+#include "config/FunctionRecord.h"
 #include "i18n/UserMessage.h"
 
 #include <cstring>
@@ -35,11 +35,16 @@ protected:
 };
 
 // A table whose 180 bytes all differ from their neighbours and cover 0 and 255.
-inline void FillPattern(RecordTable& table, int seed) {
+inline void FillPattern(RecordArray& records, int seed) {
     for (int i = 0; i < kRecordCount; ++i)
         for (int j = 0; j < kRecordSize; ++j)
-            table.Table()[i].bytes[j] = static_cast<uint8_t>((i * kRecordSize + j) * 37 + seed);
-    table.DeviceImage() = table.Table();
+            records[i].bytes[j] = static_cast<uint8_t>((i * kRecordSize + j) * 37 + seed);
+}
+
+// What a load stores for byte j of record i read as value: bytes 0..2 always
+// address the record's own slot.
+inline uint8_t Loaded(int i, int j, uint8_t value) {
+    return j == 0 ? 0 : j == 1 ? 4 : j == 2 ? static_cast<uint8_t>(i) : value;
 }
 
 inline bool SameBytes(const RecordArray& a, const RecordArray& b) {
@@ -70,4 +75,6 @@ std::string ProfileText(const char* version, ByteText byteText, bool indent = fa
 
 // Byte texts i*9+j+100, distinct from both the indices and the pattern.
 inline std::string HundredPlus(int i, int j) { return std::to_string((i * kRecordSize + j + 100) % 256); }
-inline uint8_t HundredPlusValue(int i, int j) { return static_cast<uint8_t>((i * kRecordSize + j + 100) % 256); }
+inline uint8_t HundredPlusValue(int i, int j) {
+    return Loaded(i, j, static_cast<uint8_t>((i * kRecordSize + j + 100) % 256));
+}

@@ -5,90 +5,85 @@
 
 namespace {
 
-const wchar_t kInvalidFormat[] = L"Invalid Format!";
-const wchar_t kUnsupported[] = L"Unsupport version!";
-
-// Writes the text and loads it into a table that holds the pattern.
+// Writes the text and loads it into records that hold the pattern.
 struct LoadOutcome {
-    int result;
-    RecordTable table;
-    RecordTable before;
+    ProfileStatus status;
+    RecordArray records;
+    RecordArray before;
 };
 
 LoadOutcome LoadText(const std::string& bytes, const wchar_t* path = L"load.mvf") {
-    LoadOutcome out{0, RecordTable(), RecordTable()};
-    FillPattern(out.table, 5);
-    out.before = out.table;
+    LoadOutcome out{ProfileStatus::Unreadable, RecordArray(), RecordArray()};
+    FillPattern(out.records, 5);
+    out.before = out.records;
     WriteBytes(path, bytes);
-    out.result = LoadProfile(out.table, path);
+    out.status = ReadProfileFile(path, out.records);
     return out;
 }
 
 class ProfileFileTest : public ProfileTest {};
 
 TEST_F(ProfileFileTest, SavedProfileLoadsBackToTheSame180Bytes) {
-    RecordTable saved;
+    RecordArray saved;
     FillPattern(saved, 11);
-    ASSERT_EQ(1, SaveProfile(saved, L"roundtrip.mvf"));
+    saved = AddressedRecords(saved);  // as every record the program holds
+    ASSERT_EQ(1, WriteProfileFile(L"roundtrip.mvf", saved));
 
-    RecordTable loaded;  // defaults, different from the pattern
-    ASSERT_FALSE(SameBytes(saved.Table(), loaded.Table()));
-    ASSERT_EQ(1, LoadProfile(loaded, L"roundtrip.mvf"));
-    EXPECT_TRUE(SameBytes(saved.Table(), loaded.Table()));
-    EXPECT_TRUE(SameBytes(saved.Table(), loaded.DeviceImage())) << "a load copies the table into DeviceImage";
+    RecordArray loaded{};
+    ASSERT_FALSE(SameBytes(saved, loaded));
+    ASSERT_EQ(ProfileStatus::Accepted, ReadProfileFile(L"roundtrip.mvf", loaded));
+    EXPECT_TRUE(SameBytes(saved, loaded));
     EXPECT_TRUE(RecordedMessages().empty());
 }
 
 // The independent reader (read_profile.py) checks this file after the run.
 TEST_F(ProfileFileTest, WritesProfileForIndependentReader) {
-    RecordTable table;
-    FillPattern(table, 0);
-    ASSERT_EQ(1, SaveProfile(table, L"independent.mvf"));
+    RecordArray records;
+    FillPattern(records, 0);
+    ASSERT_EQ(1, WriteProfileFile(L"independent.mvf", records));
     const std::string raw = ReadBytes(L"independent.mvf");
     ASSERT_GE(raw.size(), 2u);
     EXPECT_EQ(std::string("\xFF\xFE", 2), raw.substr(0, 2)) << "UTF-16 as the declaration says";
 }
 
 TEST_F(ProfileFileTest, VersionDecidesAcceptanceAndMessage) {
-    struct Row { const char* name; const char* version; int result; const wchar_t* message; };
+    const ProfileStatus kAccepted = ProfileStatus::Accepted;
+    const ProfileStatus kInvalidFormat = ProfileStatus::InvalidFormat;
+    const ProfileStatus kUnsupported = ProfileStatus::UnsupportedVersion;
+    struct Row { const char* name; const char* version; ProfileStatus status; };
     const Row rows[] = {
-        {"zero", "0", 1, nullptr},
-        {"one", "1", 1, nullptr},
-        {"space then one", " 1", 1, nullptr},
-        {"one point five", "1.5", 1, nullptr},
-        {"letters", "abc", 1, nullptr},
-        {"two", "2", 0, kUnsupported},
-        {"minus one", "-1", 0, kUnsupported},
-        {"256", "256", 0, kUnsupported},
-        {"255", "255", 0, kInvalidFormat},
-        {"empty", "", 0, kInvalidFormat},
-        {"white space", "  \t ", 0, kInvalidFormat},
-        {"missing", nullptr, 0, kInvalidFormat},
+        {"zero", "0", kAccepted},
+        {"one", "1", kAccepted},
+        {"space then one", " 1", kAccepted},
+        {"one point five", "1.5", kAccepted},
+        {"letters", "abc", kAccepted},
+        {"two", "2", kUnsupported},
+        {"minus one", "-1", kUnsupported},
+        {"256", "256", kUnsupported},
+        {"255", "255", kInvalidFormat},
+        {"empty", "", kInvalidFormat},
+        {"white space", "  \t ", kInvalidFormat},
+        {"missing", nullptr, kInvalidFormat},
     };
     for (const Row& r : rows) {
         RecordedMessages().clear();
         LoadOutcome out = LoadText(ProfileText(r.version, HundredPlus));
-        EXPECT_EQ(r.result, out.result) << r.name;
-        if (r.message) {
-            ASSERT_EQ(1u, RecordedMessages().size()) << r.name;
-            EXPECT_EQ(r.message, RecordedMessages()[0]) << r.name;
-            EXPECT_TRUE(SameBytes(out.before.Table(), out.table.Table())) << r.name << ": table changed";
-            EXPECT_TRUE(SameBytes(out.before.DeviceImage(), out.table.DeviceImage())) << r.name;
-        } else {
-            EXPECT_TRUE(RecordedMessages().empty()) << r.name;
-            EXPECT_EQ(HundredPlusValue(19, 8), out.table.Table()[19].bytes[8]) << r.name;
-            EXPECT_TRUE(SameBytes(out.table.Table(), out.table.DeviceImage())) << r.name;
-        }
+        EXPECT_EQ(r.status, out.status) << r.name;
+        EXPECT_TRUE(RecordedMessages().empty()) << r.name << ": the caller shows the texts";
+        if (r.status != kAccepted)
+            EXPECT_TRUE(SameBytes(out.before, out.records)) << r.name << ": records changed";
+        else
+            EXPECT_EQ(HundredPlusValue(19, 8), out.records[19].bytes[8]) << r.name;
     }
 }
 
 TEST_F(ProfileFileTest, MissingElementsReadAsTheirByteIndex) {
-    // No MouseFun at all: every record becomes 0..8.
+    // No MouseFun at all: every record becomes 0, 4, its slot, 3..8.
     LoadOutcome bare = LoadText("<Mirvostan><Version>1</Version></Mirvostan>");
-    ASSERT_EQ(1, bare.result);
+    ASSERT_EQ(ProfileStatus::Accepted, bare.status);
     for (int i = 0; i < kRecordCount; ++i)
         for (int j = 0; j < kRecordSize; ++j)
-            EXPECT_EQ(j, bare.table.Table()[i].bytes[j]) << "button " << i << " byte " << j;
+            EXPECT_EQ(Loaded(i, j, j), bare.records[i].bytes[j]) << "button " << i << " byte " << j;
 
     // Button 4 missing, byte 6 of every button missing or empty.
     std::string text = ProfileText("1", [](int i, int j) { return j == 6 && i % 2 ? "" : HundredPlus(i, j); });
@@ -98,12 +93,12 @@ TEST_F(ProfileFileTest, MissingElementsReadAsTheirByteIndex) {
     const std::string byte6 = "<Byte6>" + HundredPlus(2, 6) + "</Byte6>";
     text.erase(text.find(byte6), byte6.size());
     LoadOutcome partial = LoadText(text);
-    ASSERT_EQ(1, partial.result);
-    for (int j = 0; j < kRecordSize; ++j) EXPECT_EQ(j, partial.table.Table()[4].bytes[j]) << "button 4 byte " << j;
-    EXPECT_EQ(6, partial.table.Table()[1].bytes[6]) << "empty byte text";
-    EXPECT_EQ(6, partial.table.Table()[2].bytes[6]) << "removed byte element";
-    EXPECT_EQ(HundredPlusValue(0, 6), partial.table.Table()[0].bytes[6]);
-    EXPECT_EQ(HundredPlusValue(5, 0), partial.table.Table()[5].bytes[0]);
+    ASSERT_EQ(ProfileStatus::Accepted, partial.status);
+    for (int j = 0; j < kRecordSize; ++j) EXPECT_EQ(Loaded(4, j, j), partial.records[4].bytes[j]) << "button 4 byte " << j;
+    EXPECT_EQ(6, partial.records[1].bytes[6]) << "empty byte text";
+    EXPECT_EQ(6, partial.records[2].bytes[6]) << "removed byte element";
+    EXPECT_EQ(HundredPlusValue(0, 6), partial.records[0].bytes[6]);
+    EXPECT_EQ(HundredPlusValue(5, 0), partial.records[5].bytes[0]);
     EXPECT_TRUE(RecordedMessages().empty());
 }
 
@@ -114,8 +109,8 @@ TEST_F(ProfileFileTest, ByteTextKeepsLowEightBits) {
         LoadOutcome out = LoadText(ProfileText("1", [&](int i, int j) {
             return i == 3 && j == 4 ? std::string(r.text) : HundredPlus(i, j);
         }));
-        ASSERT_EQ(1, out.result) << r.text;
-        EXPECT_EQ(r.expected, out.table.Table()[3].bytes[4]) << "byte text '" << r.text << "'";
+        ASSERT_EQ(ProfileStatus::Accepted, out.status) << r.text;
+        EXPECT_EQ(r.expected, out.records[3].bytes[4]) << "byte text '" << r.text << "'";
     }
 }
 
@@ -124,20 +119,20 @@ TEST_F(ProfileFileTest, LookupIgnoresExtrasOrderAttributesAndPrefixes) {
         "<Other xmlns:m=\"urn:mv\" kind=\"x\">"
         "<Note>ignored</Note>"
         "<MouseFun a=\"1\">"
-        "<Button1><Byte8>18</Byte8><Byte0>10</Byte0><Extra>99</Extra></Button1>"
-        "<Button0><m:Byte3>33</m:Byte3><Byte3>77</Byte3><Byte1>41</Byte1><Byte1>42</Byte1></Button0>"
+        "<Button1><Byte8>18</Byte8><Byte6>10</Byte6><Extra>99</Extra></Button1>"
+        "<Button0><m:Byte3>33</m:Byte3><Byte3>77</Byte3><Byte4>41</Byte4><Byte4>42</Byte4></Button0>"
         "</MouseFun>"
-        "<MouseFun><Button0><Byte0>250</Byte0></Button0></MouseFun>"
+        "<MouseFun><Button0><Byte7>250</Byte7></Button0></MouseFun>"
         "<Version>1</Version><Version>7</Version>"
         "</Other>";
     LoadOutcome out = LoadText(text);
-    ASSERT_EQ(1, out.result) << "first Version counts and the root name is not compared";
-    const uint8_t* b0 = out.table.Table()[0].bytes;
-    const uint8_t* b1 = out.table.Table()[1].bytes;
+    ASSERT_EQ(ProfileStatus::Accepted, out.status) << "first Version counts and the root name is not compared";
+    const uint8_t* b0 = out.records[0].bytes;
+    const uint8_t* b1 = out.records[1].bytes;
     EXPECT_EQ(33, b0[3]) << "prefixed element matches by local name and comes first";
-    EXPECT_EQ(41, b0[1]) << "first of two duplicates";
-    EXPECT_EQ(0, b0[0]) << "second MouseFun ignored";
-    EXPECT_EQ(10, b1[0]);
+    EXPECT_EQ(41, b0[4]) << "first of two duplicates";
+    EXPECT_EQ(7, b0[7]) << "second MouseFun ignored";
+    EXPECT_EQ(10, b1[6]);
     EXPECT_EQ(18, b1[8]);
     EXPECT_EQ(5, b1[5]);
     EXPECT_TRUE(RecordedMessages().empty());
@@ -159,10 +154,10 @@ TEST_F(ProfileFileTest, EveryEncodingAndLayoutLoads) {
     };
     for (const Row& r : rows) {
         LoadOutcome out = LoadText(r.bytes);
-        ASSERT_EQ(1, out.result) << r.name;
+        ASSERT_EQ(ProfileStatus::Accepted, out.status) << r.name;
         for (int i = 0; i < kRecordCount; ++i)
             for (int j = 0; j < kRecordSize; ++j)
-                ASSERT_EQ(HundredPlusValue(i, j), out.table.Table()[i].bytes[j])
+                ASSERT_EQ(HundredPlusValue(i, j), out.records[i].bytes[j])
                     << r.name << ": button " << i << " byte " << j;
     }
 }
@@ -180,10 +175,10 @@ TEST_F(ProfileFileTest, HandWrittenLatin1ProfileOnOneLineLoads) {
     }
     text += "</MouseFun></Mirvostan>";
     LoadOutcome out = LoadText(text, L"handmade.mvf");
-    ASSERT_EQ(1, out.result);
+    ASSERT_EQ(ProfileStatus::Accepted, out.status);
     for (int i = 0; i < kRecordCount; ++i)
         for (int j = 0; j < kRecordSize; ++j)
-            ASSERT_EQ(HundredPlusValue(i, j), out.table.Table()[i].bytes[j]) << "button " << i << " byte " << j;
+            ASSERT_EQ(HundredPlusValue(i, j), out.records[i].bytes[j]) << "button " << i << " byte " << j;
 }
 
 TEST_F(ProfileFileTest, UnreadableFilesChangeNothingAndSayNothing) {
@@ -197,53 +192,53 @@ TEST_F(ProfileFileTest, UnreadableFilesChangeNothingAndSayNothing) {
     };
     for (const Row& r : rows) {
         RecordedMessages().clear();
-        RecordTable table;
-        FillPattern(table, 9);
-        const RecordTable before = table;
+        RecordArray records;
+        FillPattern(records, 9);
+        const RecordArray before = records;
         const wchar_t* path = L"unreadable.mvf";
         RemoveFile(path);
         if (r.write) WriteBytes(path, r.bytes);
-        EXPECT_EQ(0, LoadProfile(table, path)) << r.name;
+        EXPECT_EQ(ProfileStatus::Unreadable, ReadProfileFile(path, records)) << r.name;
         EXPECT_TRUE(RecordedMessages().empty()) << r.name;
-        EXPECT_TRUE(SameBytes(before.Table(), table.Table())) << r.name;
-        EXPECT_TRUE(SameBytes(before.DeviceImage(), table.DeviceImage())) << r.name;
+        EXPECT_TRUE(SameBytes(before, records)) << r.name;
     }
 }
 
 TEST_F(ProfileFileTest, FailedSaveKeepsTheOldProfile) {
-    RecordTable old;
+    RecordArray old;
     FillPattern(old, 1);
     const wchar_t* path = L"keep.mvf";
     RemoveFile(path);
-    ASSERT_EQ(1, SaveProfile(old, path));
+    ASSERT_EQ(1, WriteProfileFile(path, old));
     const std::string oldBytes = ReadBytes(path);
 
-    RecordTable changed;
+    RecordArray changed;
     FillPattern(changed, 2);
+    changed = AddressedRecords(changed);
     SetFileAttributesW(path, FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(0, SaveProfile(changed, path)) << "read-only target";
+    EXPECT_EQ(0, WriteProfileFile(path, changed)) << "read-only target";
     EXPECT_EQ(oldBytes, ReadBytes(path));
     RemoveFile(path);
 
-    EXPECT_EQ(0, SaveProfile(changed, L"missing-folder\\p.mvf"));
+    EXPECT_EQ(0, WriteProfileFile(L"missing-folder\\p.mvf", changed));
     EXPECT_FALSE(FileExists(L"missing-folder\\p.mvf"));
 
     // A successful save over an existing profile replaces it completely.
     WriteBytes(L"over.mvf", std::string(100000, 'x'));
-    ASSERT_EQ(1, SaveProfile(changed, L"over.mvf"));
-    RecordTable back;
-    ASSERT_EQ(1, LoadProfile(back, L"over.mvf"));
-    EXPECT_TRUE(SameBytes(changed.Table(), back.Table()));
+    ASSERT_EQ(1, WriteProfileFile(L"over.mvf", changed));
+    RecordArray back{};
+    ASSERT_EQ(ProfileStatus::Accepted, ReadProfileFile(L"over.mvf", back));
+    EXPECT_TRUE(SameBytes(changed, back));
     EXPECT_EQ(0, CountFiles(L"mvf*.tmp")) << "no temporary file left behind";
 }
 
 TEST_F(ProfileFileTest, WriteProfileTreeBuildsTheDocumentInOrder) {
-    RecordTable table;
-    FillPattern(table, 3);
+    RecordArray records;
+    FillPattern(records, 3);
     CXml xml;
     ASSERT_EQ(1, xml.Create(L"Mirvostan", L"UTF-16", L"", L""));
     auto root = xml.GetRoot();
-    ASSERT_EQ(1, WriteProfileTree(table, *root));
+    ASSERT_EQ(1, WriteProfileTree(records, *root));
 
     IXMLDOMNode* first = nullptr;
     ASSERT_TRUE(SUCCEEDED(root->Node()->get_firstChild(&first)) && first);
@@ -262,7 +257,7 @@ TEST_F(ProfileFileTest, WriteProfileTreeBuildsTheDocumentInOrder) {
         ASSERT_FALSE(button->IsEmpty()) << i;
         for (int j = 0; j < kRecordSize; ++j) {
             button->GetChild(L"Byte" + std::to_wstring(j), false)->_GetValue(text);
-            EXPECT_EQ(std::to_wstring(table.Table()[i].bytes[j]), text) << "button " << i << " byte " << j;
+            EXPECT_EQ(std::to_wstring(records[i].bytes[j]), text) << "button " << i << " byte " << j;
         }
     }
 }

@@ -6,7 +6,6 @@
 #include "i18n/Language.h"
 #include "link/Busy.h"
 #include "link/Transfers.h"
-#include "ui/Messages.h"
 #include "MessageRecorder.h"
 #include "VirtualMouseFiles.h"
 
@@ -15,6 +14,8 @@ namespace {
 using vmouse::Bytes;
 
 const uint8_t kConfigRequest[9] = {0x00, 0x04, 0xAA, 0x55, 0, 0, 0, 0, 0};
+// Any message number the caller chooses.
+constexpr UINT WM_TRANSFER_DONE = WM_APP + 17;
 
 class DoneWindow {
 public:
@@ -48,8 +49,11 @@ private:
     HWND wnd_;
 };
 
-bool ReaderRuns(DeviceStore& store) {
-    return store.DrainThread() && WaitForSingleObject(store.DrainThread().Get(), 0) == WAIT_TIMEOUT;
+bool ReaderRuns(DeviceStore& store) { return store.Reader().Running(); }
+
+UploadStart Start(DeviceStore& store, HWND notify, int performance, uint32_t dpi = 1800) {
+    return performance ? store.StartPerformanceUpload(notify, WM_TRANSFER_DONE, dpi)
+                       : store.StartButtonUpload(notify, WM_TRANSFER_DONE);
 }
 
 void SetFaults(const vmouse::Faults& faults) { vmouse::Write(vmouse::ReadMemory(), faults); }
@@ -64,7 +68,7 @@ protected:
     // Waits for the last upload thread too, so that the next case starts clean.
     int WaitDone(DeviceStore& store) {
         const int result = window_.Wait();
-        if (store.TransferThread()) WaitForSingleObject(store.TransferThread().Get(), 5000);
+        if (store.TransferThread()) WaitForSingleObject(store.TransferThread(), 5000);
         return result;
     }
     MessageRecorder messages_;
@@ -78,7 +82,7 @@ TEST_F(TransfersTest, ButtonUploadReportsSuccessAndRestartsTheReader) {
     store.SetCommand(0, 1, 2);
     store.ToggleWheelSwap();
     vmouse::Transcript transcript;
-    ASSERT_EQ(StartButtonUpload(store, window_.Handle()), 1);
+    ASSERT_EQ(Start(store, window_.Handle(), 0), UploadStart::Started);
     EXPECT_EQ(WaitDone(store), 1);
     EXPECT_FALSE(TheBusyEvent().IsBusy());
     EXPECT_TRUE(ReaderRuns(store)) << "the upload starts the next reader";
@@ -93,7 +97,7 @@ TEST_F(TransfersTest, PerformanceUploadReportsSuccess) {
     DeviceStore store;
     ASSERT_EQ(store.LoadFromDevice(), 1);
     store.SetMouseFunction(9, 'D');
-    ASSERT_EQ(StartPerformanceUpload(store, window_.Handle(), 4800), 1);
+    ASSERT_EQ(Start(store, window_.Handle(), 1, 4800), UploadStart::Started);
     EXPECT_EQ(WaitDone(store), 1);
     EXPECT_FALSE(TheBusyEvent().IsBusy());
     EXPECT_TRUE(ReaderRuns(store));
@@ -109,16 +113,16 @@ TEST_F(TransfersTest, SecondApplyDuringAnUploadIsRefused) {
     DeviceStore store;
     ASSERT_EQ(store.LoadFromDevice(), 1);
     vmouse::Transcript transcript;
-    ASSERT_EQ(StartButtonUpload(store, window_.Handle()), 1);
+    ASSERT_EQ(Start(store, window_.Handle(), 0), UploadStart::Started);
     EXPECT_TRUE(TheBusyEvent().IsBusy());
-    EXPECT_EQ(StartButtonUpload(store, window_.Handle()), 0);
-    EXPECT_EQ(StartPerformanceUpload(store, window_.Handle(), 800), 0);
+    EXPECT_EQ(Start(store, window_.Handle(), 0), UploadStart::Busy);
+    EXPECT_EQ(Start(store, window_.Handle(), 1, 800), UploadStart::Busy);
     EXPECT_EQ(WaitDone(store), 1);
     EXPECT_FALSE(window_.Pending()) << "the refused applies post nothing";
     EXPECT_EQ(transcript.Reports("out").size(), 20u) << "one upload only";
     EXPECT_EQ(transcript.Texts("open").size(), 1u) << "the refused applies never opened the mouse";
 
-    ASSERT_EQ(StartButtonUpload(store, window_.Handle()), 1) << "accepted once idle";
+    ASSERT_EQ(Start(store, window_.Handle(), 0), UploadStart::Started) << "accepted once idle";
     EXPECT_EQ(WaitDone(store), 1);
 }
 
@@ -128,8 +132,8 @@ TEST_F(TransfersTest, WaitingForIdleLetsARunningUploadFinish) {
     SetFaults(slow);
     DeviceStore store;
     ASSERT_EQ(store.LoadFromDevice(), 1);
-    store.Table()[18].bytes[4] = 32;  // a late slot, so the whole upload must be through
-    ASSERT_EQ(StartButtonUpload(store, window_.Handle()), 1);
+    store.Records().Table()[18].bytes[4] = 32;  // a late slot, so the whole upload must be through
+    ASSERT_EQ(Start(store, window_.Handle(), 0), UploadStart::Started);
     // What the program does at exit once its window has closed.
     EXPECT_TRUE(TheBusyEvent().WaitIdle(4000));
     EXPECT_EQ(vmouse::ReadMemory().records[18], (Bytes{0, 4, 18, 0, 32, 0, 0, 0, 0}));
@@ -148,16 +152,13 @@ TEST_F(TransfersTest, UnpluggedAtEachReportIdlesAndALaterApplyIsAccepted) {
             unplugged.failWritesFrom = n;
             SetFaults(unplugged);
             vmouse::Transcript transcript;
-            const int started = performance ? StartPerformanceUpload(store, window_.Handle(), 1800)
-                                            : StartButtonUpload(store, window_.Handle());
-            ASSERT_EQ(started, 1) << row;
-            // Lost records are not reported; only the DPI report's write counts.
-            EXPECT_EQ(WaitDone(store), performance ? 0 : 1) << row;
+            ASSERT_EQ(Start(store, window_.Handle(), performance), UploadStart::Started) << row;
+            EXPECT_EQ(WaitDone(store), 0) << row << ": a lost report fails the upload";
             EXPECT_FALSE(TheBusyEvent().IsBusy()) << row;
             EXPECT_EQ(transcript.Reports("out").size(), static_cast<size_t>(n - 1)) << row;
 
             SetFaults(vmouse::Faults{});
-            ASSERT_EQ(StartButtonUpload(store, window_.Handle()), 1) << row << ": later apply";
+            ASSERT_EQ(Start(store, window_.Handle(), 0), UploadStart::Started) << row << ": later apply";
             EXPECT_EQ(WaitDone(store), 1) << row << ": later apply";
         }
     }
@@ -170,13 +171,11 @@ TEST_F(TransfersTest, WithoutMouseNoReaderUntilTheFirstApplyEnds) {
     SetFaults(absent);
     DeviceStore store;
     EXPECT_EQ(store.LoadFromDevice(), 0);
-    EXPECT_EQ(MessageRecorder::Texts().size(), 1u) << "text 44 once at start";
-    EXPECT_FALSE(store.DrainThread());
+    EXPECT_TRUE(MessageRecorder::Texts().empty()) << "the window shows text 44 at start";
+    EXPECT_FALSE(store.Reader().Thread());
     for (int performance : {0, 1}) {
         MessageRecorder::Clear();
-        const int started = performance ? StartPerformanceUpload(store, window_.Handle(), 600)
-                                        : StartButtonUpload(store, window_.Handle());
-        ASSERT_EQ(started, 1) << "performance " << performance;
+        ASSERT_EQ(Start(store, window_.Handle(), performance, 600), UploadStart::Started) << "performance " << performance;
         EXPECT_EQ(WaitDone(store), 0) << "performance " << performance;
         EXPECT_EQ(MessageRecorder::Texts(), std::vector<std::wstring>{GetUiText(44)}) << "performance " << performance;
         EXPECT_FALSE(TheBusyEvent().IsBusy()) << "performance " << performance;
@@ -189,12 +188,12 @@ TEST_F(TransfersTest, StoppedReaderNoLongerTouchesTheLink) {
     ASSERT_EQ(store.LoadFromDevice(), 1);
     ASSERT_TRUE(ReaderRuns(store));
     HANDLE reader = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), store.DrainThread().Get(), GetCurrentProcess(), &reader, 0, FALSE,
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), store.Reader().Thread(), GetCurrentProcess(), &reader, 0, FALSE,
                                 DUPLICATE_SAME_ACCESS));
     ScopedHandle readerHandle(reader);
     Sleep(150);  // let it sit in a read that is waiting for the mouse
-    ASSERT_EQ(StopDrainThread(store), 1);
-    EXPECT_FALSE(store.DrainThread());
+    ASSERT_EQ(store.Reader().Stop(), 1);
+    EXPECT_FALSE(store.Reader().Thread());
     DWORD code = STILL_ACTIVE;
     ASSERT_TRUE(GetExitCodeThread(reader, &code));
     EXPECT_EQ(code, 0u) << "the reader has ended";
@@ -205,7 +204,7 @@ TEST_F(TransfersTest, StoppedReaderNoLongerTouchesTheLink) {
     uint8_t first[9];
     ASSERT_EQ(store.Link().ReadReport(first), 1);
     EXPECT_EQ(first[2], 0) << "slot 0's record comes first";
-    EXPECT_EQ(StopDrainThread(store), 1) << "stopping without a reader is fine";
+    EXPECT_EQ(store.Reader().Stop(), 1) << "stopping without a reader is fine";
 }
 
 TEST_F(TransfersTest, ReaderKeepsReadingAfterFailedReads) {
@@ -213,10 +212,10 @@ TEST_F(TransfersTest, ReaderKeepsReadingAfterFailedReads) {
     failing.failReads = 1;
     SetFaults(failing);
     DeviceStore store;
-    ASSERT_EQ(store.LoadFromDevice(), 1);
+    EXPECT_EQ(store.LoadFromDevice(), 0) << "no record came";
     Sleep(200);
     EXPECT_TRUE(ReaderRuns(store)) << "failed reads only slow it";
-    EXPECT_EQ(StopDrainThread(store), 1);
+    EXPECT_EQ(store.Reader().Stop(), 1);
 }
 
 }  // namespace
