@@ -1,5 +1,6 @@
 #include "config/RecordTable.h"
 #include "keys/Commands.h"
+#include "keys/KeyUsage.h"
 
 namespace {
 
@@ -22,45 +23,6 @@ const DefaultRow kDefaults[kRecordCount] = {
 
 constexpr int kWheelUpSlot = 7;
 constexpr int kWheelDownSlot = 8;
-
-// Virtual keys that map one to one onto a keyboard usage.
-struct KeyRow {
-    uint8_t virtualKey;
-    uint8_t usage;
-};
-const KeyRow kKeyRows[] = {
-    {48, 0x27},                                                // '0'
-    {13, 0x28}, {27, 0x29}, {8, 0x2A}, {9, 0x2B}, {32, 0x2C},  // Return Esc Back Tab Space
-    {189, 0x2D}, {187, 0x2E}, {219, 0x2F}, {220, 0x31}, {221, 0x30},
-    {186, 0x33}, {222, 0x34}, {192, 0x35}, {188, 0x36}, {190, 0x37}, {191, 0x38},
-    {20, 0x39},                                                // Caps Lock
-    {44, 0x46}, {145, 0x47}, {19, 0x48},                       // PrtSc ScrLk Pause
-    {45, 0x49}, {36, 0x4A}, {33, 0x4B}, {46, 0x4C}, {35, 0x4D}, {34, 0x4E},
-    {39, 0x4F}, {37, 0x50}, {40, 0x51}, {38, 0x52},            // arrows
-    {144, 0x53}, {111, 0x54}, {106, 0x55}, {109, 0x56}, {107, 0x57},
-    {96, 0x62}, {110, 0x63},                                   // numpad 0 and decimal
-    {93, 0x65},                                                // Applications
-};
-
-// Consumer keys that become a media record.
-const KeyRow kMediaKeyRows[] = {
-    {173, kMediaMute},      {174, kMediaVolumeDown}, {175, kMediaVolumeUp},
-    {176, kMediaNextTrack}, {177, kMediaPrevTrack},  {178, kMediaStop},
-    {179, kMediaPlayPause},
-};
-
-constexpr unsigned kVkBrowserBack = 166;
-constexpr unsigned kVkBrowserForward = 167;
-
-uint8_t UsageForVirtualKey(unsigned vk) {
-    if (vk >= 'A' && vk <= 'Z') return static_cast<uint8_t>(vk - 61);
-    if (vk >= '1' && vk <= '9') return static_cast<uint8_t>(vk - 19);
-    if (vk >= 112 && vk <= 123) return static_cast<uint8_t>(vk - 54);  // F1..F12
-    if (vk >= 97 && vk <= 105) return static_cast<uint8_t>(vk - 8);    // numpad 1..9
-    for (const KeyRow& r : kKeyRows)
-        if (r.virtualKey == vk) return r.usage;
-    return 0;
-}
 
 }  // namespace
 
@@ -129,21 +91,19 @@ int RecordTable::SetCapturedKey(int slot, int length, int modifiers, unsigned vi
 
     // The browser keys have no keyboard usage; the mouse's own back and
     // forward buttons do the same job.
-    if (virtualKey == kVkBrowserBack || virtualKey == kVkBrowserForward) {
+    if (const uint8_t code = MouseCodeForVirtualKey(virtualKey)) {
         rec.bytes[kByteType] = Mouse;
-        rec.bytes[kByteCode] = virtualKey == kVkBrowserBack ? kMouseBack : kMouseForward;
+        rec.bytes[kByteCode] = code;
         return 1;
     }
-    for (const KeyRow& r : kMediaKeyRows) {
-        if (r.virtualKey == virtualKey) {
-            rec.bytes[kByteType] = Media;
-            rec.bytes[kByteCode] = r.usage;
-            return 1;
-        }
+    if (const uint8_t bit = MediaBitForVirtualKey(virtualKey)) {
+        rec.bytes[kByteType] = Media;
+        rec.bytes[kByteCode] = bit;
+        return 1;
     }
     rec.bytes[kByteType] = Keyboard;
     rec.bytes[kByteCode] = static_cast<uint8_t>(modifiers & 0xFF);
-    rec.bytes[kByteUsage] = UsageForVirtualKey(virtualKey);
+    rec.bytes[kByteUsage] = KeyboardUsageForVirtualKey(virtualKey);
     return 1;
 }
 

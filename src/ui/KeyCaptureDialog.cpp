@@ -1,5 +1,6 @@
 #include "ui/KeyCaptureDialog.h"
 
+#include "keys/KeyUsage.h"
 #include "resources/resource.h"
 #include "ui/Messages.h"
 
@@ -11,6 +12,13 @@ HHOOK g_keyboardHook = nullptr;
 HHOOK g_filterHook = nullptr;
 
 bool IsDown(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
+
+bool IsModifierKey(WPARAM vk) {
+    return vk == VK_CONTROL || vk == VK_SHIFT || vk == VK_MENU || vk == VK_LWIN || vk == VK_RWIN;
+}
+// A key no record can hold (launch, mail, most browser keys) is passed
+// over: the capture goes on as if it had not been pressed.
+bool IsSkipped(WPARAM vk) { return !IsModifierKey(vk) && !IsCapturableKey(static_cast<unsigned>(vk)); }
 }  // namespace
 
 KeyCaptureDialog::KeyCaptureDialog() : Dialog(IDD_KEY_CAPTURE) {}
@@ -134,10 +142,12 @@ LRESULT CALLBACK KeyCaptureDialog::MessageFilterHook(int code, WPARAM wp, LPARAM
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
             if (m->wParam == VK_SNAPSHOT) break;  // the keyboard hook reports it
+            if (IsSkipped(m->wParam)) return TRUE;
             d->KeyDown(static_cast<UINT>(m->wParam), m->lParam, m);
             return TRUE;
         case WM_KEYUP:
         case WM_SYSKEYUP:
+            if (IsSkipped(m->wParam)) return TRUE;
             d->KeyUp();
             return TRUE;
         default:

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "controls/Window.h"
+#include "resources/resource.h"
 
 class Page : public Dialog {
 public:
@@ -15,4 +16,22 @@ public:
     virtual int WaitPageIdle() = 0;
     // Reloads every text and picture that depends on the language.
     virtual void RefreshPageTexts() = 0;
+
+protected:
+    // A page lives as long as its parent: Enter, Escape and a close request
+    // inside it must not end it.
+    bool OnCommand(int id, int, HWND) override { return id == IDOK || id == IDCANCEL; }
+    void OnClose() override {}
+};
+
+// The page without settings (template 148).
+class ThirdPage : public Page {
+public:
+    ThirdPage() : Page(IDD_THIRD_PAGE) {}
+    int ApplyPage() override { return 1; }
+    int WaitPageIdle() override {
+        Sleep(50);
+        return 1;
+    }
+    void RefreshPageTexts() override {}
 };

@@ -65,6 +65,7 @@ std::map<unsigned, int> ExpectedUsages() {
     for (unsigned k = '1'; k <= '9'; ++k) m[k] = 0x1E + (k - '1');
     for (unsigned k = 0; k < 12; ++k) m[112 + k] = 0x3A + k;  // F1..F12
     for (unsigned k = 0; k < 9; ++k) m[97 + k] = 0x59 + k;    // numpad 1..9
+    for (unsigned k = 0; k < 12; ++k) m[124 + k] = 0x68 + k;  // F13..F24
     const int irregular[][2] = {
         {48, 0x27}, {13, 0x28}, {27, 0x29}, {8, 0x2A}, {9, 0x2B}, {32, 0x2C}, {189, 0x2D},
         {187, 0x2E}, {219, 0x2F}, {220, 0x31}, {221, 0x30}, {186, 0x33}, {222, 0x34},
@@ -72,6 +73,7 @@ std::map<unsigned, int> ExpectedUsages() {
         {145, 0x47}, {19, 0x48}, {45, 0x49}, {36, 0x4A}, {33, 0x4B}, {46, 0x4C}, {35, 0x4D},
         {34, 0x4E}, {39, 0x4F}, {37, 0x50}, {40, 0x51}, {38, 0x52}, {144, 0x53}, {111, 0x54},
         {106, 0x55}, {109, 0x56}, {107, 0x57}, {96, 0x62}, {110, 0x63}, {93, 0x65},
+        {226, 0x64}, {12, 0x5D}, {3, 0x48},  // key left of Z, numpad 5 without NumLock, Ctrl+Pause
     };
     for (const auto& r : irregular) m[r[0]] = r[1];
     return m;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <windows.h>
 #include <map>
 #include <string>
 #include "RecordHex.h"
@@ -183,7 +184,9 @@ TEST(KeyNames, CombinationText) {
     RecordTable t;
     t.SetCapturedKey(0, 4, 0x05, 'Z');
     EXPECT_EQ(KeyCombinationText(t.GetModifiers(0), t.GetKeyUsage(0)), L"Ctrl+Alt+Z");
-    t.SetCapturedKey(0, 4, 0x02, 124);  // F13 has no conversion
+    t.SetCapturedKey(0, 4, 0x02, VK_F13);
+    EXPECT_EQ(KeyCombinationText(t.GetModifiers(0), t.GetKeyUsage(0)), L"Shift+F13");
+    t.SetCapturedKey(0, 4, 0x02, VK_LAUNCH_MAIL);  // no keyboard usage
     EXPECT_EQ(KeyCombinationText(t.GetModifiers(0), t.GetKeyUsage(0)), L"Shift+");
 }
 

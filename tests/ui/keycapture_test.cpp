@@ -176,6 +176,12 @@ const Row kRows[] = {
     {"Enter is a key like any other", {{Act::Down, VK_RETURN}, {Act::Up, VK_RETURN}}, {13}, 0x00, 13},
     {"Print Screen through the hook", {{Act::Down, VK_SNAPSHOT}, {Act::Up, VK_SNAPSHOT}}, {44}, 0x00, 44},
     {"Ctrl with neither side down", {{Act::PostDown, VK_CONTROL}, {Act::PostUp, VK_CONTROL}}, {17}, 0x00, 0},
+    {"a mail key is passed over", {{Act::Down, VK_LAUNCH_MAIL}, {Act::Up, VK_LAUNCH_MAIL}, {Act::Down, 'A'}, {Act::Up, 'A'}},
+     {65}, 0x00, 65},
+    {"Ctrl, browser home passed over, then K",
+     {{Act::Down, VK_LCONTROL}, {Act::Down, VK_BROWSER_HOME}, {Act::Up, VK_BROWSER_HOME}, {Act::Down, 'K'}, {Act::Up, 'K'}},
+     {17, 75}, 0x01, 75},
+    {"F13 is a key like any other", {{Act::PostDown, VK_F13}, {Act::PostUp, VK_F13}}, {124}, 0x00, 124},
 };
 
 class KeyCapture : public ::testing::TestWithParam<Row> {};

@@ -1,0 +1,545 @@
+#include "ui/ButtonsPage.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <string>
+
+#include "i18n/Language.h"
+#include "i18n/UserMessage.h"
+#include "keys/Commands.h"
+#include "keys/KeyNames.h"
+#include "link/Transfers.h"
+#include "ui/KeyCaptureDialog.h"
+#include "ui/Layout.h"
+#include "ui/Messages.h"
+
+struct ButtonsPage::Button {
+    int list;
+    int media;
+    int edit;
+    int slot;
+    int small;
+    int illustration;
+    int defaultEntry;  // the template's selection before the store is shown
+};
+
+// In the order the store's configuration is shown: left, right, middle, 4, 5.
+const ButtonsPage::Button ButtonsPage::kButtons[5] = {
+    {IDC_BTN_LIST_LEFT, IDC_BTN_MEDIA_LEFT, IDC_BTN_KEY_LEFT, 0, IDC_BTN_SMALL_LEFT, IDB_ILLUSTRATION_LEFT, 2},
+    {IDC_BTN_LIST_RIGHT, IDC_BTN_MEDIA_RIGHT, IDC_BTN_KEY_RIGHT, 2, IDC_BTN_SMALL_RIGHT, IDB_ILLUSTRATION_RIGHT, 3},
+    {IDC_BTN_LIST_MIDDLE, IDC_BTN_MEDIA_MIDDLE, IDC_BTN_KEY_MIDDLE, 1, IDC_BTN_SMALL_MIDDLE, IDB_ILLUSTRATION_MIDDLE, 4},
+    {IDC_BTN_LIST_B4, IDC_BTN_MEDIA_B4, IDC_BTN_KEY_B4, 3, IDC_BTN_SMALL_B4, IDB_ILLUSTRATION_BUTTON4, 1},
+    {IDC_BTN_LIST_B5, IDC_BTN_MEDIA_B5, IDC_BTN_KEY_B5, 4, IDC_BTN_SMALL_B5, IDB_ILLUSTRATION_BUTTON5, 0},
+};
+
+namespace {
+
+constexpr int kUserDefinedEntry = 22;   // last entry of a function list
+constexpr int kLastFixedEntry = 21;     // entries 0..21 stand for one item each
+constexpr int kRate500HzEntry = 1;
+const wchar_t* const kRateTexts[] = {L"125HZ", L"500HZ", L"1000HZ"};
+const wchar_t kProfileFilter[] = L"Mirvostan Files (*.mvf)\0*.mvf\0\0";
+const wchar_t kProfileExtension[] = L"mvf";
+const wchar_t kBusyText[] = L"System Busy!!!";
+
+const COLORREF kKeyTextColour = RGB(0, 255, 128);
+const COLORREF kLabelColour = RGB(0, 0, 0);
+const COLORREF kSwapColour = RGB(255, 255, 255);
+const COLORREF kSmallButtonKey = RGB(255, 20, 0);
+
+// Labels, the order their texts are set in, and their text ids.
+struct Label {
+    int id;
+    int textId;
+};
+const Label kLabels[] = {
+    {IDC_BTN_LABEL_LEFT, STR_ID_L_BUTTON},   {IDC_BTN_LABEL_RIGHT, STR_ID_R_BUTTON},
+    {IDC_BTN_LABEL_MIDDLE, STR_ID_M_BUTTON}, {IDC_BTN_LABEL_B4, STR_ID_BUTTON_4},
+    {IDC_BTN_LABEL_B5, STR_ID_BUTTON_5},
+};
+
+// A profile the store would not take: the reason, shown without an owner.
+void ShowProfileRefusal(ProfileStatus status) {
+    if (status == ProfileStatus::InvalidFormat) ShowUserMessage(nullptr, GetUiText(STR_ID_INVALID_FORAT));
+    if (status == ProfileStatus::UnsupportedVersion) ShowUserMessage(nullptr, GetUiText(STR_ID_UNSUPPORT_VERSION));
+}
+
+int ItemData(HWND list, int index) { return static_cast<int>(SendMessageW(list, CB_GETITEMDATA, index, 0)); }
+int Selection(HWND list) { return static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0)); }
+
+// The entry whose item data is item, among entries [0, last]; -1 when none.
+int FindItem(HWND list, FunctionItem item, int last) {
+    const int count = static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count && i <= last; ++i)
+        if (ItemData(list, i) == item) return i;
+    return -1;
+}
+
+std::wstring WindowText(HWND wnd) {
+    const int n = GetWindowTextLengthW(wnd);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    GetWindowTextW(wnd, &text[0], n + 1);
+    text.resize(static_cast<size_t>(n));
+    return text;
+}
+
+// The wait cursor over the whole window tree while an upload runs: controls
+// pass WM_SETCURSOR up to their parents, so the top window answers for all.
+constexpr UINT_PTR kWaitCursorSubclass = 0x4D57;
+LRESULT CALLBACK WaitCursorProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_SETCURSOR) {
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+    }
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(wnd, WaitCursorProc, kWaitCursorSubclass);
+    return DefSubclassProc(wnd, msg, wp, lp);
+}
+
+// Moves the pointer onto itself, so the window under it chooses the cursor again.
+void RefreshCursor() {
+    POINT p;
+    if (GetCursorPos(&p)) SetCursorPos(p.x, p.y);
+}
+
+}  // namespace
+
+ButtonsPage::ButtonsPage(DeviceStore& store)
+    : Page(IDD_BUTTONS_PAGE), store_(store), layout_(&SystemKeyboardLayout()) {}
+
+ButtonsPage::~ButtonsPage() { UploadEnded(); }
+
+BOOL ButtonsPage::OnInitDialog() {
+    for (const Button& b : kButtons) {
+        FillFunctionList(Item(b.list));
+        SendMessageW(Item(b.list), CB_SETCURSEL, b.defaultEntry, 0);
+        FillMediaList(Item(b.media));
+    }
+    for (int i = 0; i < 5; ++i) {
+        small_[i].Attach(Hwnd(), kButtons[i].small);
+        small_[i].SetBitmaps(IDB_SMALL_BUTTON, kSmallButtonKey);
+        small_[i].SizeToContent();
+    }
+    for (const Button& b : kButtons) ShowWindow(Item(b.edit), SW_HIDE);
+    ShowWindow(Item(IDC_BTN_ILLUSTRATION), SW_HIDE);
+    HWND rate = Item(IDC_BTN_RATE_LIST);
+    for (const wchar_t* text : kRateTexts) SendMessageW(rate, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageW(rate, CB_SETCURSEL, kRate500HzEntry, 0);
+    ShowStoreConfiguration();
+    SetStaticTexts();
+    NormaliseLayout(Hwnd());
+    return TRUE;
+}
+
+void ButtonsPage::OnDestroy() { UploadEnded(); }
+
+void ButtonsPage::FillFunctionList(HWND list) {
+    SendMessageW(list, CB_RESETCONTENT, 0, 0);
+    for (const ListEntry& e : kFunctionList) {
+        const LRESULT i = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(GetUiText(e.textId).c_str()));
+        SendMessageW(list, CB_SETITEMDATA, i, e.item);
+    }
+}
+
+void ButtonsPage::FillMediaList(HWND list) {
+    SendMessageW(list, CB_RESETCONTENT, 0, 0);
+    for (const MediaEntry& e : kMultimediaList) {
+        const LRESULT i = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(GetUiText(e.textId).c_str()));
+        SendMessageW(list, CB_SETITEMDATA, i, e.item);
+    }
+    ShowWindow(list, SW_HIDE);
+    SendMessageW(list, CB_SETCURSEL, 1, 0);
+}
+
+void ButtonsPage::SetStaticTexts() {
+    SetDlgItemTextW(Hwnd(), IDC_BTN_LOAD_CONFIG, GetUiText(STR_ID_LOAD_CONFIG).c_str());
+    SetDlgItemTextW(Hwnd(), IDC_BTN_SAVE_CONFIG, GetUiText(STR_ID_SAVE_CONFIG).c_str());
+    SetDlgItemTextW(Hwnd(), IDC_BTN_LOAD_DEFAULT, GetUiText(STR_ID_LOAD_DEFAULT).c_str());
+    for (const Label& l : kLabels) {
+        SetDlgItemTextW(Hwnd(), l.id, GetUiText(l.textId).c_str());
+        RepaintLabel(l.id);
+    }
+}
+
+// A label on the hollow brush draws only its letters: the picture under it
+// must be painted again first, or the old text stays.
+void ButtonsPage::RepaintLabel(int id) {
+    HWND label = Item(id);
+    RECT r;
+    GetWindowRect(label, &r);
+    MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    RedrawWindow(Hwnd(), &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void ButtonsPage::ShowStoreConfiguration() {
+    for (const Button& b : kButtons) {
+        HWND list = Item(b.list);
+        HWND media = Item(b.media);
+        HWND edit = Item(b.edit);
+        const FunctionItem item = store_.GetFunctionItem(b.slot);
+        ShowWindow(edit, SW_HIDE);
+        if (item == kItemKeyCombination) {
+            const std::wstring text =
+                StoredCombinationText(store_.GetModifiers(b.slot), store_.GetKeyUsage(b.slot), *layout_);
+            SetWindowTextW(edit, text.c_str());
+            ShowWindow(edit, SW_SHOW);
+            EnableWindow(edit, FALSE);
+        }
+        // "User-defined" is not searched: a media record always shows its list.
+        const int entry = FindItem(list, item, kLastFixedEntry);
+        if (entry >= 0) {
+            SendMessageW(list, CB_SETCURSEL, entry, 0);
+            ShowWindow(media, SW_HIDE);
+        } else {
+            const int mediaEntry = item == kItemNone ? -1 : FindItem(media, item, 0x7FFF);
+            if (mediaEntry >= 0) {
+                SendMessageW(list, CB_SETCURSEL, kUserDefinedEntry, 0);
+                SendMessageW(list, CB_SETITEMDATA, kUserDefinedEntry, item);
+                SendMessageW(media, CB_SETCURSEL, mediaEntry, 0);
+                ShowWindow(media, SW_SHOW);
+            }
+        }
+    }
+    SetDlgItemTextW(Hwnd(), IDC_BTN_SWAP_LABEL, GetUiText(STR_ID_UP_DOWN_SWAP).c_str());
+    RepaintLabel(IDC_BTN_SWAP_LABEL);
+    CheckDlgButton(Hwnd(), IDC_BTN_SWAP, store_.IsWheelSwapped() ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool ButtonsPage::LeftKeyRuleHolds() const {
+    for (const Button& b : kButtons) {
+        HWND list = Item(b.list);
+        const int sel = Selection(list);
+        if (sel >= 0 && ItemData(list, sel) == kItemLeftButton) return true;
+    }
+    return false;
+}
+
+HWND ButtonsPage::EditOf(int slot) const {
+    for (const Button& b : kButtons)
+        if (b.slot == slot) return Item(b.edit);
+    return nullptr;
+}
+
+void ButtonsPage::FunctionChosen(const Button& b) {
+    HWND list = Item(b.list);
+    HWND media = Item(b.media);
+    HWND edit = Item(b.edit);
+    editedSlot_ = b.slot;
+    if (!LeftKeyRuleHolds()) {
+        SendMessageW(list, CB_SETCURSEL, FindItem(list, kItemLeftButton, kLastFixedEntry), 0);
+        ShowUserMessage(Hwnd(), GetUiText(STR_ID_NEED_LEFT_KEY));
+        return;
+    }
+    const int sel = Selection(list);
+    if (sel == kUserDefinedEntry) {
+        if (!IsWindowVisible(media)) {
+            // What the list shows is what the store holds: "Mute" at once.
+            const MediaEntry& first = kMultimediaList[0];
+            SendMessageW(media, CB_SETCURSEL, 0, 0);
+            ShowWindow(media, SW_SHOW);
+            ShowWindow(edit, SW_HIDE);
+            SendMessageW(list, CB_SETITEMDATA, kUserDefinedEntry, first.item);
+            store_.SetCommand(b.slot, Multimedia, first.bit);
+        }
+        return;
+    }
+    ShowWindow(media, SW_HIDE);
+    ShowWindow(edit, SW_HIDE);
+    const FunctionItem item = ItemData(list, sel);
+    int group = 0;
+    uint8_t number = 0;
+    if (const int code = MouseCodeForItem(item)) {
+        store_.SetMouseFunction(b.slot, code);
+    } else if (CommandForItem(item, &group, &number)) {
+        store_.SetCommand(b.slot, group, number);
+    } else if (item == kItemKeyCombination) {
+        SetWindowTextW(edit, L"");
+        SendMessageW(edit, EM_SETREADONLY, FALSE, 0);
+        EnableWindow(edit, TRUE);
+        ShowWindow(edit, SW_SHOW);
+        lastKey_ = 0;
+        KeyCaptureDialog capture;
+        capture.SetOwner(Hwnd());
+        capture.Run();
+    }
+}
+
+void ButtonsPage::MediaChosen(const Button& b) {
+    HWND media = Item(b.media);
+    editedSlot_ = b.slot;
+    const int sel = Selection(media);
+    if (sel < 0) return;
+    const FunctionItem item = ItemData(media, sel);
+    SendMessageW(Item(b.list), CB_SETITEMDATA, kUserDefinedEntry, item);
+    for (const MediaEntry& e : kMultimediaList)
+        if (e.item == item) store_.SetCommand(b.slot, Multimedia, e.bit);
+}
+
+void ButtonsPage::KeyPressed(unsigned vk, LPARAM data) {
+    HWND edit = EditOf(editedSlot_);
+    if (!edit) return;
+    if (vk != VK_CONTROL && vk != VK_SHIFT && vk != VK_MENU && vk != VK_LWIN && vk != VK_RWIN) {
+        lastKey_ = vk;
+        lastKeyData_ = data;
+    }
+    wchar_t name[32] = {};
+    const int n = GetKeyNameTextW(static_cast<LONG>(data), name, 32);
+    const std::wstring current = WindowText(edit);
+    const std::wstring text = CapturedKeyText(current, std::wstring(name, n > 0 ? n : 0), vk);
+    SetWindowTextW(edit, text.c_str());
+    SendMessageW(edit, EM_SETREADONLY, TRUE, 0);
+}
+
+void ButtonsPage::KeyCaptured(uint8_t modifiers, unsigned vk) {
+    if (HWND edit = EditOf(editedSlot_)) SetFocus(edit);
+    // The key goes in by the position pressed, which the mouse's usage names.
+    const LPARAM data = vk == lastKey_ ? lastKeyData_ : 0;
+    const unsigned key = vk ? PositionVirtualKey(vk, static_cast<unsigned>(data), *layout_) : 0;
+    store_.SetCapturedKey(editedSlot_, 4, modifiers, key);
+}
+
+void ButtonsPage::WriteReportRate(int index) {
+    editedSlot_ = kReportRateSlot;
+    if (const int letter = ReportRateLetter(index)) store_.SetMouseFunction(kReportRateSlot, letter);
+}
+
+int ButtonsPage::ApplyPage() {
+    if (!LeftKeyRuleHolds()) {
+        ShowUserMessage(Hwnd(), GetUiText(STR_ID_NEED_LEFT_KEY));
+        return 0;
+    }
+    return UploadStartedAs(store_.StartButtonUpload(Hwnd(), WM_TRANSFER_DONE));
+}
+
+int ButtonsPage::StartPerformanceApply() {
+    return UploadStartedAs(store_.StartPerformanceUpload(Hwnd(), WM_TRANSFER_DONE, pageDpi_));
+}
+
+int ButtonsPage::UploadStartedAs(UploadStart start) {
+    if (start == UploadStart::Busy) ShowUserMessage(Hwnd(), kBusyText);
+    if (start != UploadStart::Started) return 0;
+    UploadStarted();
+    return 1;
+}
+
+int ButtonsPage::WaitPageIdle() {
+    if (HANDLE thread = uploadStarted_ ? store_.TransferThread() : nullptr) WaitForSingleObject(thread, kTransferEndWaitMs);
+    return 1;
+}
+
+void ButtonsPage::UploadStarted() {
+    uploadStarted_ = true;
+    if (waitCursor_) return;
+    HWND root = GetAncestor(Hwnd(), GA_ROOT);
+    if (root && SetWindowSubclass(root, WaitCursorProc, kWaitCursorSubclass, 0)) {
+        cursorRoot_ = root;
+        waitCursor_ = true;
+        RefreshCursor();
+    }
+}
+
+void ButtonsPage::UploadEnded() {
+    if (!waitCursor_) return;
+    waitCursor_ = false;
+    if (cursorRoot_ && IsWindow(cursorRoot_)) RemoveWindowSubclass(cursorRoot_, WaitCursorProc, kWaitCursorSubclass);
+    cursorRoot_ = nullptr;
+    RefreshCursor();
+}
+
+void ButtonsPage::TransferDone(WPARAM result) {
+    UploadEnded();
+    ShowUserMessage(Hwnd(), GetUiText(result == 1 ? STR_ID_OPERATION_OK : STR_ID_OPERATION_FAIL));
+}
+
+void ButtonsPage::ToggleIllustration(int index) {
+    HWND picture = Item(IDC_BTN_ILLUSTRATION);
+    if (illustrated_[index]) {
+        illustrated_[index] = false;
+        ShowWindow(picture, SW_HIDE);
+        return;
+    }
+    BitmapHandle bitmap(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kButtons[index].illustration)));
+    SetWindowLongPtrW(picture, GWL_STYLE, WS_CHILD | WS_VISIBLE | SS_BITMAP);
+    SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.Get()));
+    illustration_ = std::move(bitmap);  // the old picture goes after the control let go of it
+    for (bool& f : illustrated_) f = false;
+    illustrated_[index] = true;
+    InvalidateRect(picture, nullptr, TRUE);
+}
+
+void ButtonsPage::LoadDefaults() {
+    if (ShowUserMessage(Hwnd(), GetUiText(STR_ID_RESET_TO_DEFAULT), MB_YESNO) != IDYES) return;
+    store_.ResetToDefaults();
+    SendMessageW(Item(IDC_BTN_RATE_LIST), CB_SETCURSEL, kRate500HzEntry, 0);
+    ShowStoreConfiguration();
+}
+
+namespace {
+// Runs the save or open dialog; the chosen path, or empty.
+std::wstring AskProfilePath(HWND owner, bool save) {
+    wchar_t path[MAX_PATH] = {};
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = kProfileFilter;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrDefExt = kProfileExtension;
+    ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER;
+    const BOOL ok = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+    return ok ? std::wstring(path) : std::wstring();
+}
+}  // namespace
+
+void ButtonsPage::SaveConfig() {
+    const std::wstring path = AskProfilePath(Hwnd(), true);
+    if (path.empty()) return;
+    const bool saved = store_.SaveProfile(path) == 1;
+    ShowUserMessage(Hwnd(), GetUiText(saved ? STR_ID_SAVE_SUCCESS : STR_ID_SAVE_CONFIG_FAIL));
+}
+
+void ButtonsPage::LoadConfig() {
+    const std::wstring path = AskProfilePath(Hwnd(), false);
+    if (path.empty()) return;
+    const ProfileStatus status = store_.LoadProfile(path);
+    if (status != ProfileStatus::Accepted) {
+        ShowProfileRefusal(status);
+        return;
+    }
+    SendMessageW(Item(IDC_BTN_RATE_LIST), CB_SETCURSEL, kRate500HzEntry, 0);
+    ShowStoreConfiguration();
+    ShowUserMessage(Hwnd(), GetUiText(STR_ID_KEY_FUNCTION_UPDATED));
+}
+
+void ButtonsPage::WidenDropDown(HWND list) {
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
+    WindowDC dc(list);
+    SelectObjectScope select(dc.Get(), font);
+    int widest = 0;
+    const int count = static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const LRESULT n = SendMessageW(list, CB_GETLBTEXTLEN, i, 0);
+        if (n == CB_ERR) continue;
+        std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+        SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        SIZE s{};
+        GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(n), &s);
+        if (s.cx > widest) widest = s.cx;
+    }
+    SIZE zero{};
+    GetTextExtentPoint32W(dc.Get(), L"0", 1, &zero);
+    SendMessageW(list, CB_SETDROPPEDWIDTH, widest + GetSystemMetrics(SM_CXVSCROLL) + zero.cx, 0);
+}
+
+bool ButtonsPage::OnCommand(int id, int code, HWND control) {
+    for (int i = 0; i < 5; ++i) {
+        const Button& b = kButtons[i];
+        if (id == b.list || id == b.media) {
+            if (code == CBN_DROPDOWN) WidenDropDown(control);
+            if (code == CBN_SELCHANGE) {
+                if (id == b.list) FunctionChosen(b);
+                else MediaChosen(b);
+            }
+            return true;
+        }
+        if (id == b.small && code == BN_CLICKED) {
+            ToggleIllustration(i);
+            return true;
+        }
+    }
+    switch (id) {
+    case IDC_BTN_LOAD_DEFAULT:
+        if (code == BN_CLICKED) LoadDefaults();
+        return true;
+    case IDC_BTN_SAVE_CONFIG:
+        if (code == BN_CLICKED) SaveConfig();
+        return true;
+    case IDC_BTN_LOAD_CONFIG:
+        if (code == BN_CLICKED) LoadConfig();
+        return true;
+    case IDC_BTN_SWAP:
+        if (code == BN_CLICKED) store_.ToggleWheelSwap();
+        return true;
+    case IDC_BTN_RATE_LIST:
+        if (code == CBN_SELCHANGE) WriteReportRate(Selection(control));
+        return true;
+    default:
+        return Page::OnCommand(id, code, control);
+    }
+}
+
+HBRUSH ButtonsPage::OnCtlColor(HDC dc, HWND control, UINT message) {
+    const int id = GetDlgCtrlID(control);
+    for (const Button& b : kButtons) {
+        // A read-only or disabled edit asks with WM_CTLCOLORSTATIC.
+        if (id == b.edit && (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC)) {
+            SetTextColor(dc, kKeyTextColour);
+            SetBkMode(dc, TRANSPARENT);
+            return static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
+        }
+    }
+    if (message != WM_CTLCOLORSTATIC && message != WM_CTLCOLORBTN) return nullptr;
+    switch (id) {
+    case IDC_BTN_SWAP:
+        SetTextColor(dc, kSwapColour);
+        return static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+    case IDC_BTN_LABEL_LEFT:
+    case IDC_BTN_LABEL_RIGHT:
+    case IDC_BTN_LABEL_MIDDLE:
+    case IDC_BTN_LABEL_B4:
+    case IDC_BTN_LABEL_B5:
+    case IDC_BTN_SWAP_LABEL:
+    case 0xFFFF:  // the pictures without an id
+        SetTextColor(dc, kLabelColour);
+        SetBkMode(dc, TRANSPARENT);
+        return static_cast<HBRUSH>(GetStockObject(HOLLOW_BRUSH));
+    default:
+        return nullptr;
+    }
+}
+
+void ButtonsPage::RefreshPageTexts() {
+    for (const Button& b : kButtons) {
+        HWND list = Item(b.list);
+        const int sel = Selection(list);
+        const LRESULT userData = SendMessageW(list, CB_GETITEMDATA, kUserDefinedEntry, 0);
+        FillFunctionList(list);
+        SendMessageW(list, CB_SETITEMDATA, kUserDefinedEntry, userData);
+        SendMessageW(list, CB_SETCURSEL, sel, 0);
+    }
+    for (const Button& b : kButtons) {
+        HWND media = Item(b.media);
+        const int sel = Selection(media);
+        const bool shown = IsWindowVisible(media) != FALSE;
+        FillMediaList(media);
+        SendMessageW(media, CB_SETCURSEL, sel, 0);
+        // A button that shows "User-defined" keeps showing its choice.
+        if (shown) ShowWindow(media, SW_SHOW);
+    }
+    SetStaticTexts();
+    SetDlgItemTextW(Hwnd(), IDC_BTN_SWAP_LABEL, GetUiText(STR_ID_UP_DOWN_SWAP).c_str());
+    RepaintLabel(IDC_BTN_SWAP_LABEL);
+}
+
+bool ButtonsPage::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+    case WM_KEY_PRESSED:
+        KeyPressed(static_cast<unsigned>(wp), lp);
+        result = 0;
+        return true;
+    case WM_KEY_CAPTURED:
+        KeyCaptured(static_cast<uint8_t>(wp), static_cast<unsigned>(lp));
+        result = 0;
+        return true;
+    case WM_PAGE_REPORT_RATE:
+        WriteReportRate(static_cast<int>(wp));
+        result = 0;
+        return true;
+    case WM_TRANSFER_DONE:
+        TransferDone(wp);
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,163 @@
+#include "ui/PerformancePage.h"
+
+#include "i18n/Language.h"
+#include "ui/Layout.h"
+#include "ui/Messages.h"
+
+namespace {
+
+const int kTracks[4] = {IDC_PERF_TRACK1, IDC_PERF_TRACK2, IDC_PERF_TRACK3, IDC_PERF_TRACK4};
+const int kThumbs[4] = {IDC_PERF_THUMB1, IDC_PERF_THUMB2, IDC_PERF_THUMB3, IDC_PERF_THUMB4};
+const int kLabels[4] = {IDC_PERF_LABEL1, IDC_PERF_LABEL2, IDC_PERF_LABEL3, IDC_PERF_LABEL4};
+const int kLabelPictures[4][2] = {{IDB_LEVEL1_OVER, IDB_LEVEL1}, {IDB_LEVEL2_OVER, IDB_LEVEL2},
+                                  {IDB_LEVEL3_OVER, IDB_LEVEL3}, {IDB_LEVEL4_OVER, IDB_LEVEL4}};
+const COLORREF kLabelKey = RGB(0, 255, 0);
+const COLORREF kThumbKey = RGB(0, 0, 0);
+// A thumb's left edge starts this far into its track.
+constexpr int kFirstThumbLeft = 7;
+
+// Marks painted on a track, and the DPI each stands for.
+const PerformancePage::Mark kMarks[7] = {{12, 600},  {75, 1200},  {138, 1800}, {200, 2400},
+                                         {265, 3200}, {326, 4800}, {390, 6000}};
+// Where a click stops belonging to a mark: the first distance of the next one.
+const int kSnapEdges[6] = {75, 140, 200, 260, 320, 380};
+
+// Store report-rate code (poll interval in ms) and its list position.
+struct Rate {
+    int code;
+    const wchar_t* text;
+};
+const Rate kRates[3] = {{kRate125Hz, L"125HZ"}, {kRate500Hz, L"500HZ"}, {kRate1000Hz, L"1000HZ"}};
+const wchar_t* const kLevelCounts[] = {L"1", L"2", L"3", L"4"};
+
+RECT ClientRectOf(HWND parent, HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void SetPicture(HWND picture, BitmapHandle& owned, int bitmapId) {
+    BitmapHandle bitmap(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId)));
+    SetWindowLongPtrW(picture, GWL_STYLE, WS_CHILD | WS_VISIBLE | SS_BITMAP);
+    SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.Get()));
+    owned = std::move(bitmap);
+}
+
+}  // namespace
+
+PerformancePage::PerformancePage(DeviceStore& store) : Page(IDD_PERFORMANCE_PAGE), store_(store) {}
+
+PerformancePage::Mark PerformancePage::SnapToMark(int distance) {
+    int i = 0;
+    while (i < 6 && distance >= kSnapEdges[i]) ++i;
+    return kMarks[i];
+}
+
+PerformancePage::Mark PerformancePage::MarkOfDpi(int32_t dpi) {
+    for (const Mark& m : kMarks)
+        if (m.dpi == dpi) return m;
+    return kMarks[0];
+}
+
+BOOL PerformancePage::OnInitDialog() {
+    for (int i = 0; i < 4; ++i) {
+        labels_[i].Attach(Hwnd(), kLabels[i]);
+        labels_[i].SetBitmaps(kLabelPictures[i][0], kLabelKey, kLabelPictures[i][1], kLabelKey);
+        labels_[i].SizeToContent();
+    }
+    for (int i = 0; i < 4; ++i) {
+        thumbs_[i].Attach(Hwnd(), kThumbs[i]);
+        thumbs_[i].SetBitmaps(IDB_DPI_THUMB, kThumbKey);
+        thumbs_[i].SizeToContent();
+    }
+    HWND levels = Item(IDC_PERF_LEVELS);
+    for (const wchar_t* text : kLevelCounts) SendMessageW(levels, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageW(levels, CB_SETCURSEL, 0, 0);
+    // One level: only the first track and its thumb.
+    for (int i = 1; i < 4; ++i) {
+        ShowWindow(Item(kTracks[i]), SW_HIDE);
+        ShowWindow(Item(kThumbs[i]), SW_HIDE);
+        ShowWindow(Item(kLabels[i]), SW_HIDE);
+    }
+    ShowWindow(Item(kLabels[0]), SW_HIDE);
+
+    HWND rate = Item(IDC_PERF_RATE);
+    int selected = -1;
+    for (int i = 0; i < 3; ++i) {
+        SendMessageW(rate, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kRates[i].text));
+        if (kRates[i].code == store_.GetReportRate()) selected = i;
+    }
+    SendMessageW(rate, CB_SETCURSEL, selected, 0);
+    rateIndex_ = static_cast<int>(SendMessageW(rate, CB_GETCURSEL, 0, 0));
+    levelDpi_[0] = store_.GetDpi();
+
+    LoadCaptions();
+    NormaliseLayout(Hwnd());
+    // The thumbs are placed on the tracks where the layout put them: the
+    // layout moves each control by its own rounding.
+    for (int i = 0; i < 4; ++i) MoveThumb(i, kFirstThumbLeft);
+    PlaceThumb(0, MarkOfDpi(levelDpi_[0]).offset);
+    return TRUE;
+}
+
+void PerformancePage::MoveThumb(int level, int left) {
+    HWND thumb = Item(kThumbs[level]);
+    const RECT track = ClientRectOf(Hwnd(), Item(kTracks[level]));
+    SetWindowPos(thumb, nullptr, track.left + left, track.top - 1, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(thumb, nullptr, TRUE);
+}
+
+// The thumb's centre on the mark.
+void PerformancePage::PlaceThumb(int level, int markOffset) {
+    RECT t;
+    GetWindowRect(Item(kThumbs[level]), &t);
+    MoveThumb(level, markOffset - (t.right - t.left) / 2);
+}
+
+void PerformancePage::LoadCaptions() {
+    SetPicture(Item(IDC_PERF_CAPTION_DPI), captionDpi_, GetLanguageBitmap(IDB_CAPTION_DPI));
+    SetPicture(Item(IDC_PERF_CAPTION_RATE), captionRate_, GetLanguageBitmap(IDB_CAPTION_RATE));
+}
+
+void PerformancePage::RefreshPageTexts() {
+    LoadCaptions();
+    for (int id : {IDC_PERF_CAPTION_DPI, IDC_PERF_CAPTION_RATE}) {
+        ShowWindow(Item(id), SW_HIDE);
+        ShowWindow(Item(id), SW_SHOW);
+    }
+}
+
+int PerformancePage::ApplyPage() {
+    SendMessageW(buttonsPage_, WM_PAGE_REPORT_RATE, static_cast<WPARAM>(rateIndex_), 0);
+    return 1;
+}
+
+void PerformancePage::Click(POINT client) {
+    POINT screen = client;
+    ClientToScreen(Hwnd(), &screen);
+    for (int level = 0; level < 4; ++level) {
+        HWND track = Item(kTracks[level]);
+        RECT r;
+        if (!IsWindowVisible(track) || !GetWindowRect(track, &r) || !PtInRect(&r, screen)) continue;
+        const Mark mark = SnapToMark(screen.x - r.left);
+        levelDpi_[level] = mark.dpi;
+        PlaceThumb(level, mark.offset);
+        return;
+    }
+}
+
+bool PerformancePage::OnCommand(int id, int code, HWND control) {
+    if (id == IDC_PERF_RATE) {
+        if (code == CBN_SELCHANGE) rateIndex_ = static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
+        return true;
+    }
+    return Page::OnCommand(id, code, control);
+}
+
+bool PerformancePage::HandleMessage(UINT msg, WPARAM, LPARAM lp, LRESULT&) {
+    // A quick second click arrives as a double click; it moves the thumb too.
+    // The default handling of the click follows (not handled here).
+    if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) Click(POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
+    return false;
+}

@@ -1,0 +1,60 @@
+// The performance page: the mouse's resolution on a slider of painted
+// tracks with small thumb buttons, and the USB report rate. It only holds
+// the user's choices; an apply hands them to the buttons page, which
+// stores and uploads them.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "config/DeviceStore.h"
+#include "controls/Gdi.h"
+#include "controls/SkinButton.h"
+#include "ui/Page.h"
+
+class PerformancePage : public Page {
+public:
+    explicit PerformancePage(DeviceStore& store);
+
+    // Where the report-rate message goes.
+    void SetButtonsPage(HWND buttonsPage) { buttonsPage_ = buttonsPage; }
+    // Selected report rate: 0 (125 Hz), 1 (500 Hz), 2 (1000 Hz), -1 none.
+    int RateIndex() const { return rateIndex_; }
+    uint32_t FirstLevelDpi() const { return static_cast<uint32_t>(levelDpi_[0]); }
+
+    // Sends the report-rate choice to the buttons page.
+    int ApplyPage() override;
+    int WaitPageIdle() override { return 1; }
+    // The two caption pictures in the current language.
+    void RefreshPageTexts() override;
+
+    // Offset of the mark a click at distance d from a track's left edge snaps
+    // to, and that mark's DPI.
+    struct Mark {
+        int offset;
+        int32_t dpi;
+    };
+    static Mark SnapToMark(int distance);
+    // The mark of a DPI; the first mark for a DPI that has none.
+    static Mark MarkOfDpi(int32_t dpi);
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    void MoveThumb(int level, int left);
+    void PlaceThumb(int level, int markOffset);
+    void LoadCaptions();
+    void Click(POINT client);
+
+    DeviceStore& store_;
+    HWND buttonsPage_ = nullptr;
+    int32_t levelDpi_[4] = {600, 600, 600, 600};
+    int rateIndex_ = 1;
+    SkinButton labels_[4];
+    SkinButton thumbs_[4];
+    BitmapHandle captionDpi_;
+    BitmapHandle captionRate_;
+};
