@@ -7,3 +7,9 @@ foreach(program alpha beta)
   target_link_options(front_${program} PRIVATE -municode)
   add_dependencies(profilefollower_test front_${program})
 endforeach()
+
+# Keeping or undoing a risky apply, through the buttons page and the virtual mouse.
+mv_add_test(keepapply_test DISPLAY RESOURCES VMOUSE SOURCES ${MV_TEST_DIR}/keepapply_test.cpp LIBS mvui TIMEOUT 120)
+target_include_directories(keepapply_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/link ${CMAKE_SOURCE_DIR}/tests/ui)
+add_custom_command(TARGET keepapply_test POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/src/i18n/AppCfg.ini ${CMAKE_BINARY_DIR}/tests/keepapply_test/AppCfg.ini)
