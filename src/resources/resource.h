@@ -145,6 +145,14 @@
 // ---- Controls of the key capture dialog (189) --------------------------------
 #define IDC_KEY_PROMPT       1084
 
+// ---- Controls of the About dialog (100) ----------------------------------------
+#define IDC_ABOUT_ICON       1201
+#define IDC_ABOUT_NAME       1202
+#define IDC_ABOUT_PURPOSE    1203
+
+// ---- Main window class and single-instance marker ------------------------------
+#define MV_MAIN_CLASS        "38C86C12-4A73-48d5-934E-44550D5BBF68"
+
 // ---- Profiles page (148) and the keep dialog ----------------------------------
 // Per-language page-button pictures 288..295 are named by the language table.
 #define IDB_KEEP_OVER        298

@@ -1,42 +1,87 @@
-// Mirvostan's entry point.
+// Mirvostan's entry point: one instance, one modal main window.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+
+#include <memory>
 
 #include "config/DeviceStore.h"
 #include "i18n/Language.h"
 #include "i18n/UserMessage.h"
 #include "link/Busy.h"
 #include "resources/resource.h"
+#include "ui/MainWindow.h"
 
 namespace {
-// Placeholder main window until the skinned one takes its place.
-INT_PTR CALLBACK MainProc(HWND wnd, UINT msg, WPARAM wp, LPARAM) {
-    switch (msg) {
-    case WM_INITDIALOG:
-        // The pages show what the mouse holds, so read it before they exist.
-        if (!TheDeviceStore().LoadFromDevice()) ShowUserMessage(nullptr, GetUiText(44));
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wp) == IDCANCEL || LOWORD(wp) == IDOK) EndDialog(wnd, LOWORD(wp));
-        return TRUE;
-    case WM_CLOSE:
-        EndDialog(wnd, IDCANCEL);
-        return TRUE;
-    }
-    return FALSE;
-}
-}  // namespace
+// The single-instance mutex and the main window's class share this name.
+constexpr wchar_t kMarker[] = L"" MV_MAIN_CLASS;
+constexpr DWORD kExitWaitMs = 4000;
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+// A running instance gets the user's attention instead of a second window.
+void HandOverToRunningInstance() {
+    HWND running = FindWindowW(kMarker, L"");
+    if (!running) return;  // still starting up: nothing to show yet
+    if (IsIconic(running)) {
+        ShowWindow(running, SW_RESTORE);
+        SetForegroundWindow(running);
+    } else if (IsWindowVisible(running)) {
+        SetForegroundWindow(running);
+    } else {
+        PostMessageW(running, WM_COMMAND, ID_TRAY_CONFIG, 0);
+    }
+}
+
+// The standard dialog class under the marker name: the template names it,
+// and that is how a second instance finds the window.
+bool RegisterMainWindowClass(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExW(nullptr, L"#32770", &wc)) return false;
+    wc.lpszClassName = kMarker;
+    wc.hInstance = instance;
+    return RegisterClassExW(&wc) != 0;
+}
+
+class Application {
+public:
+    // The store (which opens the log) exists before the application does.
+    Application() : store_(TheDeviceStore()) {}
+    int Run(HINSTANCE instance);
+
+private:
+    DeviceStore& store_;
+};
+
+int Application::Run(HINSTANCE instance) {
     LoadAppSettings();
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, kMarker);
+    if (!mutex) {
+        ShowUserMessage(nullptr, GetUiText(STR_ID_INITIALIZE_FAILED));
+        return 0;
+    }
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        HandOverToRunningInstance();
+        CloseHandle(mutex);
+        return 0;
+    }
+    // The mutex stays owned until the process ends.
     TheBusyEvent();
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const HRESULT com = CoInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
-    const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainProc, 0);
+    RegisterMainWindowClass(instance);
+
+    auto window = std::make_unique<MainWindow>(store_);
+    const INT_PTR result = window->DoModal(nullptr);
+
     if (SUCCEEDED(com)) CoUninitialize();
-    // Let an upload in progress finish before the process ends.
-    TheDeviceStore().WaitTransfersAtExit(4000);
+    // An upload in progress may finish first.
+    store_.WaitTransfersAtExit(kExitWaitMs);
+    window.reset();
     return static_cast<int>(result);
 }
+
+Application g_application;
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return g_application.Run(instance); }

@@ -1,0 +1,149 @@
+// Start benchmark: from process start until the main window is visible,
+// Mirvostan (reading the virtual mouse at a 1 ms poll) against a bare dialog
+// program; then Mirvostan's working set once idle and its CPU time while idle.
+//   start_bench.exe [runs, default 15] [idle seconds, default 60] [USB poll ms, default 1]
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "VirtualMouseFiles.h"
+
+namespace {
+constexpr wchar_t kMainClass[] = L"38C86C12-4A73-48d5-934E-44550D5BBF68";
+constexpr int kCancel = 1055;
+
+struct Found {
+    DWORD pid;
+    HWND wnd;
+};
+
+BOOL CALLBACK FindVisible(HWND wnd, LPARAM lp) {
+    auto* f = reinterpret_cast<Found*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    if (pid == f->pid && IsWindowVisible(wnd)) {
+        f->wnd = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+double Now() {
+    static LARGE_INTEGER freq = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER c;
+    QueryPerformanceCounter(&c);
+    return c.QuadPart * 1000.0 / freq.QuadPart;
+}
+
+struct Started {
+    PROCESS_INFORMATION pi{};
+    HWND wnd = nullptr;
+    double ms = -1;
+};
+
+Started StartAndWait(const std::wstring& exe) {
+    Started s;
+    std::wstring cmd = L"\"" + exe + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    const double t0 = Now();
+    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, vmouse::Dir().c_str(), &si, &s.pi))
+        return s;
+    Found f{s.pi.dwProcessId, nullptr};
+    while (Now() - t0 < 30000) {
+        EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&f));
+        if (f.wnd) break;
+        Sleep(1);
+    }
+    if (f.wnd) {
+        s.ms = Now() - t0;
+        s.wnd = f.wnd;
+    }
+    return s;
+}
+
+void Close(Started& s, bool mirvostan) {
+    if (s.wnd) {
+        HWND control = mirvostan ? GetDlgItem(s.wnd, kCancel) : GetDlgItem(s.wnd, IDCANCEL);
+        PostMessageW(s.wnd, WM_COMMAND, MAKEWPARAM(mirvostan ? kCancel : IDCANCEL, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(control));
+    }
+    if (WaitForSingleObject(s.pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(s.pi.hProcess, 1);
+    CloseHandle(s.pi.hProcess);
+    CloseHandle(s.pi.hThread);
+}
+
+struct Stats {
+    double median, mean, min, max;
+};
+Stats Summarise(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    double sum = 0;
+    for (double x : v) sum += x;
+    return Stats{v[v.size() / 2], sum / v.size(), v.front(), v.back()};
+}
+
+double CpuMs(HANDLE process) {
+    FILETIME c, e, k, u;
+    if (!GetProcessTimes(process, &c, &e, &k, &u)) return -1;
+    auto ms = [](FILETIME t) { return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0; };
+    return ms(k) + ms(u);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? atoi(argv[1]) : 15;
+    const int idleSeconds = argc > 2 ? atoi(argv[2]) : 60;
+    vmouse::Faults faults;
+    faults.latencyMs = argc > 3 ? atoi(argv[3]) : 1;
+    const std::wstring mirvostan = vmouse::Dir() + L"Mirvostan.exe";
+    const std::wstring bare = vmouse::Dir() + L"bare_dialog.exe";
+
+    std::vector<double> tm, tb;
+    for (int i = 0; i < runs; ++i) {
+        // Alternate, so a slower moment of the machine hits both alike.
+        Started b = StartAndWait(bare);
+        if (b.ms >= 0) tb.push_back(b.ms);
+        Close(b, false);
+        vmouse::Write(vmouse::FactoryMemory(), faults);
+        vmouse::Transcript transcript;
+        Started m = StartAndWait(mirvostan);
+        if (m.ms >= 0) tm.push_back(m.ms);
+        Close(m, true);
+        // The configuration really came from the mouse.
+        if (transcript.Reports("in").size() < 21) printf("run %d: only %u reports read\n", i + 1, unsigned(transcript.Reports("in").size()));
+    }
+    if (tm.empty() || tb.empty()) {
+        printf("a program did not show its window\n");
+        return 1;
+    }
+    const Stats sm = Summarise(tm), sb = Summarise(tb);
+    printf("start to visible window over %d runs (ms): median / mean / min / max\n", runs);
+    printf("  Mirvostan    %8.1f %8.1f %8.1f %8.1f\n", sm.median, sm.mean, sm.min, sm.max);
+    printf("  bare dialog  %8.1f %8.1f %8.1f %8.1f\n", sb.median, sb.mean, sb.min, sb.max);
+    printf("  ratio (median) %.3f, (mean) %.3f\n", sm.median / sb.median, sm.mean / sb.mean);
+
+    vmouse::Write(vmouse::FactoryMemory(), faults);
+    Started m = StartAndWait(mirvostan);
+    if (m.ms < 0) return 1;
+    Sleep(3000);
+    PROCESS_MEMORY_COUNTERS pmc{};
+    pmc.cb = sizeof pmc;
+    if (GetProcessMemoryInfo(m.pi.hProcess, &pmc, sizeof pmc))
+        printf("idle working set: %.1f MiB (peak %.1f MiB)\n", pmc.WorkingSetSize / 1048576.0,
+               pmc.PeakWorkingSetSize / 1048576.0);
+    const double c0 = CpuMs(m.pi.hProcess), t0 = Now();
+    Sleep(static_cast<DWORD>(idleSeconds) * 1000);
+    const double c1 = CpuMs(m.pi.hProcess), t1 = Now();
+    printf("idle CPU over %.0f s: %.1f ms = %.3f%% of a core\n", (t1 - t0) / 1000, c1 - c0, (c1 - c0) * 100 / (t1 - t0));
+    Close(m, true);
+    return 0;
+}

@@ -1,0 +1,432 @@
+#include "ui/MainWindow.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "config/DeviceStore.h"
+#include "i18n/Language.h"
+#include "i18n/UserMessage.h"
+#include "link/Busy.h"
+#include "resources/resource.h"
+#include "ui/AboutDialog.h"
+#include "ui/ButtonsPage.h"
+#include "ui/Layout.h"
+#include "ui/Messages.h"
+#include "ui/PerformancePage.h"
+
+namespace {
+constexpr COLORREF kKey = RGB(20, 255, 12);
+constexpr COLORREF kButtonGreen = RGB(0, 255, 0);
+constexpr UINT kAboutCommand = 0x0010;
+constexpr UINT_PTR kFrameSubclass = 0x4D57;
+constexpr wchar_t kBusyText[] = L"System Busy!!!";
+
+// The order of the window's skinned buttons.
+constexpr int kButtonIds[MainWindow::kButtonCount] = {
+    IDC_FLAG_ITALIAN, IDC_FLAG_GERMANY, IDC_FLAG_FRANCE, IDC_FLAG_ENGLISH, IDC_FLAG_DUTCH, IDC_FLAG_CHINESE,
+    IDC_MAIN_CLOSE,   IDC_MAIN_MINIMIZE, IDC_MAIN_TRAY,  IDC_MAIN_APPLY,   IDC_MAIN_CANCEL, IDC_MAIN_OK,
+    IDC_MAIN_BANNER,  IDC_MAIN_PAGE_BUTTONS, IDC_MAIN_PAGE_THIRD, IDC_MAIN_PAGE_PERF};
+
+struct Flag {
+    int control;
+    int picture;
+    int language;
+    const wchar_t* name;  // in its own language, so anyone finds theirs
+};
+constexpr Flag kFlags[] = {
+    {IDC_FLAG_ITALIAN, IDB_FLAG_ITALIAN, Italian, L"Italiano"},
+    {IDC_FLAG_GERMANY, IDB_FLAG_GERMANY, Germany, L"Deutsch"},
+    {IDC_FLAG_FRANCE, IDB_FLAG_FRANCE, France, L"Fran\u00e7ais"},
+    {IDC_FLAG_ENGLISH, IDB_FLAG_ENGLISH, English, L"English"},
+    {IDC_FLAG_DUTCH, IDB_FLAG_DUTCH, Dutch, L"Nederlands"},
+    {IDC_FLAG_CHINESE, IDB_FLAG_CHINESE, Chinese, L"\u4e2d\u6587"},
+};
+
+struct TitleButton {
+    int control;
+    int picture;
+    const wchar_t* tip;
+};
+constexpr TitleButton kTitleButtons[] = {
+    {IDC_MAIN_CLOSE, IDB_TITLE_CLOSE, L"Close"},
+    {IDC_MAIN_MINIMIZE, IDB_TITLE_MIN, L"Minimize"},
+    {IDC_MAIN_TRAY, IDB_TITLE_TRAY, L"Hide in the notification area"},
+};
+
+// Pictures of the page buttons per shown page: pointer-over / resting
+// (0: the pointer-over picture at rest too).
+struct PageButtonPictures {
+    int over;
+    int resting;
+};
+struct PageSelection {
+    MainWindow::PageId page;
+    PageButtonPictures buttons, third, performance;
+};
+constexpr PageSelection kSelections[] = {
+    {MainWindow::PageId::Buttons, {IDB_PAGE_BUTTONS_SEL_OVER, IDB_PAGE_BUTTONS_SEL}, {IDB_PAGE3, 0},
+     {IDB_PAGE_PERF_OVER, IDB_PAGE_PERF}},
+    {MainWindow::PageId::Third, {IDB_PAGE_BUTTONS, 0}, {IDB_PAGE3_SELECTED, 0}, {IDB_PAGE_PERF_OVER, IDB_PAGE_PERF}},
+    {MainWindow::PageId::Performance, {IDB_PAGE_BUTTONS_OVER, IDB_PAGE_BUTTONS}, {IDB_PAGE3, 0},
+     {IDB_PAGE_PERF_SEL_OVER, IDB_PAGE_PERF_SEL}},
+};
+
+HICON LoadAppIcon(int sizeMetric) {
+    const int size = GetSystemMetrics(sizeMetric);
+    return static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_SHARED));
+}
+
+std::wstring ResourceString(UINT id) {
+    const wchar_t* text = nullptr;
+    const int n = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<wchar_t*>(&text), 0);
+    return n > 0 && text ? std::wstring(text, static_cast<size_t>(n)) : std::wstring();
+}
+}  // namespace
+
+const wchar_t MainWindow::kBannerLink[] = L"https://www.mirvostan.example/";
+
+HRGN RegionFromPicture(HBITMAP picture, COLORREF key) {
+    BITMAP info{};
+    if (!picture || !GetObjectW(picture, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return nullptr;
+    // Only whole groups of four columns count; the picture is fetched in
+    // full (padded rows) and the rest of each row ignored.
+    const int width = info.bmWidth & ~3;
+    const int height = info.bmHeight;
+    const int stride = (info.bmWidth * 3 + 3) & ~3;
+    std::vector<unsigned char> pixels;
+    try {
+        pixels.resize(static_cast<size_t>(stride) * height);
+    } catch (...) {
+        return nullptr;
+    }
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+    bmi.bmiHeader.biWidth = info.bmWidth;
+    bmi.bmiHeader.biHeight = -height;  // top-down
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 24;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    {
+        WindowDC screen(nullptr);
+        if (GetDIBits(screen.Get(), picture, 0, static_cast<UINT>(height), pixels.data(), &bmi, DIB_RGB_COLORS) != height)
+            return nullptr;
+    }
+    // The rectangle without every key pixel, collected as the runs of the
+    // other pixels and built in one call instead of one combine per pixel.
+    const unsigned char kb = GetBValue(key), kg = GetGValue(key), kr = GetRValue(key);
+    std::vector<RECT> runs;
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* row = pixels.data() + static_cast<size_t>(y) * stride;
+        int x = 0;
+        while (x < width) {
+            while (x < width && row[x * 3] == kb && row[x * 3 + 1] == kg && row[x * 3 + 2] == kr) ++x;
+            const int start = x;
+            while (x < width && !(row[x * 3] == kb && row[x * 3 + 1] == kg && row[x * 3 + 2] == kr)) ++x;
+            if (x > start) runs.push_back(RECT{start, y, x, y + 1});
+        }
+    }
+    std::vector<unsigned char> data(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
+    auto* rgn = reinterpret_cast<RGNDATA*>(data.data());
+    rgn->rdh.dwSize = sizeof(RGNDATAHEADER);
+    rgn->rdh.iType = RDH_RECTANGLES;
+    rgn->rdh.nCount = static_cast<DWORD>(runs.size());
+    rgn->rdh.nRgnSize = static_cast<DWORD>(runs.size() * sizeof(RECT));
+    rgn->rdh.rcBound = RECT{0, 0, width, height};
+    if (!runs.empty()) memcpy(rgn->Buffer, runs.data(), runs.size() * sizeof(RECT));
+    return ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), rgn);
+}
+
+MainWindow::MainWindow(DeviceStore& store, CTrayIcon::ShellNotify shell)
+    : Dialog(IDD_MAIN), store_(store), tray_(IDM_TRAY, shell) {}
+
+// The pages go first: their windows are children of this one.
+MainWindow::~MainWindow() {
+    performancePage_.reset();
+    thirdPage_.reset();
+    buttonsPage_.reset();
+}
+
+SkinButton& MainWindow::Button(int id) {
+    for (int i = 0; i < kButtonCount; ++i)
+        if (kButtonIds[i] == id) return buttons_[i];
+    return buttons_[0];  // never reached: every caller names one of the ids above
+}
+
+Page* MainWindow::PageOf(PageId id) const {
+    switch (id) {
+    case PageId::Buttons: return buttonsPage_.get();
+    case PageId::Third: return thirdPage_.get();
+    case PageId::Performance: return performancePage_.get();
+    }
+    return nullptr;
+}
+
+BOOL MainWindow::OnInitDialog() {
+    for (int i = 0; i < kButtonCount; ++i) buttons_[i].Attach(Hwnd(), kButtonIds[i]);
+    tab_ = Item(IDC_MAIN_TAB);
+    SetWindowSubclass(Hwnd(), FrameProc, kFrameSubclass, reinterpret_cast<DWORD_PTR>(this));
+
+    if (HMENU system = GetSystemMenu(Hwnd(), FALSE)) {
+        const std::wstring about = ResourceString(IDS_ABOUT);
+        if (!about.empty()) {
+            AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(system, MF_STRING, kAboutCommand, about.c_str());
+        }
+    }
+    icon_ = LoadAppIcon(SM_CXICON);
+    smallIcon_ = LoadAppIcon(SM_CXSMICON);
+    SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
+
+    background_.Reset(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MAIN_BG)));
+    // The pages show what the mouse holds, so it is read before they exist.
+    if (!store_.LoadFromDevice()) ShowUserMessage(nullptr, GetUiText(STR_ID_CANT_OPEN_USB));
+    BITMAP bm{};
+    if (background_ && GetObjectW(background_.Get(), sizeof bm, &bm)) backgroundSize_ = SIZE{bm.bmWidth, bm.bmHeight};
+    // The window covers its whole picture whatever the dialog font makes
+    // of the template's size; the region then cuts it to shape.
+    if (backgroundSize_.cx > 0)
+        SetWindowPos(Hwnd(), nullptr, 0, 0, backgroundSize_.cx, backgroundSize_.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(Hwnd(), nullptr, TRUE);
+
+    // The system owns the region once the window has it.
+    if (HRGN shape = RegionFromPicture(background_.Get(), kKey)) {
+        if (!SetWindowRgn(Hwnd(), shape, TRUE)) DeleteObject(shape);
+    }
+
+    PlacePages();
+    SetupButtons();
+    tray_.SetNotifyTarget(Hwnd(), WM_TRAY_NOTIFY);
+    SelectPage(PageId::Buttons);
+    NormaliseLayout(Hwnd());
+    return TRUE;
+}
+
+void MainWindow::PlacePages() {
+    buttonsPage_ = std::make_unique<ButtonsPage>(store_);
+    thirdPage_ = std::make_unique<ThirdPage>();
+    performancePage_ = std::make_unique<PerformancePage>(store_);
+    RECT area{};
+    GetWindowRect(tab_, &area);
+    MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&area), 2);
+    for (Page* page : {static_cast<Page*>(buttonsPage_.get()), static_cast<Page*>(thirdPage_.get()),
+                       static_cast<Page*>(performancePage_.get())}) {
+        if (!page->Create(Hwnd())) continue;
+        // Above the tab control, which only marks the page area.
+        SetWindowPos(page->Hwnd(), HWND_TOP, area.left, area.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    // It only marks where the pages go; painted, it would show beside them.
+    ShowWindow(tab_, SW_HIDE);
+    performancePage_->SetButtonsPage(buttonsPage_->Hwnd());
+    ShowWindow(buttonsPage_->Hwnd(), SW_SHOW);
+    ShowWindow(thirdPage_->Hwnd(), SW_HIDE);
+    ShowWindow(performancePage_->Hwnd(), SW_HIDE);
+}
+
+void MainWindow::SetupButtons() {
+    for (const TitleButton& b : kTitleButtons) {
+        Button(b.control).SetBitmaps(b.picture, kKey);
+        Button(b.control).SizeToContent();
+        Button(b.control).SetTooltipText(b.tip);
+    }
+    LoadOkCancelApply();
+    SetPageButton(IDC_MAIN_PAGE_BUTTONS, IDB_PAGE_BUTTONS, 0);
+    SetPageButton(IDC_MAIN_PAGE_THIRD, IDB_PAGE3, 0);
+    SetPageButton(IDC_MAIN_PAGE_PERF, IDB_PAGE_PERF, 0);
+
+    SkinButton& banner = Button(IDC_MAIN_BANNER);
+    banner.SetBitmaps(IDB_BANNER, kKey);
+    banner.SetLink(kBannerLink);
+    banner.SetTooltipText(kBannerLink);
+    InvalidateRect(banner.Hwnd(), nullptr, TRUE);
+
+    for (const Flag& f : kFlags) {
+        Button(f.control).SetBitmaps(f.picture, kKey);
+        Button(f.control).SizeToContent();
+        Button(f.control).SetTooltipText(f.name);
+    }
+}
+
+void MainWindow::LoadOkCancelApply() {
+    struct {
+        int control, over, resting;
+    } const rows[] = {{IDC_MAIN_OK, IDB_OK_OVER, IDB_OK},
+                      {IDC_MAIN_CANCEL, IDB_CANCEL_OVER, IDB_CANCEL},
+                      {IDC_MAIN_APPLY, IDB_APPLY_OVER, IDB_APPLY}};
+    for (const auto& r : rows) {
+        SkinButton& b = Button(r.control);
+        b.SetBitmaps(GetLanguageBitmap(r.over), kButtonGreen, GetLanguageBitmap(r.resting), kButtonGreen);
+        b.SizeToContent();
+    }
+}
+
+void MainWindow::SetPageButton(int id, int overId, int restingId) {
+    SkinButton& b = Button(id);
+    b.SetBitmaps(GetLanguageBitmap(overId), kKey, restingId ? GetLanguageBitmap(restingId) : 0, kKey);
+    b.SizeToContent();
+    InvalidateRect(b.Hwnd(), nullptr, TRUE);
+}
+
+void MainWindow::SelectPage(PageId id) {
+    for (const PageSelection& s : kSelections) {
+        if (s.page != id) continue;
+        for (PageId other : {PageId::Buttons, PageId::Third, PageId::Performance}) {
+            Page* page = PageOf(other);
+            if (page && page->Hwnd()) ShowWindow(page->Hwnd(), other == id ? SW_SHOW : SW_HIDE);
+        }
+        SetPageButton(IDC_MAIN_PAGE_BUTTONS, s.buttons.over, s.buttons.resting);
+        SetPageButton(IDC_MAIN_PAGE_THIRD, s.third.over, s.third.resting);
+        SetPageButton(IDC_MAIN_PAGE_PERF, s.performance.over, s.performance.resting);
+        current_ = id;
+    }
+}
+
+void MainWindow::Apply() {
+    if (TheBusyEvent().IsBusy()) {
+        ShowUserMessage(Hwnd(), kBusyText);
+        return;
+    }
+    if (current_ != PageId::Performance) {
+        if (Page* page = PageOf(current_)) page->ApplyPage();
+        return;
+    }
+    buttonsPage_->WriteReportRate(performancePage_->RateIndex());
+    buttonsPage_->SetPageDpi(performancePage_->FirstLevelDpi());
+    buttonsPage_->StartPerformanceApply();
+}
+
+void MainWindow::SwitchLanguage(int code) {
+    SetUiLanguage(code);
+    LoadOkCancelApply();
+    SetPageButton(IDC_MAIN_PAGE_BUTTONS, IDB_PAGE_BUTTONS, 0);
+    SetPageButton(IDC_MAIN_PAGE_THIRD, IDB_PAGE3, 0);
+    SetPageButton(IDC_MAIN_PAGE_PERF, IDB_PAGE_PERF, 0);
+    if (current_ != PageId::Third) SelectPage(current_);
+    buttonsPage_->RefreshPageTexts();
+    performancePage_->RefreshPageTexts();
+}
+
+void MainWindow::HideToTray() {
+    tray_.SetTrayIconById(IDI_APP);
+    ShowWindow(Hwnd(), SW_HIDE);
+}
+
+void MainWindow::ShowFromTray() {
+    ShowWindow(Hwnd(), SW_SHOWNORMAL);
+    SetForegroundWindow(Hwnd());
+}
+
+bool MainWindow::OnCommand(int id, int code, HWND control) {
+    if (control && code != BN_CLICKED) return false;
+    switch (id) {
+    case IDC_MAIN_OK:
+        Apply();
+        EndDialog(IDOK);  // whatever the apply did
+        return true;
+    case IDC_MAIN_APPLY:
+        Apply();
+        return true;
+    case IDC_MAIN_CANCEL:
+    case IDC_MAIN_CLOSE:
+    case IDCANCEL:
+        EndDialog(IDCANCEL);
+        return true;
+    case IDOK:
+        // Enter with no button of ours focused: neither applies nor closes,
+        // so a stray key press loses no choice.
+        return true;
+    case IDC_MAIN_MINIMIZE:
+        SendMessageW(Hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        return true;
+    case IDC_MAIN_PAGE_BUTTONS:
+        SelectPage(PageId::Buttons);
+        return true;
+    case IDC_MAIN_PAGE_THIRD:
+        SelectPage(PageId::Third);
+        return true;
+    case IDC_MAIN_PAGE_PERF:
+        SelectPage(PageId::Performance);
+        return true;
+    case IDC_MAIN_TRAY:
+        HideToTray();
+        return true;
+    case ID_TRAY_EXIT:
+        PostQuitMessage(0);
+        return true;
+    case ID_TRAY_CONFIG:
+        ShowFromTray();
+        return true;
+    default:
+        for (const Flag& f : kFlags) {
+            if (f.control == id) {
+                SwitchLanguage(f.language);
+                return true;
+            }
+        }
+        return false;
+    }
+}
+
+bool MainWindow::PaintMinimised() {
+    if (!IsIconic(Hwnd())) return false;
+    PaintDC dc(Hwnd());
+    SendMessageW(Hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()), 0);
+    RECT client{};
+    GetClientRect(Hwnd(), &client);
+    const int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
+    DrawIcon(dc.Get(), (client.right - cx + 1) / 2, (client.bottom - cy + 1) / 2, icon_);
+    return true;
+}
+
+bool MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+    case WM_SYSCOMMAND:
+        if ((wp & 0xFFF0) == kAboutCommand) {
+            AboutDialog about;
+            about.DoModal(Hwnd());
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_PAINT:
+        result = 0;
+        return PaintMinimised();
+    case WM_ERASEBKGND: {
+        HDC dc = reinterpret_cast<HDC>(wp);
+        MemoryDC memory(dc);
+        if (background_ && memory) {
+            SelectObjectScope keep(memory.Get(), background_.Get());
+            BitBlt(dc, 0, 0, backgroundSize_.cx, backgroundSize_.cy, memory.Get(), 0, 0, SRCCOPY);
+        }
+        result = 1;
+        return true;
+    }
+    case WM_NCHITTEST: {
+        // Dragging anywhere on the window's own background moves it.
+        const LRESULT hit = DefWindowProcW(Hwnd(), msg, wp, lp);
+        result = hit == HTCLIENT && (GetAsyncKeyState(VK_LBUTTON) & 0x8000) ? HTCAPTION : hit;
+        return true;
+    }
+    case WM_TRAY_NOTIFY:
+        result = tray_.HandleTrayNotification(wp, lp);
+        return true;
+    default:
+        if (msg == TaskbarCreatedMessage() && msg != 0) {
+            tray_.OnTaskbarCreated();
+            result = 0;
+            return true;
+        }
+        return false;
+    }
+}
+
+LRESULT CALLBACK MainWindow::FrameProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+    // A dialog procedure cannot hand back an icon handle, so this one
+    // message is answered in front of it.
+    if (msg == WM_QUERYDRAGICON) return reinterpret_cast<LRESULT>(reinterpret_cast<MainWindow*>(ref)->icon_);
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(wnd, FrameProc, kFrameSubclass);
+    return DefSubclassProc(wnd, msg, wp, lp);
+}

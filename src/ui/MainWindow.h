@@ -1,0 +1,69 @@
+// The program's one top-level window: a frameless dialog cut to the shape
+// of its picture, hosting the buttons page, the performance page and an
+// empty third page, with OK / Cancel / Apply, the title buttons, the
+// language flags, the banner and the tray icon.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+
+#include "controls/Gdi.h"
+#include "controls/SkinButton.h"
+#include "controls/Window.h"
+#include "ui/TrayIcon.h"
+
+class DeviceStore;
+class ButtonsPage;
+class PerformancePage;
+class ThirdPage;
+class Page;
+
+class MainWindow : public Dialog {
+public:
+    enum class PageId { Buttons, Third, Performance };
+    static constexpr int kButtonCount = 16;
+    // Where the banner leads; also its tooltip.
+    static const wchar_t kBannerLink[];
+
+    explicit MainWindow(DeviceStore& store, CTrayIcon::ShellNotify shell = nullptr);
+    ~MainWindow() override;
+
+    PageId CurrentPage() const { return current_; }
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    SkinButton& Button(int id);
+    Page* PageOf(PageId id) const;
+    void PlacePages();
+    void SetupButtons();
+    void LoadOkCancelApply();
+    void SetPageButton(int id, int overId, int restingId);
+    void SelectPage(PageId id);
+    void Apply();
+    void SwitchLanguage(int code);
+    void HideToTray();
+    void ShowFromTray();
+    bool PaintMinimised();
+    static LRESULT CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
+
+    DeviceStore& store_;
+    SkinButton buttons_[kButtonCount];
+    HWND tab_ = nullptr;
+    BitmapHandle background_;
+    SIZE backgroundSize_{0, 0};
+    HICON icon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+    std::unique_ptr<ButtonsPage> buttonsPage_;
+    std::unique_ptr<ThirdPage> thirdPage_;
+    std::unique_ptr<PerformancePage> performancePage_;
+    PageId current_ = PageId::Buttons;
+    CTrayIcon tray_;
+};
+
+// The region of a picture without its key-coloured pixels, over a width
+// rounded down to a multiple of 4. nullptr when it cannot be built.
+HRGN RegionFromPicture(HBITMAP picture, COLORREF key);

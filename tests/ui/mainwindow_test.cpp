@@ -1,0 +1,465 @@
+// Mirvostan as a user runs it: the real program in its own process beside
+// the virtual mouse, worked through its windows with messages and real
+// mouse input; results read from its windows, its message boxes and the
+// virtual mouse's memory file and transcript.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "../link/VirtualMouseFiles.h"
+#include "ProgramDriver.h"
+#include "resources/resource.h"
+#include "ui/Messages.h"
+
+using driver::Program;
+
+namespace {
+
+constexpr COLORREF kKey = RGB(20, 255, 12);
+const std::wstring kNoMouseText = L"can't open usb mouse,please try again!!!";
+const std::wstring kBusyText = L"System Busy!!!";
+const std::wstring kOkText = L"operation ok.";
+const std::wstring kNeedLeftText = L"Need at least one Mouse Left Key!!!";
+constexpr int kLeftList = 1049, kRightList = 1050, kButton4List = 1052, kButton5List = 1053, kLeftLabel = 1090;
+constexpr int kDpiCaption = 1105;
+
+vmouse::Bytes Rec(int slot, int type, int code, int usage) {
+    return vmouse::Bytes{0x00, 0x04, static_cast<uint8_t>(slot), static_cast<uint8_t>(type), static_cast<uint8_t>(code),
+                         0x00, static_cast<uint8_t>(usage), 0x00, 0x00};
+}
+
+// Picks an entry of a function list by its text, as a user would: the list
+// shows it, then tells its page. False when the list has no such entry.
+bool Choose(HWND page, int list, const std::wstring& text) {
+    HWND combo = GetDlgItem(page, list);
+    const LRESULT index = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    if (index == CB_ERR) return false;
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    // Posted: the page may answer with a modal box.
+    PostMessageW(page, WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    return true;
+}
+
+// How many pixels of a control on the screen differ from a picture, leaving
+// out the picture's transparent colour (CLR_INVALID: none is transparent).
+int PixelsDifferingFrom(HWND control, int pictureId, COLORREF transparent) {
+    HBITMAP picture = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(pictureId));
+    if (!picture) return -1;
+    BITMAP bm{};
+    GetObjectW(picture, sizeof bm, &bm);
+    RECT r{};
+    GetWindowRect(control, &r);
+    HDC screen = GetDC(nullptr);
+    HDC shot = CreateCompatibleDC(screen);
+    HBITMAP shotBits = CreateCompatibleBitmap(screen, bm.bmWidth, bm.bmHeight);
+    HGDIOBJ oldShot = SelectObject(shot, shotBits);
+    BitBlt(shot, 0, 0, bm.bmWidth, bm.bmHeight, screen, r.left, r.top, SRCCOPY);
+    HDC pic = CreateCompatibleDC(screen);
+    HGDIOBJ oldPic = SelectObject(pic, picture);
+    int differing = 0;
+    for (int y = 0; y < bm.bmHeight; ++y)
+        for (int x = 0; x < bm.bmWidth; ++x) {
+            const COLORREF want = GetPixel(pic, x, y);
+            if (want != transparent && GetPixel(shot, x, y) != want) ++differing;
+        }
+    SelectObject(pic, oldPic);
+    SelectObject(shot, oldShot);
+    DeleteDC(pic);
+    DeleteDC(shot);
+    DeleteObject(shotBits);
+    DeleteObject(picture);
+    ReleaseDC(nullptr, screen);
+    return differing;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // A fresh settings file in English for every case: the flags write to it.
+        const std::wstring dir = driver::Dir();
+        ASSERT_TRUE(CopyFileW((dir + L"AppCfg.pristine.ini").c_str(), (dir + L"AppCfg.ini").c_str(), FALSE));
+        WritePrivateProfileStringW(L"General", L"LangId", L"0", (dir + L"AppCfg.ini").c_str());
+        vmouse::Write(vmouse::FactoryMemory(), faults_);
+        // Away from every button, so none shows its pointer-over picture.
+        driver::MouseMove(GetSystemMetrics(SM_CXSCREEN) - 5, GetSystemMetrics(SM_CYSCREEN) - 5);
+    }
+
+    // Starts the program and waits for its main window.
+    HWND Launch(Program& p) {
+        if (!p.Start()) return nullptr;
+        return p.WaitMainWindow();
+    }
+
+    vmouse::Faults faults_;
+};
+
+RECT ScreenRect(HWND wnd) {
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    return r;
+}
+
+// A point of the main window, in screen pixels.
+POINT At(HWND main, int x, int y) {
+    RECT r = ScreenRect(main);
+    return POINT{r.left + x, r.top + y};
+}
+
+HWND VisiblePage(HWND main) {
+    for (HWND c = GetWindow(main, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (driver::ClassOf(c) == L"#32770" && IsWindowVisible(c)) return c;
+    return nullptr;
+}
+
+TEST_F(MainWindowTest, ShapeFollowsThePictureWithoutItsKeyColour) {
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    HRGN shape = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(main, shape), ERROR) << "the window has no region";
+    RECT box{};
+    GetRgnBox(shape, &box);
+    EXPECT_EQ(box.left, 0);
+    EXPECT_EQ(box.top, 0);
+    EXPECT_EQ(box.right, 804);
+    EXPECT_EQ(box.bottom, 563);
+
+    // Every pixel of the picture: inside the shape exactly when it is not key colour.
+    HBITMAP picture = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MAIN_BG));
+    ASSERT_NE(picture, nullptr);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, picture);
+    int keyPixels = 0, wrong = 0;
+    for (int y = 0; y < 563; ++y) {
+        for (int x = 0; x < 807; ++x) {
+            const bool key = GetPixel(dc, x, y) == kKey;
+            keyPixels += key;
+            const bool expected = x < 804 && !key;
+            if (PtInRegion(shape, x, y) != (expected ? TRUE : FALSE) && wrong++ < 5)
+                ADD_FAILURE() << "pixel " << x << "," << y << (expected ? " outside" : " inside") << " the shape";
+        }
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(picture);
+    DeleteObject(shape);
+    EXPECT_GT(keyPixels, 0);
+    EXPECT_EQ(wrong, 0);
+    // The window covers its whole picture.
+    RECT r = ScreenRect(main);
+    EXPECT_EQ(r.right - r.left, 807);
+    EXPECT_EQ(r.bottom - r.top, 563);
+}
+
+TEST_F(MainWindowTest, DraggingTheBackgroundMovesTheWindowButButtonsAndPagesStay) {
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    SetForegroundWindow(main);
+    struct Row {
+        const char* what;
+        POINT grab;  // in window pixels
+        bool moves;
+    };
+    HWND pageButton = GetDlgItem(main, IDC_MAIN_PAGE_PERF);
+    RECT pb{};
+    GetWindowRect(pageButton, &pb);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&pb), 2);
+    RECT pg{};
+    GetWindowRect(VisiblePage(main), &pg);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&pg), 2);
+    const Row rows[] = {
+        {"background", {400, 12}, true},
+        {"page button", {(pb.left + pb.right) / 2, (pb.top + pb.bottom) / 2}, false},
+        {"page", {(pg.left + pg.right) / 2, pg.top + 20}, false},
+    };
+    for (const Row& r : rows) {
+        const RECT before = ScreenRect(main);
+        const POINT from = At(main, r.grab.x, r.grab.y);
+        HWND under = WindowFromPoint(from);
+        if (r.moves) ASSERT_EQ(under, main) << r.what << " is not the window's own background";
+        else ASSERT_NE(under, main) << r.what;
+        driver::Drag(from, POINT{from.x + 60, from.y + 40});
+        driver::WaitFor([] { return false; }, 300);
+        const RECT after = ScreenRect(main);
+        if (r.moves) {
+            EXPECT_EQ(after.left - before.left, 60) << r.what;
+            EXPECT_EQ(after.top - before.top, 40) << r.what;
+        } else {
+            EXPECT_EQ(after.left, before.left) << r.what;
+            EXPECT_EQ(after.top, before.top) << r.what;
+        }
+    }
+}
+
+TEST_F(MainWindowTest, TitleButtonsMinimiseHideAndClose) {
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    // A real click on the minimise picture.
+    RECT r = ScreenRect(GetDlgItem(main, IDC_MAIN_MINIMIZE));
+    SetForegroundWindow(main);
+    driver::MouseMove((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    Sleep(100);
+    driver::MouseButton(true);
+    Sleep(50);
+    driver::MouseButton(false);
+    ASSERT_TRUE(driver::WaitFor([&] { return IsIconic(main) != FALSE; }, 5000));
+    driver::WaitFor([] { return false; }, 300);
+    PostMessageW(main, WM_SYSCOMMAND, SC_RESTORE, 0);
+    ASSERT_TRUE(driver::WaitFor([&] { return !IsIconic(main) && IsWindowVisible(main); }, 5000));
+
+    driver::Click(main, IDC_MAIN_TRAY);
+    EXPECT_TRUE(driver::WaitFor([&] { return !IsWindowVisible(main); }, 5000)) << "not hidden in the tray";
+    PostMessageW(main, WM_TRAY_NOTIFY, IDM_TRAY, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(driver::WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 5000)) << "double click did not restore";
+    EXPECT_TRUE(p.Running());
+
+    driver::Click(main, IDC_MAIN_CLOSE);
+    EXPECT_TRUE(p.WaitExit(5000)) << "close did not end the program";
+}
+
+// The menu itself (Config in bold, Exit posting its command) is covered
+// with the tray icon alone; here the command it posts ends the program.
+TEST_F(MainWindowTest, TrayExitEndsTheProgramFromTheTray) {
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    driver::Click(main, IDC_MAIN_TRAY);
+    ASSERT_TRUE(driver::WaitFor([&] { return !IsWindowVisible(main); }, 5000));
+    driver::Click(main, IDC_MAIN_TRAY);  // a second hide changes nothing for the user
+    PostMessageW(main, WM_TRAY_NOTIFY, IDM_TRAY, WM_LBUTTONUP);  // ignored
+    PostMessageW(main, WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_TRUE(p.WaitExit(5000)) << "Exit did not end the program";
+    EXPECT_FALSE(IsWindowVisible(main));
+}
+
+TEST_F(MainWindowTest, SecondStartHandsOverToTheFirstAndShowsNothing) {
+    Program first;
+    HWND main = Launch(first);
+    ASSERT_NE(main, nullptr);
+
+    // The window of another program has the foreground.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"OtherProgram";
+    RegisterClassW(&wc);
+    HWND other = CreateWindowW(L"OtherProgram", L"other", WS_POPUP | WS_VISIBLE, 900, 700, 200, 100, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+
+    struct Row {
+        const char* state;
+        void (*prepare)(HWND main, HWND other);
+        bool (*handedOver)(HWND main);
+    } const rows[] = {
+        {"visible",
+         [](HWND, HWND o) { SetForegroundWindow(o); },
+         [](HWND m) { return GetForegroundWindow() == m; }},
+        {"minimised",
+         [](HWND m, HWND) { driver::Click(m, IDC_MAIN_MINIMIZE); },
+         [](HWND m) { return !IsIconic(m) && IsWindowVisible(m); }},
+        {"hidden in the tray",
+         [](HWND m, HWND) { driver::Click(m, IDC_MAIN_TRAY); },
+         [](HWND m) { return IsWindowVisible(m) && !IsIconic(m); }},
+    };
+    for (const Row& r : rows) {
+        r.prepare(main, other);
+        driver::WaitFor([] { return false; }, 500);
+        ASSERT_FALSE(r.handedOver(main)) << r.state << ": already in the end state";
+        vmouse::Transcript transcript;
+        Program second;
+        ASSERT_TRUE(second.Start());
+        EXPECT_TRUE(second.WaitExit(5000)) << r.state << ": the second instance stayed";
+        EXPECT_EQ(second.ExitCode(), 0u) << r.state;
+        EXPECT_TRUE(driver::WaitFor([&] { return r.handedOver(main); }, 5000)) << r.state;
+        EXPECT_TRUE(transcript.Events().empty()) << r.state << ": the second instance used the mouse";
+    }
+    DestroyWindow(other);
+    EXPECT_TRUE(first.Running());
+}
+
+TEST_F(MainWindowTest, StartWhileAnotherInstanceStartsUpEndsQuietly) {
+    // An instance that holds the marker but has no window yet.
+    HANDLE starting = CreateMutexW(nullptr, TRUE, driver::kMainClass);
+    ASSERT_NE(starting, nullptr);
+    ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    vmouse::Transcript transcript;
+    Program p;
+    ASSERT_TRUE(p.Start());
+    bool sawWindow = false;
+    driver::WaitFor(
+        [&] {
+            for (HWND w : p.Windows()) sawWindow |= IsWindowVisible(w) != FALSE;
+            return !p.Running();
+        },
+        5000);
+    EXPECT_FALSE(p.Running());
+    EXPECT_FALSE(sawWindow);
+    EXPECT_EQ(p.ExitCode(), 0u);
+    EXPECT_TRUE(transcript.Events().empty());
+    CloseHandle(starting);
+}
+
+TEST_F(MainWindowTest, NoMouseStartsWithOneBoxAndTheWindow) {
+    faults_.absent = 1;
+    vmouse::Write(vmouse::FactoryMemory(), faults_);
+    Program p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitBox(kNoMouseText, 15000)) << "no box for the missing mouse";
+    EXPECT_EQ(p.Boxes().size(), 1u);
+    ASSERT_TRUE(p.DismissBox(kNoMouseText));
+    HWND main = p.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    driver::WaitFor([] { return false; }, 1500);
+    EXPECT_TRUE(p.Boxes().empty()) << "a second box: " << p.Boxes().size();
+    // The pages show the factory defaults.
+    HWND page = driver::PageWith(main, kLeftList);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(driver::TextOf(GetDlgItem(page, kLeftList)), L"L-Button");
+    EXPECT_EQ(driver::TextOf(GetDlgItem(page, kRightList)), L"R-Button");
+}
+
+TEST_F(MainWindowTest, DefaultsToTheMouseKeepALeftButton) {
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    HWND page = driver::PageWith(main, kLeftList);
+    ASSERT_NE(page, nullptr);
+    // The factory defaults have L-Button on the left only: Copy is refused.
+    ASSERT_TRUE(Choose(page, kLeftList, L"Copy"));
+    ASSERT_TRUE(p.DismissBox(kNeedLeftText)) << "no refusal";
+    EXPECT_EQ(driver::TextOf(GetDlgItem(page, kLeftList)), L"L-Button");
+
+    ASSERT_TRUE(Choose(page, kButton4List, L"L-Button"));
+    ASSERT_TRUE(Choose(page, kLeftList, L"Copy"));
+    driver::WaitFor([] { return false; }, 300);
+    EXPECT_TRUE(p.Boxes().empty());
+    vmouse::Transcript transcript;
+    driver::Click(main, IDC_MAIN_APPLY);
+    ASSERT_TRUE(p.DismissBox(kOkText)) << "no outcome shown";
+    const vmouse::Memory mouse = vmouse::ReadMemory();
+    EXPECT_EQ(vmouse::Hex(mouse.records[0]), vmouse::Hex(Rec(0, 1, 0x01, 0x06)));  // left Ctrl + C
+    EXPECT_EQ(vmouse::Hex(mouse.records[3]), vmouse::Hex(Rec(3, 0, 0x01, 0x00)));  // L-Button
+    EXPECT_EQ(transcript.Reports("out").size(), 20u);
+}
+
+TEST_F(MainWindowTest, ApplyWhileAnUploadRunsIsRefused) {
+    faults_.latencyMs = 30;  // an upload takes over a second
+    vmouse::Write(vmouse::FactoryMemory(), faults_);
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    driver::Click(main, IDC_MAIN_APPLY);
+    driver::Click(main, IDC_MAIN_APPLY);
+    ASSERT_TRUE(p.WaitBox(kBusyText, 5000)) << "second apply not refused";
+    EXPECT_EQ(GetWindow(p.WaitBox(kBusyText), GW_OWNER), main);
+    ASSERT_TRUE(p.DismissBox(kBusyText));
+    EXPECT_TRUE(p.DismissBox(kOkText, 15000)) << "the first upload did not finish";
+    // Idle again: the next apply is taken.
+    driver::Click(main, IDC_MAIN_APPLY);
+    EXPECT_TRUE(p.DismissBox(kOkText, 15000));
+    EXPECT_TRUE(p.Boxes().empty());
+}
+
+TEST_F(MainWindowTest, OkWhileAnUploadRunsShowsBusyAndStillCloses) {
+    faults_.latencyMs = 30;
+    vmouse::Write(vmouse::FactoryMemory(), faults_);
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    vmouse::Transcript transcript;
+    driver::Click(main, IDC_MAIN_APPLY);
+    driver::Click(main, IDC_MAIN_OK);
+    ASSERT_TRUE(p.DismissBox(kBusyText, 5000)) << "OK during the upload not refused";
+    EXPECT_TRUE(p.WaitExit(5000)) << "OK did not close the window";
+    EXPECT_EQ(transcript.Reports("out").size(), 20u) << "the upload was cut short";
+}
+
+TEST_F(MainWindowTest, ClosingDuringAnUploadLetsItFinishWithinTheWait) {
+    faults_.latencyMs = 30;
+    vmouse::Write(vmouse::FactoryMemory(), faults_);
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    HWND page = driver::PageWith(main, kButton5List);
+    ASSERT_TRUE(Choose(page, kButton5List, L"Copy"));
+    driver::WaitFor([] { return false; }, 300);
+    vmouse::Transcript transcript;
+    driver::Click(main, IDC_MAIN_APPLY);
+    driver::WaitFor([&] { return !transcript.Reports("out").empty(); }, 5000);
+    const DWORD closed = GetTickCount();
+    driver::Click(main, IDC_MAIN_CANCEL);
+    ASSERT_TRUE(p.WaitExit(10000));
+    EXPECT_LT(GetTickCount() - closed, 4500u) << "the end waited longer than 4 s";
+    // Every record of the upload reached the mouse, in slot order.
+    const std::vector<vmouse::Bytes> out = transcript.Reports("out");
+    ASSERT_EQ(out.size(), 20u);
+    for (int slot = 0; slot < 20; ++slot) EXPECT_EQ(out[slot][2], slot);
+    const vmouse::Memory mouse = vmouse::ReadMemory();
+    EXPECT_EQ(vmouse::Hex(mouse.records[4]), vmouse::Hex(Rec(4, 1, 0x01, 0x06)));
+}
+
+TEST_F(MainWindowTest, LanguageSwitchKeepsThePerformancePageAndReachesBothPages) {
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    HWND buttons = driver::PageWith(main, kLeftList);
+    HWND performance = driver::PageWith(main, kDpiCaption);
+    ASSERT_TRUE(buttons && performance);
+    driver::Click(main, IDC_MAIN_PAGE_PERF);
+    ASSERT_TRUE(driver::WaitFor([&] { return IsWindowVisible(performance) && !IsWindowVisible(buttons); }, 5000));
+    const std::wstring ini = driver::Dir() + L"AppCfg.pristine.ini";
+    struct Row {
+        int flag;
+        const wchar_t* section;
+        int pagePicture;  // page button 1072 at rest while its page shows
+        int dpiCaption;
+    } const rows[] = {
+        {IDC_FLAG_GERMANY, L"Germany", 216, 272}, {IDC_FLAG_FRANCE, L"France", 228, 274},
+        {IDC_FLAG_DUTCH, L"Dutch", 240, 276},     {IDC_FLAG_ITALIAN, L"Italian", 252, 278},
+        {IDC_FLAG_CHINESE, L"Chinese", 264, 280}, {IDC_FLAG_ENGLISH, L"English", 180, 199},
+    };
+    for (const Row& r : rows) {
+        driver::Click(main, r.flag);
+        driver::WaitFor([] { return false; }, 600);
+        const std::string where(r.section, r.section + wcslen(r.section));
+        EXPECT_TRUE(IsWindowVisible(performance) && !IsWindowVisible(buttons)) << where << ": page changed";
+        EXPECT_EQ(PixelsDifferingFrom(GetDlgItem(main, IDC_MAIN_PAGE_PERF), r.pagePicture, kKey), 0) << where;
+        EXPECT_EQ(PixelsDifferingFrom(GetDlgItem(performance, kDpiCaption), r.dpiCaption, CLR_INVALID), 0) << where;
+        wchar_t expected[256] = {};
+        GetPrivateProfileStringW(r.section, L"STR_ID_L_BUTTON", L"L-Button", expected, 256, ini.c_str());
+        EXPECT_EQ(driver::TextOf(GetDlgItem(buttons, kLeftLabel)), expected) << where;
+        wchar_t stored[16] = {};
+        GetPrivateProfileStringW(L"General", L"LangId", L"", stored, 16, (driver::Dir() + L"AppCfg.ini").c_str());
+        EXPECT_EQ(std::wstring(stored), std::to_wstring(r.flag - IDC_FLAG_ENGLISH)) << where;
+    }
+}
+
+TEST_F(MainWindowTest, AboutItemShowsNameVersionAndPurpose) {
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_SYSCOMMAND, 0x0010, 0);
+    HWND about = nullptr;
+    ASSERT_TRUE(driver::WaitFor(
+        [&] {
+            for (const driver::Box& b : p.Boxes())
+                if (b.caption == L"About Mirvostan") return (about = b.wnd) != nullptr;
+            return false;
+        },
+        5000));
+    std::wstring text;
+    for (const driver::Box& b : p.Boxes())
+        if (b.wnd == about) text = b.text;
+    EXPECT_NE(text.find(L"Mirvostan, version 1.0.0.0"), std::wstring::npos) << std::string(text.begin(), text.end());
+    EXPECT_NE(text.find(L"mouse"), std::wstring::npos);
+    EXPECT_EQ(GetWindow(about, GW_OWNER), main);
+    Program::Dismiss(about);
+    EXPECT_TRUE(driver::WaitFor([&] { return !IsWindow(about); }, 5000));
+    EXPECT_TRUE(p.Running());
+}
+
+}  // namespace
