@@ -25,6 +25,10 @@ KeepDialog::KeepDialog(KeepRequest request) : Dialog(IDD_KEEP), request_(std::mo
 
 BOOL KeepDialog::OnInitDialog() {
     background_.Reset(CreateSolidBrush(kPanel));
+    // Set here, not named in the template, so the picture's control has no
+    // text of its own.
+    emblem_.Reset(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_KEEP_EMBLEM)));
+    SendDlgItemMessageW(Hwnd(), IDC_KEEP_EMBLEM, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(emblem_.Get()));
     SetDlgItemTextW(Hwnd(), IDC_KEEP_QUESTION, GetUiText(request_.questionId).c_str());
     SetDlgItemTextW(Hwnd(), IDC_KEEP_INFO, request_.info.c_str());
     struct {

@@ -52,6 +52,7 @@ private:
     SkinButton keep_;
     SkinButton undo_;
     BrushHandle background_;
+    BitmapHandle emblem_;
 };
 
 // Runs the dialog modally over owner.
