@@ -8,7 +8,6 @@
 #include "i18n/Language.h"
 #include "i18n/UserMessage.h"
 #include "resources/resource.h"
-#include "ui/Layout.h"
 
 namespace {
 
@@ -89,7 +88,6 @@ BOOL ProfilesPage::OnInitDialog() {
     FillPrograms();
     ShowDefault();
     follower_.SetProfiles(profiles_);
-    NormaliseLayout(Hwnd());
     return TRUE;
 }
 
