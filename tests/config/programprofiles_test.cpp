@@ -147,16 +147,6 @@ TEST(ProgramProfiles, ReportsAFileThatCannotKeepTheCharacters) {
     EXPECT_EQ(ascii.Save(ini), 1);
 }
 
-TEST(ProgramProfiles, StartsWithFollowingOff) {
-    ProgramProfiles p;
-    EXPECT_FALSE(p.Follow());
-    std::wstring ini = FreshIni(L"empty.ini");
-    p.SetFollow(true);
-    ASSERT_EQ(p.Load(ini), 1);
-    EXPECT_FALSE(p.Follow());
-    EXPECT_TRUE(p.Rules().empty());
-}
-
 // Each row: events and polls in time order; a poll expects the program it
 // reports ("" = nothing).
 TEST(ForegroundSettle, SwitchesOnlyAfterTheProgramStayedInFront) {
@@ -198,14 +188,6 @@ TEST(ForegroundSettle, SwitchesOnlyAfterTheProgramStayedInFront) {
             EXPECT_EQ(reported ? got : L"", st.program) << row.what << ", step " << i;
         }
     }
-}
-
-TEST(ForegroundSettle, TellsHowLongTheTimerMustWait) {
-    ForegroundSettle s;
-    EXPECT_EQ(s.WaitMs(0), -1);
-    s.OnForeground(1000, L"a.exe", false);
-    EXPECT_EQ(s.WaitMs(1100), 400);
-    EXPECT_EQ(s.WaitMs(1600), 0);
 }
 
 TEST(SafeApplyRules, LeftClickAndDpiChangesThatAskForConfirmation) {
