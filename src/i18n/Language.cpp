@@ -62,9 +62,31 @@ const StringIdEntry StringIdTable[kStringCount] = {
     {STR_ID_UPDATE_CONFIG_ERROR, L"STR_ID_UPDATE_CONFIG_ERROR", L"Update config error!"},
     {STR_ID_INITIALIZE_FAILED, L"STR_ID_INITIALIZE_FAILED", L"Initialize failed!"},
     {STR_ID_UP_DOWN_SWAP, L"STR_ID_UP_DOWN_SWAP", L"swap"},
+    {STR_ID_PROFILES, L"STR_ID_PROFILES", L"Profiles"},
+    {STR_ID_FOLLOW_PROGRAM, L"STR_ID_FOLLOW_PROGRAM", L"Follow the program in front"},
+    {STR_ID_PROGRAM, L"STR_ID_PROGRAM", L"Program"},
+    {STR_ID_PROFILE_FILE, L"STR_ID_PROFILE_FILE", L"Profile file"},
+    {STR_ID_DEFAULT_PROFILE, L"STR_ID_DEFAULT_PROFILE", L"Every other program"},
+    {STR_ID_ADD_RULE, L"STR_ID_ADD_RULE", L"Add..."},
+    {STR_ID_REMOVE_RULE, L"STR_ID_REMOVE_RULE", L"Remove"},
+    {STR_ID_BROWSE_PROGRAM, L"STR_ID_BROWSE_PROGRAM", L"Browse..."},
+    {STR_ID_CHOOSE_PROFILE, L"STR_ID_CHOOSE_PROFILE", L"Choose..."},
+    {STR_ID_CLEAR_PROFILE, L"STR_ID_CLEAR_PROFILE", L"Clear"},
+    {STR_ID_NO_PROFILE, L"STR_ID_NO_PROFILE", L"(none)"},
+    {STR_ID_FILE_MISSING, L"STR_ID_FILE_MISSING", L"(file missing) %s"},
+    {STR_ID_PROFILE_STATUS, L"STR_ID_PROFILE_STATUS", L"profile %s"},
+    {STR_ID_PROFILE_SWITCH_FAILED, L"STR_ID_PROFILE_SWITCH_FAILED", L"profile switch failed"},
+    {STR_ID_RULES_FULL, L"STR_ID_RULES_FULL", L"At most 64 programs can have a profile."},
+    {STR_ID_KEEP_BUTTONS, L"STR_ID_KEEP_BUTTONS", L"Keep these button settings?"},
+    {STR_ID_KEEP_DPI, L"STR_ID_KEEP_DPI", L"Keep this pointer speed?"},
+    {STR_ID_UNDO_COUNTDOWN, L"STR_ID_UNDO_COUNTDOWN", L"Undoing in %d s"},
+    {STR_ID_LEFT_CLICK_NOW, L"STR_ID_LEFT_CLICK_NOW", L"The left click is now on %s."},
+    {STR_ID_DPI_NOW, L"STR_ID_DPI_NOW", L"The pointer speed is now %d DPI."},
+    {STR_ID_KEEP, L"STR_ID_KEEP", L"Keep"},
+    {STR_ID_UNDO, L"STR_ID_UNDO", L"Undo"},
 };
 
-const int LanguageBitmapTable[16][kLanguageCount] = {
+const int LanguageBitmapTable[kLanguageBitmapRows][kLanguageCount] = {
     {151, 151, 151, 151, 151, 268},  // OK, pointer over
     {152, 208, 220, 232, 244, 256},  // Apply, pointer over
     {153, 210, 222, 234, 246, 258},  // Cancel, pointer over
@@ -81,6 +103,8 @@ const int LanguageBitmapTable[16][kLanguageCount] = {
     {187, 219, 231, 243, 255, 267},  // performance tab, other page, pointer over
     {199, 272, 274, 276, 278, 280},  // DPI area caption
     {198, 273, 275, 277, 279, 281},  // report-rate caption
+    {177, 288, 290, 292, 294, 270},  // profiles tab, current
+    {179, 289, 291, 293, 295, 271},  // profiles tab, other page
 };
 
 namespace {
@@ -206,4 +230,11 @@ int GetLanguageBitmap(int englishBitmapId) {
         return language >= 0 && language < kLanguageCount ? row[language] : englishBitmapId;
     }
     return englishBitmapId;
+}
+
+std::wstring FillText(const std::wstring& pattern, const std::wstring& value) {
+    size_t at = pattern.find(L"%s");
+    if (at == std::wstring::npos) at = pattern.find(L"%d");
+    if (at == std::wstring::npos) return pattern + L" " + value;
+    return pattern.substr(0, at) + value + pattern.substr(at + 2);
 }

@@ -68,8 +68,31 @@ enum StringId : int32_t {
     STR_ID_UPDATE_CONFIG_ERROR = 53,
     STR_ID_INITIALIZE_FAILED = 54,
     STR_ID_UP_DOWN_SWAP = 55,
+    // Profiles page, profile switches and the keep dialog.
+    STR_ID_PROFILES = 56,
+    STR_ID_FOLLOW_PROGRAM = 57,
+    STR_ID_PROGRAM = 58,
+    STR_ID_PROFILE_FILE = 59,
+    STR_ID_DEFAULT_PROFILE = 60,
+    STR_ID_ADD_RULE = 61,
+    STR_ID_REMOVE_RULE = 62,
+    STR_ID_BROWSE_PROGRAM = 63,
+    STR_ID_CHOOSE_PROFILE = 64,
+    STR_ID_CLEAR_PROFILE = 65,
+    STR_ID_NO_PROFILE = 66,
+    STR_ID_FILE_MISSING = 67,
+    STR_ID_PROFILE_STATUS = 68,
+    STR_ID_PROFILE_SWITCH_FAILED = 69,
+    STR_ID_RULES_FULL = 70,
+    STR_ID_KEEP_BUTTONS = 71,
+    STR_ID_KEEP_DPI = 72,
+    STR_ID_UNDO_COUNTDOWN = 73,
+    STR_ID_LEFT_CLICK_NOW = 74,
+    STR_ID_DPI_NOW = 75,
+    STR_ID_KEEP = 76,
+    STR_ID_UNDO = 77,
 };
-constexpr int kStringCount = 56;
+constexpr int kStringCount = 78;
 
 struct StringIdEntry {
     int32_t id;
@@ -80,7 +103,8 @@ extern const StringIdEntry StringIdTable[kStringCount];
 
 // Skin bitmaps with painted words: one row per English bitmap, one column per
 // LanguageCode; column 0 is the lookup key.
-extern const int LanguageBitmapTable[16][kLanguageCount];
+constexpr int kLanguageBitmapRows = 18;
+extern const int LanguageBitmapTable[kLanguageBitmapRows][kLanguageCount];
 
 // Longest text a lookup returns; longer translations are cut.
 constexpr size_t kMaxUiTextLength = 255;
@@ -118,3 +142,8 @@ int GetLanguageBitmap(int englishBitmapId);
 
 // Full path of AppCfg.ini as set by LoadAppSettings.
 std::wstring AppSettingsPath();
+
+// A numbered text with its one placeholder ("%s" or "%d") replaced by value;
+// translations are never used as a format string. Without a placeholder
+// the value is appended after a space.
+std::wstring FillText(const std::wstring& pattern, const std::wstring& value);

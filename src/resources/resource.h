@@ -152,3 +152,28 @@
 
 // ---- Main window class and single-instance marker ------------------------------
 #define MV_MAIN_CLASS        "38C86C12-4A73-48d5-934E-44550D5BBF68"
+
+// ---- Profiles page (148) and the keep dialog ----------------------------------
+// Per-language page-button pictures 288..295 are named by the language table.
+#define IDB_KEEP_OVER        298
+#define IDB_KEEP             299
+#define IDB_UNDO_OVER        300
+#define IDB_UNDO             301
+#define IDB_KEEP_EMBLEM      302
+#define IDD_KEEP             310
+#define IDC_PROF_FOLLOW      1301
+#define IDC_PROF_RULES       1302
+#define IDC_PROF_PROGRAM_LABEL 1303
+#define IDC_PROF_PROGRAM     1304
+#define IDC_PROF_BROWSE      1305
+#define IDC_PROF_ADD         1306
+#define IDC_PROF_REMOVE      1307
+#define IDC_PROF_DEFAULT_LABEL 1308
+#define IDC_PROF_DEFAULT     1309
+#define IDC_PROF_CHOOSE_DEFAULT 1310
+#define IDC_PROF_CLEAR_DEFAULT 1311
+#define IDC_PROF_STATUS      1312
+#define IDC_KEEP_EMBLEM      1320
+#define IDC_KEEP_QUESTION    1321
+#define IDC_KEEP_INFO        1322
+#define IDC_KEEP_COUNTDOWN   1323

@@ -126,6 +126,7 @@ BOOL ButtonsPage::OnInitDialog() {
     for (const wchar_t* text : kRateTexts) SendMessageW(rate, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     SendMessageW(rate, CB_SETCURSEL, kRate500HzEntry, 0);
     ShowStoreConfiguration();
+    safeApply_.Remember(store_);
     SetStaticTexts();
     NormaliseLayout(Hwnd());
     FitPageToBaseUnits(Hwnd());
@@ -309,16 +310,21 @@ int ButtonsPage::ApplyPage() {
         ShowUserMessage(Hwnd(), GetUiText(STR_ID_NEED_LEFT_KEY));
         return 0;
     }
+    safeApply_.BeforeButtonUpload(store_);
     return UploadStartedAs(store_.StartButtonUpload(Hwnd(), WM_TRANSFER_DONE));
 }
 
 int ButtonsPage::StartPerformanceApply() {
+    safeApply_.BeforePerformanceUpload(store_, pageDpi_);
     return UploadStartedAs(store_.StartPerformanceUpload(Hwnd(), WM_TRANSFER_DONE, pageDpi_));
 }
 
 int ButtonsPage::UploadStartedAs(UploadStart start) {
     if (start == UploadStart::Busy) ShowUserMessage(Hwnd(), kBusyText);
-    if (start != UploadStart::Started) return 0;
+    if (start != UploadStart::Started) {
+        safeApply_.Forget();
+        return 0;
+    }
     UploadStarted();
     return 1;
 }
@@ -349,6 +355,8 @@ void ButtonsPage::UploadEnded() {
 
 void ButtonsPage::TransferDone(WPARAM result) {
     UploadEnded();
+    // A risky apply asks whether to keep it instead of saying it went well.
+    if (safeApply_.AfterUpload(Hwnd(), store_, result == 1, [this] { ShowStoreConfiguration(); })) return;
     ShowUserMessage(Hwnd(), GetUiText(result == 1 ? STR_ID_OPERATION_OK : STR_ID_OPERATION_FAIL));
 }
 

@@ -12,6 +12,7 @@
 #include "controls/SkinButton.h"
 #include "keys/KeyUsage.h"
 #include "ui/Page.h"
+#include "ui/SafeApply.h"
 
 class ButtonsPage : public Page {
 public:
@@ -81,4 +82,5 @@ private:
     HWND cursorRoot_ = nullptr;
     unsigned lastKey_ = 0;
     LPARAM lastKeyData_ = 0;
+    SafeApply safeApply_;
 };

@@ -14,6 +14,7 @@
 #include "ui/Layout.h"
 #include "ui/Messages.h"
 #include "ui/PerformancePage.h"
+#include "ui/ProfilesPage.h"
 
 namespace {
 constexpr COLORREF kKey = RGB(20, 255, 12);
@@ -207,7 +208,7 @@ BOOL MainWindow::OnInitDialog() {
 
 void MainWindow::PlacePages() {
     buttonsPage_ = std::make_unique<ButtonsPage>(store_);
-    thirdPage_ = std::make_unique<ThirdPage>();
+    thirdPage_ = std::make_unique<ProfilesPage>(store_);
     performancePage_ = std::make_unique<PerformancePage>(store_);
     RECT area{};
     GetWindowRect(tab_, &area);
@@ -221,6 +222,13 @@ void MainWindow::PlacePages() {
     // It only marks where the pages go; painted, it would show beside them.
     ShowWindow(tab_, SW_HIDE);
     performancePage_->SetButtonsPage(buttonsPage_->Hwnd());
+    // Profile switches: the buttons page shows what the mouse now holds, the
+    // tray tip tells which profile is on.
+    thirdPage_->Follower().SetSwitchSink([this] { buttonsPage_->ShowStoreConfiguration(); });
+    thirdPage_->SetStatusSink([this](const std::wstring& text, bool) {
+        trayTip_ = std::wstring(L"Mirvostan \u2014 ") + text;
+        if (tray_.IsShown()) tray_.SetTrayIcon(tray_.Record().hIcon, trayTip_.c_str());
+    });
     ShowWindow(buttonsPage_->Hwnd(), SW_SHOW);
     ShowWindow(thirdPage_->Hwnd(), SW_HIDE);
     ShowWindow(performancePage_->Hwnd(), SW_HIDE);
@@ -236,6 +244,7 @@ void MainWindow::SetupButtons() {
     SetPageButton(IDC_MAIN_PAGE_BUTTONS, IDB_PAGE_BUTTONS, 0);
     SetPageButton(IDC_MAIN_PAGE_THIRD, IDB_PAGE3, 0);
     SetPageButton(IDC_MAIN_PAGE_PERF, IDB_PAGE_PERF, 0);
+    ShowWindow(Item(IDC_MAIN_PAGE_THIRD), SW_SHOW);  // the profiles page
 
     SkinButton& banner = Button(IDC_MAIN_BANNER);
     banner.SetBitmaps(IDB_BANNER, kKey);
@@ -304,13 +313,15 @@ void MainWindow::SwitchLanguage(int code) {
     SetPageButton(IDC_MAIN_PAGE_BUTTONS, IDB_PAGE_BUTTONS, 0);
     SetPageButton(IDC_MAIN_PAGE_THIRD, IDB_PAGE3, 0);
     SetPageButton(IDC_MAIN_PAGE_PERF, IDB_PAGE_PERF, 0);
-    if (current_ != PageId::Third) SelectPage(current_);
+    SelectPage(current_);
     buttonsPage_->RefreshPageTexts();
     performancePage_->RefreshPageTexts();
+    thirdPage_->RefreshPageTexts();
 }
 
 void MainWindow::HideToTray() {
     tray_.SetTrayIconById(IDI_APP);
+    if (!trayTip_.empty() && tray_.IsShown()) tray_.SetTrayIcon(tray_.Record().hIcon, trayTip_.c_str());
     ShowWindow(Hwnd(), SW_HIDE);
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "controls/Gdi.h"
 #include "controls/SkinButton.h"
@@ -15,7 +16,7 @@
 class DeviceStore;
 class ButtonsPage;
 class PerformancePage;
-class ThirdPage;
+class ProfilesPage;
 class Page;
 
 class MainWindow : public Dialog {
@@ -58,10 +59,12 @@ private:
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;
     std::unique_ptr<ButtonsPage> buttonsPage_;
-    std::unique_ptr<ThirdPage> thirdPage_;
+    std::unique_ptr<ProfilesPage> thirdPage_;
     std::unique_ptr<PerformancePage> performancePage_;
     PageId current_ = PageId::Buttons;
     CTrayIcon tray_;
+    // The tray tip after a profile switch; "Mirvostan" until one happened.
+    std::wstring trayTip_;
 };
 
 // The region of a picture without its key-coloured pixels, over a width

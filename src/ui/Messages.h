@@ -17,3 +17,9 @@
 // The shell -> main window, for the tray icon.
 // wParam: icon identifier; lParam: the mouse message.
 #define WM_TRAY_NOTIFY (WM_USER + 5)
+// Transfer thread -> profile follower's window, when a profile switch's
+// upload has ended. wParam: 1 success, 0 failure; lParam: 0.
+#define WM_PROFILE_UPLOAD_DONE (WM_USER + 20)
+// Transfer thread -> keep dialog, when the upload that undoes an apply has
+// ended. wParam: 1 success, 0 failure; lParam: 0.
+#define WM_KEEP_UNDO_DONE (WM_USER + 21)

@@ -382,8 +382,8 @@ TEST_F(ButtonsPageTest, ApplyIsReportedByItsMessageWithTheWaitCursorMeanwhile) {
     vmouse::Faults slow;
     slow.latencyMs = 8;
     HWND page = Open(vmouse::FactoryMemory(), slow);
-    Choose(page, kB4.list, kLButtonEntry);
-    Choose(page, kLeft.list, 7);
+    // The left click stays on the left button, so no keep question comes.
+    Choose(page, kRight.list, 7);
     vmouse::Transcript transcript;
     EXPECT_FALSE(WaitCursorShown(host_.Wnd(), page));
     ASSERT_EQ(page_->ApplyPage(), 1);
@@ -391,7 +391,7 @@ TEST_F(ButtonsPageTest, ApplyIsReportedByItsMessageWithTheWaitCursorMeanwhile) {
     ASSERT_TRUE(PumpUntil([] { return !Messages::Texts().empty(); }));
     EXPECT_EQ(Messages::Joined(), L"[operation ok.]");
     EXPECT_FALSE(WaitCursorShown(host_.Wnd(), page));
-    EXPECT_EQ(vmouse::ReadMemory().records[0], (vmouse::Bytes{0x00, 0x04, 0x00, 0x01, 0x01, 0x00, 0x06, 0x00, 0x00}));
+    EXPECT_EQ(vmouse::ReadMemory().records[2], (vmouse::Bytes{0x00, 0x04, 0x02, 0x01, 0x01, 0x00, 0x06, 0x00, 0x00}));
     EXPECT_EQ(transcript.Reports("out").size(), 20u);
 }
 

@@ -351,7 +351,22 @@ TEST_F(MainWindowTest, DefaultsToTheMouseKeepALeftButton) {
     EXPECT_TRUE(p.Boxes().empty());
     vmouse::Transcript transcript;
     driver::Click(main, IDC_MAIN_APPLY);
-    ASSERT_TRUE(p.DismissBox(kOkText)) << "no outcome shown";
+    // The left click has left the left button: a question to keep it comes
+    // instead of "operation ok.", and Keep (its OK button) keeps it.
+    HWND keep = nullptr;
+    const std::wstring question = L"Keep these button settings?\nThe left click is now on Button-4.";
+    ASSERT_TRUE(driver::WaitFor(
+        [&] {
+            for (const auto& b : p.Boxes())
+                if (b.text.compare(0, question.size(), question) == 0) return (keep = b.wnd) != nullptr;
+            return false;
+        },
+        10000))
+        << "no keep question";
+    p.Dismiss(keep);
+    ASSERT_TRUE(driver::WaitFor([&] { return !IsWindow(keep); }, 5000));
+    driver::WaitFor([] { return false; }, 300);
+    EXPECT_TRUE(p.Boxes().empty()) << "nothing more after Keep";
     const vmouse::Memory mouse = vmouse::ReadMemory();
     EXPECT_EQ(vmouse::Hex(mouse.records[0]), vmouse::Hex(Rec(0, 1, 0x01, 0x06)));  // left Ctrl + C
     EXPECT_EQ(vmouse::Hex(mouse.records[3]), vmouse::Hex(Rec(3, 0, 0x01, 0x00)));  // L-Button

@@ -1321,6 +1321,7 @@ def build():
                           (197, 'side5', '5')]:
         pics[pid] = illustration(lit, tag)
     pics[204] = swap_decoration()
+    __import__('profiles_art').add(sys.modules[__name__], pics)  # profiles page, keep dialog
     return pics
 
 

@@ -1,0 +1,185 @@
+#include "ui/ProfileFollower.h"
+
+#include "config/DeviceStore.h"
+#include "files/Profile.h"
+#include "i18n/Language.h"
+#include "link/Busy.h"
+#include "ui/Messages.h"
+
+namespace {
+
+const wchar_t kWindowClass[] = L"MirvostanProfileFollower";
+constexpr UINT_PTR kSettleTimer = 1;
+constexpr UINT_PTR kIdleTimer = 2;
+// How often a switch that waits for a running upload looks again.
+constexpr UINT kIdlePollMs = 100;
+
+// The hook reports to the one follower of the thread that set it.
+ProfileFollower* g_follower = nullptr;
+
+ATOM RegisterFollowerClass(WNDPROC proc) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kWindowClass;
+    return RegisterClassW(&wc);
+}
+
+}  // namespace
+
+ProfileFollower::ProfileFollower(DeviceStore& store) : store_(store) {
+    static const ATOM atom = RegisterFollowerClass(WndProc);
+    (void)atom;
+    window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
+                              nullptr);
+    if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+ProfileFollower::~ProfileFollower() {
+    if (hook_) UnhookWinEvent(hook_);
+    if (g_follower == this) g_follower = nullptr;
+    if (window_) {
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
+int ProfileFollower::SetProfiles(const ProgramProfiles& profiles) {
+    profiles_ = profiles;
+    if (!profiles_.Follow()) {
+        if (hook_) UnhookWinEvent(hook_);
+        hook_ = nullptr;
+        if (g_follower == this) g_follower = nullptr;
+        if (window_) KillTimer(window_, kSettleTimer);
+        wanted_.clear();
+        return 1;
+    }
+    if (!hook_) {
+        settle_.Reset();
+        g_follower = this;
+        hook_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, HookProc, 0, 0,
+                                WINEVENT_OUTOFCONTEXT);
+        if (!hook_) return 0;
+        // The program already in front counts as the first change.
+        if (HWND front = GetForegroundWindow()) OnWindowInFront(front);
+    }
+    return 1;
+}
+
+std::wstring ProfileFollower::ProgramOfWindow(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (!process) return std::wstring();
+    HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+    if (!h) return std::wstring();
+    wchar_t path[MAX_PATH * 4];
+    DWORD size = static_cast<DWORD>(sizeof(path) / sizeof(path[0]));
+    std::wstring name;
+    if (QueryFullProcessImageNameW(h, 0, path, &size)) name = FileNameOf(std::wstring(path, size));
+    CloseHandle(h);
+    return name;
+}
+
+void CALLBACK ProfileFollower::HookProc(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG, DWORD, DWORD) {
+    if (event != EVENT_SYSTEM_FOREGROUND || object != OBJID_WINDOW || !window || !g_follower) return;
+    ++g_follower->hookEvents_;
+    g_follower->OnWindowInFront(window);
+}
+
+void ProfileFollower::OnWindowInFront(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    const bool own = process == GetCurrentProcessId();
+    OnForeground(GetTickCount(), own ? std::wstring() : ProgramOfWindow(window), own);
+}
+
+void ProfileFollower::OnForeground(uint32_t now, const std::wstring& program, bool ownWindow) {
+    settle_.OnForeground(now, program, ownWindow);
+    ArmSettleTimer(now);
+}
+
+void ProfileFollower::ArmSettleTimer(uint32_t now) {
+    if (!window_) return;
+    const int32_t wait = settle_.WaitMs(now);
+    if (wait < 0) {
+        KillTimer(window_, kSettleTimer);
+        return;
+    }
+    SetTimer(window_, kSettleTimer, static_cast<UINT>(wait > 0 ? wait : 1), nullptr);
+}
+
+void ProfileFollower::OnSettleTimer() {
+    const uint32_t now = GetTickCount();
+    std::wstring program;
+    if (settle_.Poll(now, program)) {
+        std::wstring profile = profiles_.ProfileFor(program);
+        // No rule, no default (or their files are gone): the mouse keeps
+        // what it has.
+        if (!profile.empty()) {
+            wanted_ = profile;
+            TrySwitch();
+        }
+    }
+    ArmSettleTimer(now);
+}
+
+void ProfileFollower::TrySwitch() {
+    if (wanted_.empty() || !window_) return;
+    // A running upload (the user's, or a switch before) is never cut short.
+    if (TheBusyEvent().IsBusy()) {
+        SetTimer(window_, kIdleTimer, kIdlePollMs, nullptr);
+        return;
+    }
+    KillTimer(window_, kIdleTimer);
+    active_.swap(wanted_);
+    wanted_.clear();
+    RecordArray records{};
+    if (ReadProfileFile(active_, records) != ProfileStatus::Accepted) {
+        Report(true);
+        return;
+    }
+    store_.Records().Table() = records;
+    if (switched_) switched_();
+    if (!RecordsDiffer(records, store_.DeviceImage())) {
+        Report(false);
+        return;
+    }
+    switch (store_.StartButtonUpload(window_, WM_PROFILE_UPLOAD_DONE)) {
+    case UploadStart::Started:
+        ++uploads_;
+        break;
+    case UploadStart::Busy:
+        // Started between the test above and now: try again when idle.
+        wanted_ = active_;
+        SetTimer(window_, kIdleTimer, kIdlePollMs, nullptr);
+        break;
+    case UploadStart::Failed:
+        Report(true);
+        break;
+    }
+}
+
+void ProfileFollower::Report(bool failed) {
+    lastStatus_ = failed ? GetUiText(STR_ID_PROFILE_SWITCH_FAILED)
+                         : FillText(GetUiText(STR_ID_PROFILE_STATUS), FileNameOf(active_));
+    if (status_) status_(lastStatus_, failed);
+}
+
+LRESULT CALLBACK ProfileFollower::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<ProfileFollower*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(wnd, msg, wp, lp);
+    switch (msg) {
+    case WM_TIMER:
+        if (wp == kSettleTimer) {
+            KillTimer(wnd, kSettleTimer);
+            self->OnSettleTimer();
+        } else if (wp == kIdleTimer) {
+            self->TrySwitch();
+        }
+        return 0;
+    case WM_PROFILE_UPLOAD_DONE:
+        self->Report(wp != 1);
+        return 0;
+    }
+    return DefWindowProcW(wnd, msg, wp, lp);
+}

@@ -1,0 +1,76 @@
+// Follows the program in front and switches the mouse to its profile. The
+// system reports foreground changes through an out-of-context event hook
+// (no DLL in other programs, no polling); once a program has stayed in
+// front for the settle time, its profile (or the default) is read and, when
+// it differs from what the mouse holds, uploaded with the button upload.
+// Never shows a message box: the outcome goes to a status sink.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "config/ProgramProfiles.h"
+
+class DeviceStore;
+
+class ProfileFollower {
+public:
+    // failed: the switch could not be made. text: "profile game.mvf" or
+    // "profile switch failed", in the UI language.
+    using StatusSink = std::function<void(const std::wstring& text, bool failed)>;
+    // Called after a switch changed the store's table.
+    using SwitchSink = std::function<void()>;
+
+    explicit ProfileFollower(DeviceStore& store);
+    ~ProfileFollower();
+    ProfileFollower(const ProfileFollower&) = delete;
+    ProfileFollower& operator=(const ProfileFollower&) = delete;
+
+    // The rules to follow; following runs while profiles.Follow() is set.
+    // 1 when the state asked for holds (hook installed, or off).
+    int SetProfiles(const ProgramProfiles& profiles);
+    bool Following() const { return hook_ != nullptr; }
+    void SetStatusSink(StatusSink sink) { status_ = std::move(sink); }
+    void SetSwitchSink(SwitchSink sink) { switched_ = std::move(sink); }
+
+    // The seam between the hook and the decisions: a window came to the
+    // front (tick count, its program's file name, whether it is ours).
+    void OnForeground(uint32_t now, const std::wstring& program, bool ownWindow);
+    // What the hook does with the window it reports: finds its program and
+    // whether it is one of ours, then OnForeground.
+    void OnWindowInFront(HWND window);
+    // Foreground events the system delivered to the hook so far. (Wine 8
+    // delivers none from other processes; see the README.)
+    int HookEvents() const { return hookEvents_; }
+    // Uploads started by switches so far (for tests and the page).
+    int UploadsStarted() const { return uploads_; }
+    const std::wstring& LastStatus() const { return lastStatus_; }
+    // The message-only window that receives the timers and the done message.
+    HWND Window() const { return window_; }
+
+    // File name of the executable that owns a window; "" when unknown.
+    static std::wstring ProgramOfWindow(HWND window);
+
+private:
+    static void CALLBACK HookProc(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object, LONG child, DWORD thread,
+                                  DWORD time);
+    static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    void ArmSettleTimer(uint32_t now);
+    void OnSettleTimer();
+    void TrySwitch();
+    void Report(bool failed);
+
+    DeviceStore& store_;
+    ProgramProfiles profiles_;
+    ForegroundSettle settle_;
+    HWND window_ = nullptr;
+    HWINEVENTHOOK hook_ = nullptr;
+    std::wstring wanted_;  // profile waiting for the mouse to be idle
+    std::wstring active_;  // profile of the last switch in progress
+    int uploads_ = 0;
+    int hookEvents_ = 0;
+    std::wstring lastStatus_;
+    StatusSink status_;
+    SwitchSink switched_;
+};

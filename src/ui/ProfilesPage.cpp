@@ -1,0 +1,253 @@
+#include "ui/ProfilesPage.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <algorithm>
+
+#include "i18n/Language.h"
+#include "i18n/UserMessage.h"
+#include "resources/resource.h"
+
+namespace {
+
+// The skin's page colours.
+constexpr COLORREF kPanel = RGB(17, 20, 25);
+constexpr COLORREF kText = RGB(228, 234, 242);
+constexpr COLORREF kMissing = RGB(255, 150, 90);
+constexpr COLORREF kFailed = RGB(255, 110, 90);
+
+std::wstring OpenFileDialog(HWND owner, bool program) {
+    wchar_t path[MAX_PATH * 4] = {};
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = program ? L"*.exe\0*.exe\0" : L"Mirvostan Files (*.mvf)\0*.mvf\0";
+    ofn.lpstrDefExt = program ? L"exe" : L"mvf";
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = static_cast<DWORD>(sizeof(path) / sizeof(path[0]));
+    ofn.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+    return GetOpenFileNameW(&ofn) ? std::wstring(path) : std::wstring();
+}
+
+BOOL CALLBACK CollectProgram(HWND wnd, LPARAM out) {
+    if (!IsWindowVisible(wnd) || GetWindow(wnd, GW_OWNER) || GetWindowTextLengthW(wnd) == 0) return TRUE;
+    DWORD process = 0;
+    GetWindowThreadProcessId(wnd, &process);
+    if (process == GetCurrentProcessId()) return TRUE;
+    std::wstring name = ProfileFollower::ProgramOfWindow(wnd);
+    auto& names = *reinterpret_cast<std::vector<std::wstring>*>(out);
+    if (name.empty()) return TRUE;
+    for (const std::wstring& n : names)
+        if (SameProgram(n, name)) return TRUE;
+    names.push_back(name);
+    return TRUE;
+}
+
+std::wstring ComboText(HWND combo) {
+    const int n = GetWindowTextLengthW(combo);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    GetWindowTextW(combo, &text[0], n + 1);
+    text.resize(static_cast<size_t>(n));
+    return text;
+}
+
+}  // namespace
+
+ProfilesPage::ProfilesPage(DeviceStore& store) : Page(IDD_THIRD_PAGE), follower_(store) {}
+
+std::vector<std::wstring> ProfilesPage::ProgramsWithWindows() {
+    std::vector<std::wstring> names;
+    EnumWindows(CollectProgram, reinterpret_cast<LPARAM>(&names));
+    return names;
+}
+
+BOOL ProfilesPage::OnInitDialog() {
+    background_.Reset(CreateSolidBrush(kPanel));
+    HWND list = Item(IDC_PROF_RULES);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
+    ListView_SetBkColor(list, kPanel);
+    ListView_SetTextBkColor(list, kPanel);
+    ListView_SetTextColor(list, kText);
+    RECT r{};
+    GetClientRect(list, &r);
+    const int width = r.right - r.left;
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH | LVCF_TEXT;
+    column.cx = width * 3 / 10;
+    column.pszText = const_cast<wchar_t*>(L"");
+    ListView_InsertColumn(list, 0, &column);
+    column.cx = width - column.cx - GetSystemMetrics(SM_CXVSCROLL);
+    ListView_InsertColumn(list, 1, &column);
+
+    follower_.SetStatusSink([this](const std::wstring& text, bool failed) { ShowStatus(text, failed); });
+    profiles_.Load(AppSettingsPath());
+    CheckDlgButton(Hwnd(), IDC_PROF_FOLLOW, profiles_.Follow() ? BST_CHECKED : BST_UNCHECKED);
+    SetTexts();
+    FillRules();
+    FillPrograms();
+    ShowDefault();
+    follower_.SetProfiles(profiles_);
+    return TRUE;
+}
+
+void ProfilesPage::SetTexts() {
+    const struct {
+        int control, text;
+    } texts[] = {{IDC_PROF_FOLLOW, STR_ID_FOLLOW_PROGRAM},       {IDC_PROF_PROGRAM_LABEL, STR_ID_PROGRAM},
+                 {IDC_PROF_BROWSE, STR_ID_BROWSE_PROGRAM},      {IDC_PROF_ADD, STR_ID_ADD_RULE},
+                 {IDC_PROF_REMOVE, STR_ID_REMOVE_RULE},         {IDC_PROF_DEFAULT_LABEL, STR_ID_DEFAULT_PROFILE},
+                 {IDC_PROF_CHOOSE_DEFAULT, STR_ID_CHOOSE_PROFILE}, {IDC_PROF_CLEAR_DEFAULT, STR_ID_CLEAR_PROFILE}};
+    for (const auto& t : texts) SetDlgItemTextW(Hwnd(), t.control, GetUiText(t.text).c_str());
+    HWND list = Item(IDC_PROF_RULES);
+    const int headers[] = {STR_ID_PROGRAM, STR_ID_PROFILE_FILE};
+    for (int i = 0; i < 2; ++i) {
+        std::wstring text = GetUiText(headers[i]);
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT;
+        column.pszText = &text[0];
+        ListView_SetColumn(list, i, &column);
+    }
+}
+
+void ProfilesPage::RefreshPageTexts() {
+    SetTexts();
+    FillRules();
+    ShowDefault();
+    if (!follower_.LastStatus().empty()) ShowStatus(follower_.LastStatus(), statusFailed_);
+}
+
+// A rule whose file is gone says so in its row; the follower passes over it.
+void ProfilesPage::FillRules() {
+    HWND list = Item(IDC_PROF_RULES);
+    ListView_DeleteAllItems(list);
+    int row = 0;
+    for (const ProgramRule& rule : profiles_.Rules()) {
+        std::wstring program = rule.program;
+        std::wstring profile =
+            ProfileFileExists(rule.profile) ? rule.profile : FillText(GetUiText(STR_ID_FILE_MISSING), rule.profile);
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = row;
+        item.pszText = &program[0];
+        ListView_InsertItem(list, &item);
+        ListView_SetItemText(list, row, 1, &profile[0]);
+        ++row;
+    }
+}
+
+void ProfilesPage::FillPrograms() {
+    HWND combo = Item(IDC_PROF_PROGRAM);
+    const std::wstring typed = ComboText(combo);
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    for (const std::wstring& name : ProgramsWithWindows())
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    SetWindowTextW(combo, typed.c_str());
+}
+
+void ProfilesPage::ShowDefault() {
+    const std::wstring& path = profiles_.DefaultProfile();
+    std::wstring text = path.empty()                 ? GetUiText(STR_ID_NO_PROFILE)
+                        : ProfileFileExists(path) ? path
+                                                  : FillText(GetUiText(STR_ID_FILE_MISSING), path);
+    SetDlgItemTextW(Hwnd(), IDC_PROF_DEFAULT, text.c_str());
+}
+
+void ProfilesPage::Store() {
+    if (!profiles_.Save(AppSettingsPath())) ShowUserMessage(Hwnd(), GetUiText(STR_ID_SAVE_CONFIG_FAIL));
+    follower_.SetProfiles(profiles_);
+}
+
+std::wstring ProfilesPage::Choose(bool program) {
+    return chooser_ ? chooser_(Hwnd(), program) : OpenFileDialog(Hwnd(), program);
+}
+
+void ProfilesPage::AddRule() {
+    std::wstring program = FileNameOf(ComboText(Item(IDC_PROF_PROGRAM)));
+    if (program.empty()) {
+        SetFocus(Item(IDC_PROF_PROGRAM));
+        return;
+    }
+    const bool known = std::any_of(profiles_.Rules().begin(), profiles_.Rules().end(),
+                                   [&](const ProgramRule& r) { return SameProgram(r.program, program); });
+    if (!known && profiles_.Rules().size() >= ProgramProfiles::kMaxRules) {
+        ShowUserMessage(Hwnd(), GetUiText(STR_ID_RULES_FULL));
+        return;
+    }
+    const std::wstring profile = Choose(false);
+    if (profile.empty() || !profiles_.SetRule(program, profile)) return;
+    Store();
+    FillRules();
+}
+
+void ProfilesPage::RemoveRule() {
+    const int row = ListView_GetNextItem(Item(IDC_PROF_RULES), -1, LVNI_SELECTED);
+    if (row < 0 || !profiles_.RemoveRule(static_cast<size_t>(row))) return;
+    Store();
+    FillRules();
+}
+
+void ProfilesPage::ShowStatus(const std::wstring& text, bool failed) {
+    statusFailed_ = failed;
+    SetDlgItemTextW(Hwnd(), IDC_PROF_STATUS, text.c_str());
+    InvalidateRect(Item(IDC_PROF_STATUS), nullptr, TRUE);
+    if (statusSink_) statusSink_(text, failed);
+}
+
+bool ProfilesPage::OnCommand(int id, int code, HWND control) {
+    switch (id) {
+    case IDC_PROF_FOLLOW:
+        if (code != BN_CLICKED) return false;
+        profiles_.SetFollow(IsDlgButtonChecked(Hwnd(), IDC_PROF_FOLLOW) == BST_CHECKED);
+        Store();
+        return true;
+    case IDC_PROF_PROGRAM:
+        // The list of open programs is taken afresh each time it opens.
+        if (code == CBN_DROPDOWN) FillPrograms();
+        return code == CBN_DROPDOWN;
+    case IDC_PROF_BROWSE:
+        if (code == BN_CLICKED) {
+            const std::wstring exe = Choose(true);
+            if (!exe.empty()) SetDlgItemTextW(Hwnd(), IDC_PROF_PROGRAM, FileNameOf(exe).c_str());
+        }
+        return true;
+    case IDC_PROF_ADD:
+        if (code == BN_CLICKED) AddRule();
+        return true;
+    case IDC_PROF_REMOVE:
+        if (code == BN_CLICKED) RemoveRule();
+        return true;
+    case IDC_PROF_CHOOSE_DEFAULT:
+        if (code == BN_CLICKED) {
+            const std::wstring profile = Choose(false);
+            if (!profile.empty()) {
+                profiles_.SetDefaultProfile(profile);
+                Store();
+                ShowDefault();
+            }
+        }
+        return true;
+    case IDC_PROF_CLEAR_DEFAULT:
+        if (code == BN_CLICKED) {
+            profiles_.SetDefaultProfile(std::wstring());
+            Store();
+            ShowDefault();
+        }
+        return true;
+    default:
+        return Page::OnCommand(id, code, control);
+    }
+}
+
+HBRUSH ProfilesPage::OnCtlColor(HDC dc, HWND control, UINT message) {
+    if (message == WM_CTLCOLORBTN) return nullptr;
+    SetBkMode(dc, TRANSPARENT);
+    SetBkColor(dc, kPanel);
+    COLORREF colour = kText;
+    if (control == Item(IDC_PROF_STATUS) && statusFailed_) colour = kFailed;
+    if (control == Item(IDC_PROF_DEFAULT) && !profiles_.DefaultProfile().empty() &&
+        !ProfileFileExists(profiles_.DefaultProfile()))
+        colour = kMissing;
+    SetTextColor(dc, colour);
+    return background_.Get();
+}

@@ -1,0 +1,65 @@
+// The profiles page (the main window's third page): which profile file the
+// mouse switches to for which program, a default for every other program,
+// and the switch that follows the program in front. Every change is stored
+// in AppCfg.ini at once; the page owns the follower, which keeps working
+// while the window is hidden in the tray.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "config/ProgramProfiles.h"
+#include "controls/Gdi.h"
+#include "ui/Page.h"
+#include "ui/ProfileFollower.h"
+
+class DeviceStore;
+
+class ProfilesPage : public Page {
+public:
+    explicit ProfilesPage(DeviceStore& store);
+
+    // Nothing to upload: the rules are stored as they change.
+    int ApplyPage() override { return 1; }
+    int WaitPageIdle() override { return 1; }
+    void RefreshPageTexts() override;
+
+    const ProgramProfiles& Profiles() const { return profiles_; }
+    ProfileFollower& Follower() { return follower_; }
+    // Also told of every switch's outcome (the main window's tray tip).
+    void SetStatusSink(ProfileFollower::StatusSink sink) { statusSink_ = std::move(sink); }
+
+    // Picks a file: a program (.exe) or a profile (.mvf); "" when cancelled.
+    // The file dialogs by default; tests answer themselves.
+    using FileChooser = std::function<std::wstring(HWND owner, bool program)>;
+    void SetFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+
+    // File names of the programs that have a visible window now, other than
+    // this one, without repeats.
+    static std::vector<std::wstring> ProgramsWithWindows();
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT message) override;
+
+private:
+    void SetTexts();
+    void FillRules();
+    void FillPrograms();
+    void ShowDefault();
+    void Store();
+    void AddRule();
+    void RemoveRule();
+    void ShowStatus(const std::wstring& text, bool failed);
+    std::wstring Choose(bool program);
+
+    ProgramProfiles profiles_;
+    ProfileFollower follower_;
+    ProfileFollower::StatusSink statusSink_;
+    FileChooser chooser_;
+    BrushHandle background_;
+    bool statusFailed_ = false;
+};

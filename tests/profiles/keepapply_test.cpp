@@ -1,0 +1,191 @@
+// An apply that takes the left click off the left button, or moves the
+// pointer speed by more than one mark, asks whether to keep it. Every way
+// of not keeping it puts the mouse's memory back exactly as it was.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cwchar>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "PageHost.h"
+#include "VirtualMouseFiles.h"
+#include "config/DeviceStore.h"
+#include "i18n/Language.h"
+#include "link/Busy.h"
+#include "resources/resource.h"
+#include "ui/ButtonsPage.h"
+#include "ui/KeepDialog.h"
+
+namespace {
+
+using namespace pagetest;
+
+constexpr int kLButtonEntry = 2;
+constexpr int kCopyEntry = 7;
+constexpr int kIeForwardEntry = 1;
+
+// What the dialog showed when it opened.
+struct Seen {
+    HWND dialog = nullptr;
+    std::wstring question, info, countdown;
+};
+
+using Act = std::function<void(HWND dialog)>;
+void Nothing(HWND) {}
+// A key as the user presses it on the focused button: the dialog manager
+// turns it into its command.
+void Key(HWND dialog, UINT vk) {
+    HWND focus = GetFocus();
+    PostMessageW(focus && IsChild(dialog, focus) ? focus : dialog, WM_KEYDOWN, vk, 0);
+}
+
+class KeepApplyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        LoadAppSettingsFrom(HerePath(L"AppCfg.ini"), 0x0409);
+        SetUiLanguage(English);
+        TheBusyEvent().SetIdle();
+        // 15 steps of 30 ms: long enough to act first, short enough to wait out.
+        KeepDialog::SetTickMs(30);
+        vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
+        store_.reset(new DeviceStore());
+        ASSERT_EQ(store_->LoadFromDevice(), 1);
+        page_.reset(new ButtonsPage(*store_));
+        page_hwnd_ = page_->Create(host_.Wnd());
+        ASSERT_NE(page_hwnd_, nullptr);
+        ShowWindow(page_hwnd_, SW_SHOW);
+        Pump();
+        messages_.Clear();
+    }
+    void TearDown() override {
+        page_->WaitPageIdle();
+        Pump();
+        page_.reset();
+        KeepDialog::SetTickMs(1000);
+    }
+    // Starts an upload, acts in the keep dialog if one opens, and waits until
+    // every upload (also an undo) has ended.
+    Seen Run(const std::function<int()>& start, const Act& act) {
+        Seen seen;
+        ModalAction inDialog([&](HWND dialog) {
+            seen.dialog = dialog;
+            seen.question = Text(GetDlgItem(dialog, IDC_KEEP_QUESTION));
+            seen.info = Text(GetDlgItem(dialog, IDC_KEEP_INFO));
+            seen.countdown = Text(GetDlgItem(dialog, IDC_KEEP_COUNTDOWN));
+            act(dialog);
+        });
+        EXPECT_EQ(start(), 1);
+        EXPECT_TRUE(PumpUntil([&] {
+            return (!Messages::Texts().empty() || (seen.dialog && !IsWindow(seen.dialog))) && !TheBusyEvent().IsBusy();
+        }));
+        Pump(150);
+        EXPECT_FALSE(inDialog.TimedOut());
+        return seen;
+    }
+    static std::vector<vmouse::Bytes> RecordWrites(const vmouse::Transcript& t) {
+        std::vector<vmouse::Bytes> w;
+        for (const auto& b : t.Reports("out"))
+            if (b[2] < kRecordCount) w.push_back(b);
+        return w;
+    }
+
+    Host host_;
+    Messages messages_;
+    std::unique_ptr<DeviceStore> store_;
+    std::unique_ptr<ButtonsPage> page_;
+    HWND page_hwnd_ = nullptr;
+};
+
+bool SameMemory(const vmouse::Memory& a, const vmouse::Memory& b) { return a.records == b.records && a.dpi == b.dpi; }
+
+}  // namespace
+
+TEST_F(KeepApplyTest, LeftClickMovedOffTheLeftButtonIsKeptOrUndone) {
+    const struct {
+        const char* how;
+        Act act;
+        bool kept;
+    } rows[] = {
+        {"the countdown reaches 0", Nothing, false},
+        {"Esc", [](HWND d) { Key(d, VK_ESCAPE); }, false},
+        {"Undo", [](HWND d) { Click(d, IDCANCEL); }, false},
+        {"closing the dialog", [](HWND d) { PostMessageW(d, WM_CLOSE, 0, 0); }, false},
+        {"Enter", [](HWND d) { Key(d, VK_RETURN); }, true},
+        {"Keep", [](HWND d) { Click(d, IDOK); }, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.how);
+        // Each row starts from the factory setup on the mouse and the page.
+        vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
+        const vmouse::Memory before = vmouse::ReadMemory();
+        store_->ResetToDefaults();
+        page_->ShowStoreConfiguration();
+        messages_.Clear();
+        Choose(page_hwnd_, IDC_BTN_LIST_B4, kLButtonEntry);
+        Choose(page_hwnd_, IDC_BTN_LIST_LEFT, kCopyEntry);
+        ASSERT_TRUE(Messages::Texts().empty());
+
+        vmouse::Transcript transcript;
+        const Seen seen = Run([&] { return page_->ApplyPage(); }, row.act);
+        ASSERT_NE(seen.dialog, nullptr) << "no keep dialog";
+        EXPECT_EQ(seen.question, L"Keep these button settings?");
+        EXPECT_EQ(seen.info, L"The left click is now on Button-4.");
+        // Counting down from 15 (a step may have passed before the test looked).
+        int left = 0;
+        EXPECT_EQ(swscanf(seen.countdown.c_str(), L"Undoing in %d s", &left), 1) << "countdown text";
+        EXPECT_TRUE(left >= 12 && left <= 15) << left;
+        EXPECT_EQ(Messages::Joined(), L"") << "no \"operation ok.\" after the question";
+
+        const vmouse::Memory after = vmouse::ReadMemory();
+        const auto writes = RecordWrites(transcript);
+        if (row.kept) {
+            EXPECT_EQ(writes.size(), size_t(kRecordCount)) << "nothing more than the apply";
+            EXPECT_EQ(vmouse::Hex(after.records[0]), "00 04 00 01 01 00 06 00 00");
+            EXPECT_EQ(vmouse::Hex(after.records[3]), "00 04 03 00 01 00 00 00 00");
+            EXPECT_EQ(Selection(page_hwnd_, IDC_BTN_LIST_LEFT), kCopyEntry);
+        } else {
+            EXPECT_EQ(writes.size(), size_t(2 * kRecordCount)) << "the apply, then the undo";
+            EXPECT_TRUE(SameMemory(after, before)) << "the mouse's memory is not as before";
+            EXPECT_EQ(Selection(page_hwnd_, IDC_BTN_LIST_LEFT), kLButtonEntry);
+            EXPECT_EQ(Selection(page_hwnd_, IDC_BTN_LIST_B4), kIeForwardEntry);
+        }
+    }
+}
+
+TEST_F(KeepApplyTest, PointerSpeedJumpIsAskedAboutAndUndoneWithItsRate) {
+    const struct {
+        const char* what;
+        uint32_t dpi;
+        bool asks;
+    } rows[] = {{"one mark up", 1200, false}, {"600 to 3200", 3200, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
+        store_.reset();
+        page_.reset();
+        store_.reset(new DeviceStore());
+        ASSERT_EQ(store_->LoadFromDevice(), 1);
+        page_.reset(new ButtonsPage(*store_));
+        page_hwnd_ = page_->Create(host_.Wnd());
+        messages_.Clear();
+        const vmouse::Memory before = vmouse::ReadMemory();
+        // What the main window does for Apply on the performance page.
+        page_->WriteReportRate(0);
+        page_->SetPageDpi(row.dpi);
+        const Seen seen = Run([&] { return page_->StartPerformanceApply(); }, Nothing);
+        if (!row.asks) {
+            EXPECT_EQ(seen.dialog, nullptr);
+            EXPECT_EQ(Messages::Joined(), L"[operation ok.]");
+            EXPECT_EQ(vmouse::ReadMemory().dpi, row.dpi / 200);
+            continue;
+        }
+        ASSERT_NE(seen.dialog, nullptr);
+        EXPECT_EQ(seen.question, L"Keep this pointer speed?");
+        EXPECT_EQ(seen.info, L"The pointer speed is now 3200 DPI.");
+        EXPECT_EQ(Messages::Joined(), L"");
+        EXPECT_TRUE(SameMemory(vmouse::ReadMemory(), before)) << "DPI and report rate are not back";
+    }
+}

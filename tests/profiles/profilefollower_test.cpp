@@ -1,0 +1,189 @@
+// Two real programs' windows brought to the front in turn: the follower
+// switches the mouse to each one's profile once it stayed in front, and
+// the virtual mouse's transcript shows exactly those uploads.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "../link/VirtualMouseFiles.h"
+#include "config/DeviceStore.h"
+#include "files/Profile.h"
+#include "i18n/UserMessage.h"
+#include "ui/ProfileFollower.h"
+
+namespace {
+
+// A test program's process and window; closed when the case ends, also
+// when it fails early.
+struct Program {
+    PROCESS_INFORMATION process{};
+    HWND window = nullptr;
+    Program() = default;
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+    ~Program();
+};
+
+void Pump(DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    for (;;) {
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessageW(&m);
+        }
+        const DWORD now = GetTickCount();
+        if (static_cast<int32_t>(end - now) <= 0) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
+    }
+}
+
+void Launch(const std::wstring& name, Program& p) {
+    std::wstring command = L"\"" + vmouse::Dir() + name + L".exe\" " + name;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &p.process)) return;
+    for (int i = 0; i < 100 && !p.window; ++i) {
+        p.window = FindWindowW(L"MirvostanTestFrontWindow", name.c_str());
+        if (!p.window) Sleep(50);
+    }
+}
+
+Program::~Program() {
+    if (window) PostMessageW(window, WM_CLOSE, 0, 0);
+    if (process.hProcess) {
+        if (WaitForSingleObject(process.hProcess, 3000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+}
+
+// Whether the system's foreground event ever reached the hook.
+bool g_hookDelivered = false;
+
+// Brings a window to the front and waits while the follower works. Where
+// the system does not report the change to the hook (Wine 8 does not for
+// other processes), the test hands the window in front to the follower the
+// way the hook would.
+void Front(ProfileFollower& follower, HWND window, DWORD ms) {
+    const int seen = follower.HookEvents();
+    SetForegroundWindow(window);
+    Pump(50);
+    if (follower.HookEvents() != seen)
+        g_hookDelivered = true;
+    else
+        follower.OnWindowInFront(GetForegroundWindow());
+    Pump(ms - 50);
+}
+
+// Records written to the mouse since the transcript's mark.
+std::vector<vmouse::Bytes> RecordWrites(const vmouse::Transcript& t) {
+    std::vector<vmouse::Bytes> writes;
+    for (const vmouse::Bytes& b : t.Reports("out"))
+        if (b[2] < kRecordCount) writes.push_back(b);
+    return writes;
+}
+
+int g_boxes = 0;
+int CountBox(HWND, const std::wstring&, UINT) { return ++g_boxes, IDOK; }
+
+RecordArray WithCommand(int slot, uint8_t number) {
+    RecordTable t;
+    t.SetCommand(slot, 1, number);
+    return t.Table();
+}
+
+}  // namespace
+
+TEST(ProfileFollower, SwitchesOncePerSettledProgramAndNotForQuickBackAndForth) {
+    SetUserMessageSink(CountBox);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // profiles are XML
+    vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
+    DeviceStore store;
+    ASSERT_EQ(store.LoadFromDevice(), 1);
+
+    const RecordArray alpha = WithCommand(3, 2);  // button 4: Copy
+    const RecordArray beta = WithCommand(4, 3);   // button 5: Paste
+    const std::wstring alphaFile = vmouse::Dir() + L"alpha profile.mvf";
+    const std::wstring betaFile = vmouse::Dir() + L"beta.mvf";
+    ASSERT_EQ(WriteProfileFile(alphaFile, alpha), 1);
+    ASSERT_EQ(WriteProfileFile(betaFile, beta), 1);
+    ProgramProfiles rules;
+    rules.SetRule(L"alpha.exe", alphaFile);
+    rules.SetRule(L"BETA.EXE", betaFile);
+    rules.SetFollow(true);
+
+    Program a, b;
+    Launch(L"alpha", a);
+    Launch(L"beta", b);
+    ASSERT_TRUE(a.window && b.window) << "test programs did not open their windows";
+    // One of our own windows, as the main window would be.
+    HWND own = CreateWindowExW(0, L"STATIC", L"own", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr,
+                               nullptr);
+
+    ProfileFollower follower(store);
+    std::vector<std::wstring> statuses;
+    follower.SetStatusSink([&](const std::wstring& text, bool) { statuses.push_back(text); });
+    SetForegroundWindow(own);
+    Pump(100);
+    ASSERT_EQ(follower.SetProfiles(rules), 1);
+    ASSERT_TRUE(follower.Following());
+
+    struct Step {
+        const char* what;
+        std::vector<HWND> fronts;  // brought forward 200 ms apart, the last one stays
+        const RecordArray* expected;  // nullptr: nothing written
+    };
+    const Step steps[] = {
+        {"alpha in front", {a.window}, &alpha},
+        {"beta in front", {b.window}, &beta},
+        {"alpha for 200 ms, then beta again", {a.window, b.window}, nullptr},
+        {"our own window", {own}, nullptr},
+        {"back to beta from our window", {b.window}, nullptr},
+        {"alpha again", {a.window}, &alpha},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        vmouse::Transcript transcript;
+        for (size_t i = 0; i + 1 < s.fronts.size(); ++i) Front(follower, s.fronts[i], 200);
+        Front(follower, s.fronts.back(), 1200);
+        std::vector<vmouse::Bytes> writes = RecordWrites(transcript);
+        if (!s.expected) {
+            EXPECT_EQ(writes.size(), 0u);
+            continue;
+        }
+        ASSERT_EQ(writes.size(), size_t(kRecordCount)) << "one upload of the whole table";
+        for (int slot = 0; slot < kRecordCount; ++slot)
+            EXPECT_EQ(writes[slot], vmouse::ToBytes((*s.expected)[slot])) << "slot " << slot;
+        EXPECT_EQ(vmouse::ReadMemory().records[3], vmouse::ToBytes((*s.expected)[3]));
+    }
+    EXPECT_EQ(follower.UploadsStarted(), 3);
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_EQ(statuses.back(), L"profile alpha profile.mvf");
+    EXPECT_EQ(g_boxes, 0) << "a switch never shows a message box";
+
+    // Beta's rule now names what the mouse already holds: nothing is
+    // written. Then alpha's profile is gone: nothing is written or shown.
+    rules.SetRule(L"beta.exe", alphaFile);
+    rules.SetRule(L"alpha.exe", vmouse::Dir() + L"gone.mvf");
+    follower.SetProfiles(rules);
+    for (HWND w : {b.window, a.window}) {
+        vmouse::Transcript transcript;
+        Front(follower, w, 1200);
+        EXPECT_EQ(RecordWrites(transcript).size(), 0u) << (w == a.window ? "missing profile" : "same records");
+    }
+    EXPECT_EQ(follower.UploadsStarted(), 3);
+    EXPECT_EQ(g_boxes, 0);
+
+    rules.SetFollow(false);
+    follower.SetProfiles(rules);
+    EXPECT_FALSE(follower.Following());
+    DestroyWindow(own);
+    std::printf("foreground event delivered to the hook: %s\n", g_hookDelivered ? "yes" : "no (fed as the hook would)");
+    SetUserMessageSink(nullptr);
+    CoUninitialize();
+}
