@@ -141,15 +141,15 @@ ProfileStatus DeviceStore::LoadProfile(const std::wstring& path) {
 }
 
 UploadStart DeviceStore::StartUpload(RecordArray records, bool performance, uint32_t dpi, HWND notify,
-                                     UINT doneMessage) {
+                                     UINT doneMessage, bool quiet) {
     Transport* t = transport_.get();
     // Runs on the transfer thread: it touches only the transport and its own
     // copy of the records.
-    TransferRunner::Body body = [t, records, performance, dpi]() {
+    TransferRunner::Body body = [t, records, performance, dpi, quiet]() {
         uint8_t dpiReport[9];
         BuildDpiReport(dpi, dpiReport);
         const Sent sent = SendUpload(t->link, records, performance ? &dpiReport : nullptr);
-        if (sent == Sent::NoMouse) ShowUserMessage(nullptr, GetUiText(kTextCantOpenMouse));
+        if (sent == Sent::NoMouse && !quiet) ShowUserMessage(nullptr, GetUiText(kTextCantOpenMouse));
         if (sent != Sent::Done) return 0;
         t->sent = records;
         t->sentReady.store(1, std::memory_order_release);
@@ -158,13 +158,13 @@ UploadStart DeviceStore::StartUpload(RecordArray records, bool performance, uint
     return t->runner.Start(std::move(body), notify, doneMessage);
 }
 
-UploadStart DeviceStore::StartButtonUpload(HWND notify, UINT doneMessage) {
-    return StartUpload(AddressedRecords(Records().Table()), false, 0, notify, doneMessage);
+UploadStart DeviceStore::StartButtonUpload(HWND notify, UINT doneMessage, bool quiet) {
+    return StartUpload(AddressedRecords(Records().Table()), false, 0, notify, doneMessage, quiet);
 }
 
 UploadStart DeviceStore::StartPerformanceUpload(HWND notify, UINT doneMessage, uint32_t dpi) {
     // DeviceImage: button edits that were not applied are not sent.
-    const UploadStart started = StartUpload(AddressedRecords(Records().DeviceImage()), true, dpi, notify, doneMessage);
+    const UploadStart started = StartUpload(AddressedRecords(Records().DeviceImage()), true, dpi, notify, doneMessage, false);
     if (started == UploadStart::Started) table_.SetDpi(static_cast<int32_t>(dpi));
     return started;
 }

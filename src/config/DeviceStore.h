@@ -60,8 +60,9 @@ public:
     // Background uploads (window thread). What is sent is copied here, so
     // later edits do not reach this upload; DeviceImage becomes that copy
     // only when the upload succeeded. The transfer thread shows text 44
-    // itself (no owner) when the mouse cannot be opened.
-    UploadStart StartButtonUpload(HWND notify, UINT doneMessage);
+    // itself (no owner) when the mouse cannot be opened, unless quiet: a
+    // switch the user did not ask for reports in its own way.
+    UploadStart StartButtonUpload(HWND notify, UINT doneMessage, bool quiet = false);
     UploadStart StartPerformanceUpload(HWND notify, UINT doneMessage, uint32_t dpi);
 
     // Uploads on the calling thread, with no transfer running (command line).
@@ -101,7 +102,8 @@ private:
         bool dpi = false;
     };
     ConfigRead ExchangeConfiguration();
-    UploadStart StartUpload(RecordArray records, bool performance, uint32_t dpi, HWND notify, UINT doneMessage);
+    UploadStart StartUpload(RecordArray records, bool performance, uint32_t dpi, HWND notify, UINT doneMessage,
+                            bool quiet);
     int UploadNow(const RecordArray& records, bool performance, uint32_t dpi);
 
     std::unique_ptr<Transport> transport_;

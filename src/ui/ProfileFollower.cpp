@@ -144,7 +144,7 @@ void ProfileFollower::TrySwitch() {
         Report(false);
         return;
     }
-    switch (store_.StartButtonUpload(window_, WM_PROFILE_UPLOAD_DONE)) {
+    switch (store_.StartButtonUpload(window_, WM_PROFILE_UPLOAD_DONE, true)) {
     case UploadStart::Started:
         ++uploads_;
         break;

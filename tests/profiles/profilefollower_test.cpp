@@ -179,6 +179,17 @@ TEST(ProfileFollower, SwitchesOncePerSettledProgramAndNotForQuickBackAndForth) {
     EXPECT_EQ(follower.UploadsStarted(), 3);
     EXPECT_EQ(g_boxes, 0);
 
+    // The mouse unplugged: the switch fails on the page and in the tip, never in a box.
+    vmouse::Faults unplugged;
+    unplugged.absent = 1;
+    vmouse::Write(vmouse::ReadMemory(), unplugged);
+    rules.SetRule(L"beta.exe", betaFile);
+    follower.SetProfiles(rules);
+    Front(follower, b.window, 1500);
+    EXPECT_EQ(statuses.back(), L"profile switch failed");
+    EXPECT_EQ(g_boxes, 0) << "a failed switch shows no message box";
+    vmouse::Write(vmouse::ReadMemory(), vmouse::Faults{});
+
     rules.SetFollow(false);
     follower.SetProfiles(rules);
     EXPECT_FALSE(follower.Following());
