@@ -13,6 +13,7 @@
 #include "ui/KeyCaptureDialog.h"
 #include "ui/Layout.h"
 #include "ui/Messages.h"
+#include "ui/PerformancePage.h"
 
 struct ButtonsPage::Button {
     int list;
@@ -171,6 +172,12 @@ void ButtonsPage::RepaintLabel(int id) {
     GetWindowRect(label, &r);
     MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&r), 2);
     RedrawWindow(Hwnd(), &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void ButtonsPage::ShowEverywhere() {
+    ShowStoreConfiguration();
+    for (HWND w = GetWindow(GetParent(Hwnd()), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (auto* performance = dynamic_cast<PerformancePage*>(Dialog::FromHandle(w))) performance->ShowStoreSettings();
 }
 
 void ButtonsPage::ShowStoreConfiguration() {
@@ -356,7 +363,7 @@ void ButtonsPage::UploadEnded() {
 void ButtonsPage::TransferDone(WPARAM result) {
     UploadEnded();
     // A risky apply asks whether to keep it instead of saying it went well.
-    if (safeApply_.AfterUpload(Hwnd(), store_, result == 1, [this] { ShowStoreConfiguration(); })) return;
+    if (safeApply_.AfterUpload(Hwnd(), store_, result == 1, [this] { ShowEverywhere(); })) return;
     ShowUserMessage(Hwnd(), GetUiText(result == 1 ? STR_ID_OPERATION_OK : STR_ID_OPERATION_FAIL));
 }
 

@@ -33,6 +33,8 @@ public:
     int StartPerformanceApply();
     // Shows what the store holds: lists, key texts, swap box.
     void ShowStoreConfiguration();
+    // The same, and on a performance page beside this one (after an undo).
+    void ShowEverywhere();
 
     // Tests name keys in a layout of their own.
     void SetKeyboardLayout(const KeyboardLayout* layout) { layout_ = layout ? layout : &SystemKeyboardLayout(); }

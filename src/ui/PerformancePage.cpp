@@ -129,6 +129,17 @@ void PerformancePage::RefreshPageTexts() {
     }
 }
 
+void PerformancePage::ShowStoreSettings() {
+    levelDpi_[0] = store_.GetDpi();
+    PlaceThumb(0, MarkOfDpi(levelDpi_[0]).offset);
+    const uint8_t code = store_.DeviceImage()[kReportRateSlot].bytes[kByteCode];
+    for (int i = 0; i < 3; ++i) {
+        if (kRates[i].code != code) continue;
+        SendMessageW(Item(IDC_PERF_RATE), CB_SETCURSEL, i, 0);
+        rateIndex_ = i;
+    }
+}
+
 int PerformancePage::ApplyPage() {
     SendMessageW(buttonsPage_, WM_PAGE_REPORT_RATE, static_cast<WPARAM>(rateIndex_), 0);
     return 1;

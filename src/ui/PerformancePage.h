@@ -20,6 +20,9 @@ public:
     void SetButtonsPage(HWND buttonsPage) { buttonsPage_ = buttonsPage; }
     // Selected report rate: 0 (125 Hz), 1 (500 Hz), 2 (1000 Hz), -1 none.
     int RateIndex() const { return rateIndex_; }
+    // Shows the store's DPI on the first level and the rate the mouse holds,
+    // after something else (an undo) put them back.
+    void ShowStoreSettings();
     uint32_t FirstLevelDpi() const { return static_cast<uint32_t>(levelDpi_[0]); }
 
     // Sends the report-rate choice to the buttons page.

@@ -18,6 +18,7 @@
 #include "resources/resource.h"
 #include "ui/ButtonsPage.h"
 #include "ui/KeepDialog.h"
+#include "ui/PerformancePage.h"
 
 namespace {
 
@@ -170,11 +171,24 @@ TEST_F(KeepApplyTest, PointerSpeedJumpIsAskedAboutAndUndoneWithItsRate) {
         ASSERT_EQ(store_->LoadFromDevice(), 1);
         page_.reset(new ButtonsPage(*store_));
         page_hwnd_ = page_->Create(host_.Wnd());
+        // The performance page beside it shows the new speed and rate until an undo.
+        PerformancePage performance(*store_);
+        HWND perf = performance.Create(host_.Wnd());
+        ASSERT_NE(perf, nullptr);
+        ShowWindow(perf, SW_SHOW);
+        RECT track;
+        GetWindowRect(GetDlgItem(perf, IDC_PERF_TRACK1), &track);
+        MapWindowPoints(nullptr, perf, reinterpret_cast<POINT*>(&track), 2);
+        const int mark = row.dpi == 3200 ? 280 : 100;  // distances that snap to 3200 and 1200
+        SendMessageW(perf, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(track.left + mark, (track.top + track.bottom) / 2));
+        SendMessageW(GetDlgItem(perf, IDC_PERF_RATE), CB_SETCURSEL, 0, 0);
+        SendMessageW(perf, WM_COMMAND, MAKEWPARAM(IDC_PERF_RATE, CBN_SELCHANGE), (LPARAM)GetDlgItem(perf, IDC_PERF_RATE));
+        ASSERT_EQ(performance.FirstLevelDpi(), row.dpi);
         messages_.Clear();
         const vmouse::Memory before = vmouse::ReadMemory();
         // What the main window does for Apply on the performance page.
-        page_->WriteReportRate(0);
-        page_->SetPageDpi(row.dpi);
+        page_->WriteReportRate(performance.RateIndex());
+        page_->SetPageDpi(performance.FirstLevelDpi());
         const Seen seen = Run([&] { return page_->StartPerformanceApply(); }, Nothing);
         if (!row.asks) {
             EXPECT_EQ(seen.dialog, nullptr);
@@ -187,5 +201,7 @@ TEST_F(KeepApplyTest, PointerSpeedJumpIsAskedAboutAndUndoneWithItsRate) {
         EXPECT_EQ(seen.info, L"The pointer speed is now 3200 DPI.");
         EXPECT_EQ(Messages::Joined(), L"");
         EXPECT_TRUE(SameMemory(vmouse::ReadMemory(), before)) << "DPI and report rate are not back";
+        EXPECT_EQ(performance.FirstLevelDpi(), 600u) << "the performance page still shows the undone speed";
+        EXPECT_EQ(performance.RateIndex(), 1) << "the performance page still shows the undone rate";
     }
 }
