@@ -224,6 +224,18 @@ TEST(GetUiText, TranslationOrEnglish) {
     }
 }
 
+// Texts once read are kept, but a settings file changed meanwhile (here to a
+// text of the same length) is read again.
+TEST(GetUiText, AChangedFileIsReadAgain) {
+    LoadIni(L"changed.ini", L"[General]\r\nLangId=1\r\n[Germany]\r\nSTR_ID_SAVE=Speichern\r\n");
+    ASSERT_EQ(GetUiText(STR_ID_SAVE), L"Speichern");
+    Sleep(20);
+    WriteUnicodeIni(L"changed.ini", L"[General]\r\nLangId=1\r\n[Germany]\r\nSTR_ID_SAVE=Sichern!!\r\n");
+    EXPECT_EQ(GetUiText(STR_ID_SAVE), L"Sichern!!");
+    SetUiLanguage(France);
+    EXPECT_EQ(GetUiText(STR_ID_SAVE), L"Save") << "a text of another language is not reused";
+}
+
 TEST(GetUiText, LongTranslationsAreCutTo255Characters) {
     const std::wstring exact(255, L'e');
     const std::wstring longer = std::wstring(255, L'x') + L"TAIL_THAT_IS_CUT";
