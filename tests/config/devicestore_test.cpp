@@ -10,7 +10,7 @@
 #include "i18n/Language.h"
 #include "link/Busy.h"
 #include "link/Transfers.h"
-#include "../link/MessageRecorder.h"
+#include "MessageRecorder.h"
 #include "../link/VirtualMouseFiles.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "MessageRecorder.h"
 #include "i18n/UserMessage.h"
 
 namespace pagetest {
@@ -63,49 +64,13 @@ private:
 };
 
 // Every message box the page shows, answered with answer.
-class Messages {
+class Messages : public MessageRecorder {
 public:
-    explicit Messages(int answer = IDOK) {
-        Answer() = answer;
-        Clear();
-        SetUserMessageSink(&Record);
-    }
-    ~Messages() { SetUserMessageSink(nullptr); }
-    Messages(const Messages&) = delete;
-    Messages& operator=(const Messages&) = delete;
-    void SetAnswer(int answer) { Answer() = answer; }
-
-    static std::vector<std::wstring> Texts() {
-        std::lock_guard<std::mutex> lock(Mutex());
-        return Shown();
-    }
-    static void Clear() {
-        std::lock_guard<std::mutex> lock(Mutex());
-        Shown().clear();
-    }
+    using MessageRecorder::MessageRecorder;
     static std::wstring Joined() {
         std::wstring all;
         for (const std::wstring& t : Texts()) all += L"[" + t + L"]";
         return all;
-    }
-
-private:
-    static int Record(HWND, const std::wstring& text, UINT) {
-        std::lock_guard<std::mutex> lock(Mutex());
-        Shown().push_back(text);
-        return Answer();
-    }
-    static int& Answer() {
-        static int a = IDOK;
-        return a;
-    }
-    static std::mutex& Mutex() {
-        static std::mutex m;
-        return m;
-    }
-    static std::vector<std::wstring>& Shown() {
-        static std::vector<std::wstring> v;
-        return v;
     }
 };
 

@@ -1,4 +1,5 @@
-// Records the message boxes the code under test shows (from any thread).
+// Records the message boxes the code under test shows (from any thread),
+// each answered with the chosen button.
 #pragma once
 #include <mutex>
 #include <string>
@@ -8,13 +9,15 @@
 
 class MessageRecorder {
 public:
-    MessageRecorder() {
+    explicit MessageRecorder(int answer = IDOK) {
+        Answer() = answer;
         Clear();
         SetUserMessageSink(&Record);
     }
     ~MessageRecorder() { SetUserMessageSink(nullptr); }
     MessageRecorder(const MessageRecorder&) = delete;
     MessageRecorder& operator=(const MessageRecorder&) = delete;
+    void SetAnswer(int answer) { Answer() = answer; }
 
     static std::vector<std::wstring> Texts() {
         std::lock_guard<std::mutex> lock(Mutex());
@@ -29,7 +32,11 @@ private:
     static int Record(HWND, const std::wstring& text, UINT) {
         std::lock_guard<std::mutex> lock(Mutex());
         Shown().push_back(text);
-        return IDOK;
+        return Answer();
+    }
+    static int& Answer() {
+        static int a = IDOK;
+        return a;
     }
     static std::mutex& Mutex() {
         static std::mutex m;
