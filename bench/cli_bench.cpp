@@ -11,21 +11,11 @@
 #include <vector>
 
 #include "VirtualMouseFiles.h"
+#include "BenchClock.h"
 
 namespace {
 
 constexpr int kRuns = 15;
-
-double Now() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
 
 // Factory setup with the left click on button 5 too, so that left=copy is
 // allowed, and left back on left-click, so that every set really uploads.

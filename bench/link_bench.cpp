@@ -14,22 +14,12 @@
 #include "link/Busy.h"
 #include "link/Transfers.h"
 #include "VirtualMouseFiles.h"
+#include "BenchClock.h"
 
 namespace {
 
 constexpr int kRuns = 15;
 constexpr DWORD kIdleMs = 10000;  // default; the first argument gives seconds
-
-double Now() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
 
 double Ms(const FILETIME& f) {
     return static_cast<double>((static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 10000.0;

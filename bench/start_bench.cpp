@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "VirtualMouseFiles.h"
+#include "BenchClock.h"
 
 namespace {
 constexpr wchar_t kMainClass[] = L"38C86C12-4A73-48d5-934E-44550D5BBF68";
@@ -30,17 +31,6 @@ BOOL CALLBACK FindVisible(HWND wnd, LPARAM lp) {
         return FALSE;
     }
     return TRUE;
-}
-
-double Now() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER c;
-    QueryPerformanceCounter(&c);
-    return c.QuadPart * 1000.0 / freq.QuadPart;
 }
 
 struct Started {
