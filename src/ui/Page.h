@@ -23,15 +23,3 @@ protected:
     bool OnCommand(int id, int, HWND) override { return id == IDOK || id == IDCANCEL; }
     void OnClose() override {}
 };
-
-// The page without settings (template 148).
-class ThirdPage : public Page {
-public:
-    ThirdPage() : Page(IDD_THIRD_PAGE) {}
-    int ApplyPage() override { return 1; }
-    int WaitPageIdle() override {
-        Sleep(50);
-        return 1;
-    }
-    void RefreshPageTexts() override {}
-};
