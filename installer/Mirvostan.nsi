@@ -1,7 +1,7 @@
 ; Mirvostan's installer: one user, no administrator rights, six languages.
 ; scripts/package.sh passes MV_VERSION, MV_STAGE (the folder holding the files
-; to install), MV_ICON and MV_OUTFILE.
-Unicode true
+; to install), MV_ICON, MV_OUTFILE and MV_TARGET (x86-unicode or amd64-unicode).
+Target ${MV_TARGET}
 ManifestDPIAware true
 ManifestSupportedOS all
 RequestExecutionLevel user

@@ -19,10 +19,13 @@ done
 
 if [ "$do_build" = 1 ]; then
   bash "$root/scripts/setup-debian.sh"
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  . "$root/scripts/wine-env.sh"
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMV_ARCH="$(mv_arch)" >/dev/null
   cmake --build "$build" -j"$(nproc)" --target Mirvostan sonixusb_hid
 fi
 
+# The strip of the build's own target.
+strip="$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "$build/CMakeCache.txt")"
 version="$(tr -d '[:space:]' <"$build/generated/version.txt")"
 exe="$build/src/ui/Mirvostan.exe"
 hid="$build/tools/sonixusb/SonixUSB.dll"
@@ -38,8 +41,8 @@ trap 'rm -rf "$stage"' EXIT
 # Text files with Windows line ends, so every Notepad shows them right.
 crlf() { sed -e 's/\r$//' -e 's/$/\r/' "$1"; }
 # Without symbols: a fifth of the size, and nothing a user needs.
-i686-w64-mingw32-strip -o "$stage/Mirvostan.exe" "$exe"
-i686-w64-mingw32-strip -o "$stage/SonixUSB.dll" "$hid"
+"$strip" -o "$stage/Mirvostan.exe" "$exe"
+"$strip" -o "$stage/SonixUSB.dll" "$hid"
 cp "$root/src/i18n/AppCfg.ini" "$stage/AppCfg.ini"
 crlf "$root/installer/README.txt" | sed "s/@VERSION@/$version/g" >"$stage/README.txt"
 crlf "$root/LICENSE" >"$stage/LICENSE.txt"
@@ -53,7 +56,11 @@ rm -f "$zip_file"
 (cd "$stage" && zip -q -X -D "$zip_file" "${files[@]}")
 
 setup_file="$out/Mirvostan-$version-setup.exe"
+# The installer's own stub matches the program: a 64-bit program gets a 64-bit setup.
+target=x86-unicode
+grep -q '^MV_ARCH:STRING=x86_64$' "$build/CMakeCache.txt" && target=amd64-unicode
 makensis -V2 -NOCD \
+  -DMV_TARGET="$target" \
   -DMV_VERSION="$version" \
   -DMV_STAGE="$stage" \
   -DMV_ICON="$root/src/resources/art/app.ico" \

@@ -1,11 +1,31 @@
 # Shared by the scripts: a private Wine prefix and a virtual display.
 # Source it; it defines functions and exports nothing until they are called.
 
+# mv_arch: the Windows target of the build, MV_ARCH if set; else i686 where
+# this kernel runs 32-bit programs (32-bit Wine), x86_64 (64-bit Wine) where not.
+mv_arch() {
+  if [ -n "${MV_ARCH:-}" ]; then echo "$MV_ARCH"
+  elif /lib/ld-linux.so.2 --version >/dev/null 2>&1; then echo i686
+  else echo x86_64
+  fi
+}
+
+# mv_wine_path: put the matching `wine` first on PATH.
+mv_wine_path() {
+  export MV_ARCH="$(mv_arch)"
+  if [ "$MV_ARCH" = x86_64 ]; then
+    local shim
+    shim="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine64"
+    case ":$PATH:" in *":$shim:"*) ;; *) export PATH="$shim:$PATH" ;; esac
+  fi
+}
+
 # mv_wine_prefix <dir>: export the Wine settings for a prefix and create it
 # once (a lock keeps parallel callers from booting it twice).
 mv_wine_prefix() {
   export WINEPREFIX="$1"
-  export WINEARCH=win32
+  mv_wine_path
+  if [ "$MV_ARCH" = x86_64 ]; then export WINEARCH=win64; else export WINEARCH=win32; fi
   export WINEDEBUG="${WINEDEBUG:--all}"
   # No Mono or Gecko installer dialogs; nothing here needs them.
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;mshtml=}"

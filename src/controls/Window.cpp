@@ -159,6 +159,9 @@ INT_PTR Dialog::Route(UINT msg, WPARAM wp, LPARAM lp) {
 
 namespace {
 constexpr UINT_PTR kSubclassId = 0x4D56;  // one subclass of ours per control
+// The object is found again through a property: GetWindowSubclass has no
+// import by name in every comctl32 import library.
+constexpr wchar_t kObjectProp[] = L"MvControl";
 }
 
 SubclassedControl::~SubclassedControl() { Detach(); }
@@ -166,7 +169,11 @@ SubclassedControl::~SubclassedControl() { Detach(); }
 bool SubclassedControl::Attach(HWND dialog, int controlId) {
     HWND wnd = GetDlgItem(dialog, controlId);
     if (!wnd || hwnd_ || FromHandle(wnd)) return false;
-    if (!SetWindowSubclass(wnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
+    if (!SetPropW(wnd, kObjectProp, this)) return false;
+    if (!SetWindowSubclass(wnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+        RemovePropW(wnd, kObjectProp);
+        return false;
+    }
     hwnd_ = wnd;
     OnAttached();
     return true;
@@ -176,13 +183,13 @@ void SubclassedControl::Detach() {
     if (!hwnd_) return;
     OnDetaching();
     RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
+    RemovePropW(hwnd_, kObjectProp);
     hwnd_ = nullptr;
 }
 
 SubclassedControl* SubclassedControl::FromHandle(HWND wnd) {
-    DWORD_PTR ref = 0;
-    if (!wnd || !GetWindowSubclass(wnd, SubclassProc, kSubclassId, &ref)) return nullptr;
-    return reinterpret_cast<SubclassedControl*>(ref);
+    if (!wnd) return nullptr;
+    return static_cast<SubclassedControl*>(GetPropW(wnd, kObjectProp));
 }
 
 LRESULT SubclassedControl::Default(UINT msg, WPARAM wp, LPARAM lp) { return DefSubclassProc(hwnd_, msg, wp, lp); }

@@ -2,7 +2,8 @@ mv_add_test(mouselink_test VMOUSE SOURCES ${MV_TEST_DIR}/mouselink_test.cpp)
 
 # No library beside this one; a working virtual mouse in a side folder (the
 # current folder in one case), and one that lacks an ordinal.
-add_library(vmouse_partial SHARED ${CMAKE_SOURCE_DIR}/tools/virtualmouse/VirtualMouse.cpp ${MV_TEST_DIR}/vmouse_partial.def)
+mv_export_def(partial_def ${MV_TEST_DIR}/vmouse_partial.def)
+add_library(vmouse_partial SHARED ${CMAKE_SOURCE_DIR}/tools/virtualmouse/VirtualMouse.cpp ${partial_def})
 set_target_properties(vmouse_partial PROPERTIES PREFIX "" OUTPUT_NAME VmPartial)
 target_include_directories(vmouse_partial PRIVATE ${CMAKE_SOURCE_DIR}/src)
 mv_add_test(mouselink_nodll_test SOURCES ${MV_TEST_DIR}/mouselink_nodll_test.cpp)

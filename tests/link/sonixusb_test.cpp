@@ -290,7 +290,7 @@ TEST_F(SonixUsbLibraryTest, NoMouseMeansNoHandleAndStrangeHandlesAreRefused) {
     auto inputLength = Bind<sonix::LengthFn>(sonix::kInputLength);
     auto outputLength = Bind<sonix::LengthFn>(sonix::kOutputLength);
     ASSERT_TRUE(open && close && read && write && inputLength && outputLength) << "all six ordinals";
-    EXPECT_EQ(GetProcAddress(library_, "SnxOpen@8"), nullptr) << "exported by ordinal only";
+    EXPECT_EQ(GetProcAddress(library_, sizeof(void*) == 4 ? "SnxOpen@8" : "SnxOpen"), nullptr) << "exported by ordinal only";
 
     EXPECT_EQ(open(sonix::kVendorId, sonix::kProductId), INVALID_HANDLE_VALUE);
     BYTE buffer[9] = {};

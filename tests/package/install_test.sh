@@ -35,7 +35,7 @@ for row in "FixedFileVersion=$version.0" "FileVersion=$version.0" "ProductVersio
   check "version record: $row" grep -qxF "$row" <<<"$version_record"
 done
 check "manifest names version $version.0" \
-  grep -qF "<assemblyIdentity version=\"$version.0\" processorArchitecture=\"x86\" name=\"Mirvostan.Mirvostan\"" "$inst/Mirvostan.exe"
+  grep -qE "<assemblyIdentity version=\"$version.0\" processorArchitecture=\"(x86|amd64)\" name=\"Mirvostan.Mirvostan\"" "$inst/Mirvostan.exe"
 
 # ---- shortcut -------------------------------------------------------------
 require "Start-menu shortcut exists" test -f "$lnk"

@@ -70,7 +70,7 @@ running_here() {
 # The HID library for real mice, never the virtual mouse.
 is_hid_library() {
   local imports
-  imports="$(i686-w64-mingw32-objdump -p "$1" | grep -i 'DLL Name')" || return 1
+  imports="$(objdump -p "$1" | grep -i 'DLL Name')" || return 1
   grep -qi 'hid.dll' <<<"$imports" && ! grep -q 'VirtualMouse' "$1"
 }
 # Sorted listing of a folder's files.

@@ -67,7 +67,7 @@ TEST_F(TrayIconTest, HidingTwiceAddsOnceThenModifiesAndDestructionRemoves) {
         EXPECT_EQ(tray.SetTrayIconById(IDI_APP), 1);
         ASSERT_EQ(Requests(), (std::vector<DWORD>{NIM_ADD, NIM_MODIFY}));
         for (const Call& c : g_calls) {
-            EXPECT_EQ(c.data.cbSize, 936u);
+            EXPECT_EQ(c.data.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V2_SIZE));
             EXPECT_EQ(c.data.hWnd, owner_);
             EXPECT_EQ(c.data.uID, static_cast<UINT>(IDM_TRAY));
             EXPECT_EQ(c.data.uCallbackMessage, static_cast<UINT>(WM_TRAY_NOTIFY));
