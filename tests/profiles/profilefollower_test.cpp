@@ -14,6 +14,7 @@
 #include "files/Profile.h"
 #include "i18n/UserMessage.h"
 #include "ui/ProfileFollower.h"
+#include "ui/Uploads.h"
 
 namespace {
 
@@ -125,7 +126,8 @@ TEST(ProfileFollower, SwitchesOncePerSettledProgramAndNotForQuickBackAndForth) {
     HWND own = CreateWindowExW(0, L"STATIC", L"own", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr,
                                nullptr);
 
-    ProfileFollower follower(store);
+    UploadOwner uploads(store);
+    ProfileFollower follower(uploads);
     std::vector<std::wstring> statuses;
     follower.SetStatusSink([&](const std::wstring& text, bool) { statuses.push_back(text); });
     SetForegroundWindow(own);
