@@ -158,10 +158,13 @@ TEST_F(DeviceStoreTest, LostAnswersAreAskedForAgain) {
 }
 
 TEST_F(DeviceStoreTest, PerformanceApplySendsImageThenDpiButNoButtonEdits) {
+    vmouse::Write(CustomMemory(), vmouse::Faults{});
     DeviceStore store;
     ASSERT_EQ(store.LoadFromDevice(), 1);
     ASSERT_TRUE(store.Reader().Stop());
     const RecordArray image = store.DeviceImage();
+    // Load Default Config is an edit too: the mouse keeps its records.
+    store.ResetToDefaults();
     store.SetCommand(0, 1, 2);
     for (int slot = 1; slot <= 4; ++slot) store.SetMouseFunction(slot, 128);
     store.SetMouseFunction(9, 'f');
@@ -238,6 +241,7 @@ TEST_F(DeviceStoreTest, UploadWithoutMouseFailsAndSaysNothing) {
         EXPECT_EQ(result, 0) << "performance " << performance;
         EXPECT_FALSE(TheBusyEvent().IsBusy()) << "performance " << performance;
         EXPECT_TRUE(MessageRecorder::Texts().empty()) << "performance " << performance;
+        EXPECT_EQ(store.GetDpi(), 600) << "performance " << performance << ": the mouse never took 1200";
     }
 }
 
@@ -288,7 +292,8 @@ TEST_F(DeviceStoreTest, ProfileLoadLeavesTheBusyStateAlone) {
                 EXPECT_EQ(store.LoadProfile(row.path), row.status) << row.name;
                 EXPECT_EQ(TheBusyEvent().IsBusy(), busy) << row.name << (busy ? ", during an upload" : ", idle");
                 EXPECT_EQ(store.GetFunctionItem(0), loaded ? 20 : 3) << row.name;
-                EXPECT_EQ(store.DeviceImage()[0].bytes[4], 0x01) << row.name << ": the mouse still holds L-Button";
+                EXPECT_EQ(vmouse::Hex(vmouse::ToBytes(store.DeviceImage()[0])), "00 04 00 00 01 00 00 00 00")
+                    << row.name << ": the mouse still holds L-Button";
             }
         }
         TheBusyEvent().SetIdle();
