@@ -50,15 +50,7 @@ protected:
         TheBusyEvent().SetIdle();
         // The countdown's steps are sent by the cases themselves.
         KeepDialog::SetTickMs(3600 * 1000);
-        vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
-        store_.reset(new DeviceStore());
-        ASSERT_EQ(store_->LoadFromDevice(), 1);
-        NewPage();
-        page_hwnd_ = page_->Create(host_.Wnd());
-        ASSERT_NE(page_hwnd_, nullptr);
-        ShowWindow(page_hwnd_, SW_SHOW);
-        Pump();
-        messages_.Clear();
+        Fresh();
     }
     void TearDown() override {
         page_->WaitPageIdle();
@@ -67,14 +59,24 @@ protected:
         uploads_.reset();
         KeepDialog::SetTickMs(1000);
     }
-    void NewPage() {
+    // The factory setup on the mouse, a store that read it and a page over it.
+    void Fresh() {
+        vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
         page_.reset();
+        uploads_.reset();
+        store_.reset(new DeviceStore());
+        ASSERT_EQ(store_->LoadFromDevice(), 1);
         uploads_.reset(new UploadOwner(*store_));
         uploads_->SetShowStore([this] {
             page_->ShowStoreConfiguration();
             if (performance_) performance_->ShowStoreSettings();
         });
         page_.reset(new ButtonsPage(*store_, *uploads_));
+        page_hwnd_ = page_->Create(host_.Wnd());
+        ASSERT_NE(page_hwnd_, nullptr);
+        ShowWindow(page_hwnd_, SW_SHOW);
+        Pump();
+        messages_.Clear();
     }
     // Starts an upload, acts in the keep dialog if one opens, and waits until
     // every upload (also an undo) has ended.
@@ -141,16 +143,8 @@ TEST_F(KeepApplyTest, LeftClickMovedOffTheLeftButtonIsKeptOrUndone) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.how);
         // Each row starts from the factory setup on the mouse and the page.
-        vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
+        Fresh();
         const vmouse::Memory before = vmouse::ReadMemory();
-        page_.reset();
-        uploads_.reset();
-        store_.reset(new DeviceStore());
-        ASSERT_EQ(store_->LoadFromDevice(), 1);
-        NewPage();
-        page_hwnd_ = page_->Create(host_.Wnd());
-        ShowWindow(page_hwnd_, SW_SHOW);
-        messages_.Clear();
         Choose(page_hwnd_, IDC_BTN_LIST_B4, kLButtonEntry);
         Choose(page_hwnd_, IDC_BTN_LIST_LEFT, kCopyEntry);
         ASSERT_TRUE(Messages::Texts().empty());
@@ -187,13 +181,7 @@ TEST_F(KeepApplyTest, PointerSpeedJumpIsAskedAboutAndUndoneWithItsRate) {
     } rows[] = {{"one mark up", 1200, false}, {"600 to 3200", 3200, true}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
-        page_.reset();
-        uploads_.reset();
-        store_.reset(new DeviceStore());
-        ASSERT_EQ(store_->LoadFromDevice(), 1);
-        NewPage();
-        page_hwnd_ = page_->Create(host_.Wnd());
+        Fresh();
         // The performance page beside it shows the new speed and rate until an undo.
         PerformancePage performance(*store_, *uploads_);
         performance_ = &performance;
