@@ -227,25 +227,37 @@ TEST(ProfileFollower, WaitsForUnappliedEditsAndRefusesAProfileWithoutLeftClick) 
     ProfileFollower follower(uploads);
     std::wstring status;
     follower.SetStatusSink([&](const std::wstring& text, bool) { status = text; });
-    SetForegroundWindow(a.window);
-    Pump(200);
+    // Until the status says so, pumping (a loaded machine is slow to bring
+    // windows forward).
+    auto waitStatus = [&](const std::wstring& text) {
+        for (int i = 0; i < 50 && status != text; ++i) Pump(100);
+        return status;
+    };
+    // Beta, started last, may still come forward: until alpha stays there.
+    for (int i = 0; i < 30 && GetForegroundWindow() != a.window; ++i) {
+        SetForegroundWindow(a.window);
+        Pump(100);
+    }
+    ASSERT_EQ(GetForegroundWindow(), a.window);
     vmouse::Transcript transcript;
     ASSERT_EQ(follower.SetProfiles(rules), 1);
-    Pump(1000);
-    EXPECT_EQ(status, L"profile alpha.mvf waits: apply your changes first") << "alpha, in front at the start";
+    EXPECT_EQ(waitStatus(L"profile alpha.mvf waits: apply your changes first"),
+              L"profile alpha.mvf waits: apply your changes first")
+        << "alpha, in front at the start";
     EXPECT_TRUE(RecordWrites(transcript).empty());
     EXPECT_EQ(vmouse::ToBytes(store.Table()[4]), edit) << "the user's choice was replaced";
 
     // Applied: the waiting switch goes ahead.
     ASSERT_EQ(store.UploadButtons(), 1);
-    Pump(1000);
-    EXPECT_EQ(status, L"profile alpha.mvf");
+    EXPECT_EQ(waitStatus(L"profile alpha.mvf"), L"profile alpha.mvf");
+    Pump(300);
     EXPECT_EQ(vmouse::ReadMemory().records[3], vmouse::ToBytes(WithCommand(3, 2)[3]));
 
     // A profile without a left click is never uploaded.
     vmouse::Transcript later;
-    Front(follower, b.window, 1500);
-    EXPECT_EQ(status, L"profile no left.mvf not used: it has no left click");
+    SetForegroundWindow(b.window);
+    EXPECT_EQ(waitStatus(L"profile no left.mvf not used: it has no left click"),
+              L"profile no left.mvf not used: it has no left click");
     EXPECT_TRUE(RecordWrites(later).empty());
     EXPECT_EQ(g_boxes, 0);
     rules.SetFollow(false);
