@@ -1,6 +1,9 @@
 // The virtual mouse: the firmware's side of the report protocol, with its
 // memory and fault switches in a text file and a transcript of every report.
-// One mouse per process; handles are tokens of that one mouse.
+// One mouse for every process that loads this library from one folder: the
+// memory lives in the file alone, re-read and rewritten under a named lock
+// for each report. Each process keeps its own handles and answer queue, as
+// each program's handle on a real mouse has its own report buffer.
 #include <windows.h>
 
 #include <array>
@@ -8,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
 #include <deque>
 #include <set>
 #include <string>
@@ -69,8 +73,7 @@ struct Mouse {
     std::wstring logPath;
     HANDLE log = INVALID_HANDLE_VALUE;
     HANDLE memoryFile = INVALID_HANDLE_VALUE;  // kept open: reopening per report is slow
-    DWORD recordOffset[kSlots] = {};           // where each line starts in the file
-    DWORD dpiOffset = 0;
+    HANDLE shared = nullptr;                   // named mutex over the memory file, across processes
     Memory memory = FactoryMemory();
     Faults faults;
     std::deque<Queued> queue;
@@ -88,6 +91,31 @@ public:
     ~Lock() { LeaveCriticalSection(&g_mouse->lock); }
     Lock(const Lock&) = delete;
     Lock& operator=(const Lock&) = delete;
+};
+
+bool LoadFile();
+void SaveFile();
+
+// The memory as every process last left it: loaded on entry, written back
+// on leaving when changed. Taken inside Lock, never the other way round.
+class SharedMemory {
+public:
+    SharedMemory() {
+        const DWORD got = g_mouse->shared ? WaitForSingleObject(g_mouse->shared, 10000) : WAIT_FAILED;
+        held_ = got == WAIT_OBJECT_0 || got == WAIT_ABANDONED;
+        LoadFile();
+    }
+    ~SharedMemory() {
+        if (changed_) SaveFile();
+        if (held_) ReleaseMutex(g_mouse->shared);
+    }
+    SharedMemory(const SharedMemory&) = delete;
+    SharedMemory& operator=(const SharedMemory&) = delete;
+    void Changed() { changed_ = true; }
+
+private:
+    bool held_ = false;
+    bool changed_ = false;
 };
 
 std::string Hex(const uint8_t* bytes, size_t n) {
@@ -199,16 +227,11 @@ std::string DpiLine() {
     return line;
 }
 
-// Rewrites the whole file in fixed-width lines (at every open), so that a
-// change later rewrites just its own line in place.
+// Rewrites the whole file: memory, then the fault switches as loaded.
 void SaveFile() {
     Mouse& m = *g_mouse;
     std::string text = "# Virtual mouse memory and faults (see README.md beside the sources)\r\n";
-    for (int s = 0; s < kSlots; ++s) {
-        m.recordOffset[s] = static_cast<DWORD>(text.size());
-        text += RecordLine(s);
-    }
-    m.dpiOffset = static_cast<DWORD>(text.size());
+    for (int s = 0; s < kSlots; ++s) text += RecordLine(s);
     text += DpiLine();
     const Faults& f = m.faults;
     const struct {
@@ -231,13 +254,6 @@ void SaveFile() {
     SetEndOfFile(m.memoryFile);
 }
 
-void SaveRecord(int slot) {
-    if (OpenMemoryFile()) WriteAt(g_mouse->recordOffset[slot], RecordLine(slot));
-}
-
-void SaveDpi() {
-    if (OpenMemoryFile()) WriteAt(g_mouse->dpiOffset, DpiLine());
-}
 
 // Models the USB poll: the host polls the endpoint once per interval, so a
 // report goes through at the next poll, not at once.
@@ -271,10 +287,11 @@ extern "C" {
 HANDLE WINAPI VmOpen(DWORD vendor, DWORD product) {
     Lock lock;
     Mouse& m = *g_mouse;
-    LoadFile();
-    SaveFile();  // fixed layout for in-place updates; a user finds the file to edit
+    SharedMemory shared;
+    shared.Changed();  // a user finds the file to edit
     if (vendor != sonix::kVendorId || product != sonix::kProductId || m.faults.absent) {
         Log("open-refused");
+        SetLastError(ERROR_DEVICE_NOT_CONNECTED);
         return INVALID_HANDLE_VALUE;
     }
     uintptr_t h = m.nextHandle++;
@@ -289,7 +306,10 @@ HANDLE WINAPI VmOpen(DWORD vendor, DWORD product) {
 BOOL WINAPI VmClose(HANDLE device) {
     Lock lock;
     Mouse& m = *g_mouse;
-    if (!m.open.erase(reinterpret_cast<uintptr_t>(device))) return FALSE;
+    if (!m.open.erase(reinterpret_cast<uintptr_t>(device))) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
     Log("close " + std::to_string(reinterpret_cast<uintptr_t>(device)) + " (" + std::to_string(m.open.size()) + " open)");
     WakeAllConditionVariable(&m.arrived);  // a read waiting on this handle ends
     return TRUE;
@@ -302,27 +322,41 @@ BOOL WINAPI VmRead(HANDLE device, BYTE* buffer, DWORD length, DWORD* count) {
     Report r;
     {
         Lock lock;
-        if (!IsOpen(device) || !buffer || static_cast<int>(length) < m.faults.inputLength) return FALSE;
-        if (m.faults.failReads || Unplugged()) return FALSE;
+        if (!IsOpen(device) || !buffer || static_cast<int>(length) < m.faults.inputLength) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        if (m.faults.failReads || Unplugged()) {
+            SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+            return FALSE;
+        }
         // One wait for the whole time-out: the tick count is too coarse to
         // recompute the rest after each wake, which would wake us again.
         const ULONGLONG deadline = GetTickCount64() + static_cast<DWORD>(m.faults.readTimeoutMs);
         for (;;) {
             const ULONGLONG now = GetTickCount64();
             if (!m.queue.empty() && m.queue.front().readyAt <= now) break;
-            if (now >= deadline) return FALSE;
+            if (now >= deadline) {
+                SetLastError(ERROR_TIMEOUT);
+                return FALSE;
+            }
             ULONGLONG until = deadline;
             if (!m.queue.empty() && m.queue.front().readyAt < until) until = m.queue.front().readyAt;
             if (!SleepConditionVariableCS(&m.arrived, &m.lock, static_cast<DWORD>(until - now)) &&
                 GetLastError() != ERROR_TIMEOUT)
                 return FALSE;
-            if (!IsOpen(device)) return FALSE;
+            if (!IsOpen(device)) {
+                // Closed under the read: it ends now, as on a real handle.
+                SetLastError(ERROR_OPERATION_ABORTED);
+                return FALSE;
+            }
         }
         r = m.queue.front().report;
         m.queue.pop_front();
         ++m.reads;
         if (m.faults.loseRead > 0 && m.reads == m.faults.loseRead) {
             Log("in-lost " + Hex(r.data(), r.size()));
+            SetLastError(ERROR_TIMEOUT);
             return FALSE;
         }
         // The length is taken once, here: a reopen during the poll below may
@@ -343,18 +377,27 @@ BOOL WINAPI VmWrite(HANDLE device, const BYTE* buffer, DWORD length, DWORD* coun
     int latency = 0;
     {
         Lock lock;
-        if (!IsOpen(device) || !buffer || static_cast<int>(length) != m.faults.outputLength) return FALSE;
+        if (!IsOpen(device) || !buffer || static_cast<int>(length) != m.faults.outputLength) {
+            SetLastError(IsOpen(device) ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
         latency = m.faults.latencyMs;
     }
     AwaitPoll(latency);
     Lock lock;
-    if (!IsOpen(device)) return FALSE;
+    if (!IsOpen(device)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    // Another program may have changed the mouse since this one last looked.
+    SharedMemory shared;
     const size_t n = length < 9 ? length : 9;
     Report r{};
     std::memcpy(r.data(), buffer, n);
     ++m.writes;
     if (Unplugged()) {
         Log("out-failed " + Hex(r.data(), n));
+        SetLastError(ERROR_DEVICE_NOT_CONNECTED);
         return FALSE;
     }
     Log("out " + Hex(r.data(), n));
@@ -373,12 +416,12 @@ BOOL WINAPI VmWrite(HANDLE device, const BYTE* buffer, DWORD length, DWORD* coun
         std::memcpy(m.memory.records[r[2]], r.data(), 9);
         const int bad = m.faults.corruptByte;
         if (m.faults.corruptSlot == r[2] && bad >= 0 && bad < 9) m.memory.records[r[2]][bad] ^= 0xFF;
-        SaveRecord(r[2]);
+        shared.Changed();
         m.queue.push_back(Queued{m.faults.noEcho ? Report{0, 4, 0xEE, 0, 0, 0, 0, 0, 0} : r, now});
         WakeAllConditionVariable(&m.arrived);
     } else if (r[1] == 4 && r[2] == 0xFF && r[3] == 1) {
         m.memory.dpi = r[4];
-        SaveDpi();
+        shared.Changed();
     }
     if (count) *count = static_cast<DWORD>(length);
     return TRUE;
@@ -405,9 +448,16 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
         dir.erase(dir.find_last_of(L"\\/") + 1);
         g_mouse->memoryPath = dir + L"VirtualMouse.txt";
         g_mouse->logPath = dir + L"VirtualMouse.log";
+        // One lock per memory file; a name holds no backslash, so a hash.
+        uint32_t hash = 2166136261u;
+        for (wchar_t c : g_mouse->memoryPath) hash = (hash ^ static_cast<uint32_t>(towlower(c))) * 16777619u;
+        wchar_t name[64];
+        std::swprintf(name, 64, L"Local\\MirvostanVirtualMouse-%08X", hash);
+        g_mouse->shared = CreateMutexW(nullptr, FALSE, name);
     } else if (reason == DLL_PROCESS_DETACH && g_mouse) {
         if (g_mouse->log != INVALID_HANDLE_VALUE) CloseHandle(g_mouse->log);
         if (g_mouse->memoryFile != INVALID_HANDLE_VALUE) CloseHandle(g_mouse->memoryFile);
+        if (g_mouse->shared) CloseHandle(g_mouse->shared);
         DeleteCriticalSection(&g_mouse->lock);
         delete g_mouse;
         g_mouse = nullptr;
