@@ -205,9 +205,14 @@ TEST_F(CliTest, BadCommandLinesSendNothing) {
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_TRUE(t.Events().empty()) << row.says << ": the mouse was opened";
     }
-    const Result help = Cli({L"set", L"left=nonsense", L"--help"});
+    // Help only right after the command; later it is a bad argument like any.
+    const Result help = Cli({L"set", L"--help", L"left=nonsense"});
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("keys:MODIFIER"), std::string::npos);
+    vmouse::Transcript t;
+    const Result late = Cli({L"set", L"left=copy", L"button5=left-click", L"--help"});
+    EXPECT_EQ(late.code, 1) << late.out;
+    EXPECT_TRUE(t.Events().empty());
 }
 
 TEST_F(CliTest, SetUploadsVerifiesAndKeepsWhatWasNotNamed) {

@@ -252,7 +252,10 @@ TEST_F(TransfersTest, StoppedReaderNoLongerTouchesTheLink) {
     ASSERT_TRUE(GetExitCodeThread(reader, &code));
     EXPECT_EQ(code, 0u) << "the reader has ended";
 
-    // Whatever the mouse sends now is ours: the reader eats none of it.
+    // The stop closed the link under the reader's read; whatever the mouse
+    // sends after a new open is ours: the reader eats none of it.
+    EXPECT_FALSE(store.Link().IsOpen());
+    ASSERT_EQ(store.Link().OpenMouse(), 1);
     ASSERT_EQ(store.Link().SendReport(kConfigRequest), 1);
     Sleep(150);
     uint8_t first[9];
@@ -335,11 +338,13 @@ TEST_F(TransfersTest, UploadsThatEndAtOnceNeverLeaveTheProgramBusy) {
     EXPECT_EQ(box.ShownWhileIdle(), 0) << "the text-44 box belongs to a running upload";
 }
 
-// A reader whose read outlasts the stop wait still uses the link: the upload
-// must not start beside it.
+// A reader whose read outlasts the stop wait (a library that lets a read
+// run on after its handle was closed) still uses the link: the upload must
+// not start beside it.
 TEST_F(TransfersTest, AReaderThatOutlastsTheStopWaitRefusesTheUpload) {
     vmouse::Faults slowReads;
     slowReads.readTimeoutMs = 1600;  // longer than the reader's stop wait
+    slowReads.readsOutliveClose = 1;
     SetFaults(slowReads);
     DeviceStore store;
     ASSERT_EQ(store.LoadFromDevice(), 1);

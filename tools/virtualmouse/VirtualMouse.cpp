@@ -46,6 +46,7 @@ struct Faults {
     int lateAnswerMs = 0;   // the first answer to a configuration request comes this late
     int corruptSlot = -1;   // a record written to this slot is stored with one byte inverted
     int corruptByte = 4;
+    int readsOutliveClose = 0;  // a closed handle's waiting read runs to its time-out
 };
 
 Memory FactoryMemory() {
@@ -193,6 +194,7 @@ bool LoadFile() {
         else if (std::strcmp(key, "late-answer-ms") == 0) m.faults.lateAnswerMs = value < 0 ? 0 : value;
         else if (std::strcmp(key, "corrupt-slot") == 0) m.faults.corruptSlot = value;
         else if (std::strcmp(key, "corrupt-byte") == 0) m.faults.corruptByte = value;
+        else if (std::strcmp(key, "reads-outlive-close") == 0) m.faults.readsOutliveClose = value;
     }
     std::fclose(f);
     // Lengths size the buffers this library fills; keep them sane.
@@ -242,7 +244,8 @@ void SaveFile() {
                     {"no-echo", f.noEcho},       {"latency-ms", f.latencyMs},
                     {"input-length", f.inputLength}, {"output-length", f.outputLength},
                     {"read-timeout-ms", f.readTimeoutMs}, {"late-answer-ms", f.lateAnswerMs},
-                    {"corrupt-slot", f.corruptSlot}, {"corrupt-byte", f.corruptByte}};
+                    {"corrupt-slot", f.corruptSlot}, {"corrupt-byte", f.corruptByte},
+                    {"reads-outlive-close", f.readsOutliveClose}};
     char line[64];
     for (const auto& s : settings) {
         std::snprintf(line, sizeof line, "%s %d\r\n", s.key, s.value);
@@ -345,7 +348,7 @@ BOOL WINAPI VmRead(HANDLE device, BYTE* buffer, DWORD length, DWORD* count) {
             if (!SleepConditionVariableCS(&m.arrived, &m.lock, static_cast<DWORD>(until - now)) &&
                 GetLastError() != ERROR_TIMEOUT)
                 return FALSE;
-            if (!IsOpen(device)) {
+            if (!IsOpen(device) && !m.faults.readsOutliveClose) {
                 // Closed under the read: it ends now, as on a real handle.
                 SetLastError(ERROR_OPERATION_ABORTED);
                 return FALSE;
