@@ -148,8 +148,17 @@ int MouseLink::SendReportChecked(const uint8_t (&report)[9]) {
     // The answer is consumed but not judged: mice that do not echo a record
     // must not fail an upload.
     uint8_t answer[9] = {};
-    ReadReport(answer);
+    if (written && !ReadReport(answer) && Gone(GetLastError())) {
+        // Unplugged right after the write: whether the mouse kept the
+        // record is unknown, so the upload does not count as done.
+        return 0;
+    }
     return written;
+}
+
+bool MouseLink::Gone(DWORD code) {
+    return code == ERROR_DEVICE_NOT_CONNECTED || code == ERROR_DEVICE_REMOVED || code == ERROR_GEN_FAILURE ||
+           code == ERROR_BAD_COMMAND || code == ERROR_INVALID_HANDLE || code == ERROR_OPERATION_ABORTED;
 }
 
 int MouseLink::ReadReport(uint8_t (&buffer)[9]) {
@@ -160,5 +169,6 @@ int MouseLink::ReadReport(uint8_t (&buffer)[9]) {
     // Waiting out the time-out is the idle case, not an error worth keeping.
     const DWORD code = GetLastError();
     if (code != ERROR_TIMEOUT && code != ERROR_SEM_TIMEOUT) NoteError(L"read", code);
+    SetLastError(code);
     return 0;
 }

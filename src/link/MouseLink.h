@@ -25,7 +25,9 @@ public:
     void CloseMouse();
     // 1 written, 0 not.
     int SendReport(const uint8_t (&report)[9]);
-    // Writes the report and consumes the mouse's answer. 1 written, 0 not.
+    // Writes the report and consumes the mouse's answer. 1 written, 0 not
+    // written or the mouse gone before it answered (any other answer, or
+    // none in time, still counts as written).
     int SendReportChecked(const uint8_t (&report)[9]);
     // 1 read, 0 not (time-out, no mouse).
     int ReadReport(uint8_t (&buffer)[9]);
@@ -51,6 +53,8 @@ private:
     int Write(const uint8_t (&report)[9]);
     static void TraceReport(const uint8_t (&report)[9]);
     void NoteError(const wchar_t* operation, DWORD code);
+    // Errors of a mouse that was unplugged or whose driver stopped.
+    static bool Gone(DWORD code);
 
     std::atomic<HANDLE> handle_{INVALID_HANDLE_VALUE};
     uint32_t inputLength_ = 0;

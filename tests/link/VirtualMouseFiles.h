@@ -36,6 +36,7 @@ struct Faults {
     int corruptSlot = -1;
     int corruptByte = 4;
     int readsOutliveClose = 0;
+    int unplugAt = 0;
 };
 
 struct Event {
@@ -95,7 +96,8 @@ inline void Write(const Memory& m, const Faults& f) {
         << "late-answer-ms " << f.lateAnswerMs << "\n"
         << "corrupt-slot " << f.corruptSlot << "\n"
         << "corrupt-byte " << f.corruptByte << "\n"
-        << "reads-outlive-close " << f.readsOutliveClose << "\n";
+        << "reads-outlive-close " << f.readsOutliveClose << "\n"
+        << "unplug-at " << f.unplugAt << "\n";
     std::ofstream file(MemoryPath().c_str(), std::ios::binary | std::ios::trunc);
     file << out.str();
 }

@@ -47,6 +47,7 @@ struct Faults {
     int corruptSlot = -1;   // a record written to this slot is stored with one byte inverted
     int corruptByte = 4;
     int readsOutliveClose = 0;  // a closed handle's waiting read runs to its time-out
+    int unplugAt = 0;           // the Nth report (write or read) after an open and all later fail
 };
 
 Memory FactoryMemory() {
@@ -82,6 +83,7 @@ struct Mouse {
     uintptr_t nextHandle = 0x100;
     int writes = 0;  // since the last open
     int reads = 0;
+    int reports = 0;  // writes and read calls since the last open
 };
 
 Mouse* g_mouse = nullptr;
@@ -195,6 +197,7 @@ bool LoadFile() {
         else if (std::strcmp(key, "corrupt-slot") == 0) m.faults.corruptSlot = value;
         else if (std::strcmp(key, "corrupt-byte") == 0) m.faults.corruptByte = value;
         else if (std::strcmp(key, "reads-outlive-close") == 0) m.faults.readsOutliveClose = value;
+        else if (std::strcmp(key, "unplug-at") == 0) m.faults.unplugAt = value;
     }
     std::fclose(f);
     // Lengths size the buffers this library fills; keep them sane.
@@ -245,7 +248,7 @@ void SaveFile() {
                     {"input-length", f.inputLength}, {"output-length", f.outputLength},
                     {"read-timeout-ms", f.readTimeoutMs}, {"late-answer-ms", f.lateAnswerMs},
                     {"corrupt-slot", f.corruptSlot}, {"corrupt-byte", f.corruptByte},
-                    {"reads-outlive-close", f.readsOutliveClose}};
+                    {"reads-outlive-close", f.readsOutliveClose}, {"unplug-at", f.unplugAt}};
     char line[64];
     for (const auto& s : settings) {
         std::snprintf(line, sizeof line, "%s %d\r\n", s.key, s.value);
@@ -280,7 +283,8 @@ bool IsOpen(HANDLE h) { return g_mouse->open.count(reinterpret_cast<uintptr_t>(h
 
 bool Unplugged() {
     const Faults& f = g_mouse->faults;
-    return f.failWritesFrom > 0 && g_mouse->writes >= f.failWritesFrom;
+    return (f.failWritesFrom > 0 && g_mouse->writes >= f.failWritesFrom) ||
+           (f.unplugAt > 0 && g_mouse->reports >= f.unplugAt);
 }
 
 }  // namespace
@@ -302,6 +306,7 @@ HANDLE WINAPI VmOpen(DWORD vendor, DWORD product) {
     m.queue.clear();
     m.writes = 0;
     m.reads = 0;
+    m.reports = 0;
     Log("open " + std::to_string(h) + " (" + std::to_string(m.open.size()) + " open)");
     return reinterpret_cast<HANDLE>(h);
 }
@@ -329,6 +334,7 @@ BOOL WINAPI VmRead(HANDLE device, BYTE* buffer, DWORD length, DWORD* count) {
             SetLastError(ERROR_INVALID_HANDLE);
             return FALSE;
         }
+        ++m.reports;
         if (m.faults.failReads || Unplugged()) {
             SetLastError(ERROR_DEVICE_NOT_CONNECTED);
             return FALSE;
@@ -398,6 +404,7 @@ BOOL WINAPI VmWrite(HANDLE device, const BYTE* buffer, DWORD length, DWORD* coun
     Report r{};
     std::memcpy(r.data(), buffer, n);
     ++m.writes;
+    ++m.reports;
     if (Unplugged()) {
         Log("out-failed " + Hex(r.data(), n));
         SetLastError(ERROR_DEVICE_NOT_CONNECTED);
