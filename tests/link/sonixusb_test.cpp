@@ -93,6 +93,32 @@ TEST(HidChannelTest, ShortOrMissingBuffersAreRefusedWithoutTransfer) {
     for (size_t i = 9; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 0xEE) << "byte " << i;
 }
 
+// The library's close ends a read that waits for a report, on another
+// thread, at once; the failure reads as hidapi words its last error.
+TEST(HidChannelTest, AbortEndsAWaitingReadAndErrorsReadLikeHidapi) {
+    FakeInterface device;
+    ASSERT_TRUE(device.Ready());
+    HidChannel channel(device.TakeClient(), 9, 9);
+    HANDLE aborter = CreateThread(
+        nullptr, 0,
+        [](void* c) -> DWORD {
+            Sleep(100);
+            static_cast<HidChannel*>(c)->Abort();
+            return 0;
+        },
+        &channel, 0, nullptr);
+    BYTE buffer[9];
+    DWORD count = 0;
+    EXPECT_FALSE(channel.Read(buffer, 9, &count, 60000));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_OPERATION_ABORTED));
+    WaitForSingleObject(aborter, 10000);
+    CloseHandle(aborter);
+    EXPECT_FALSE(channel.Write(buffer, 9, &count, 1000)) << "an aborted channel stays shut";
+    const std::wstring text = HidChannel::ErrorText(L"WriteFile", ERROR_DEVICE_NOT_CONNECTED);
+    EXPECT_EQ(text.compare(0, 24, L"WriteFile: (0x0000048F) "), 0) << std::string(text.begin(), text.end());
+    EXPECT_GT(text.size(), 24u) << "the system's words follow";
+}
+
 TEST(HidChannelTest, WriteSendsExactlyOneOutputReport) {
     FakeInterface device;
     ASSERT_TRUE(device.Ready());
@@ -246,6 +272,7 @@ TEST(HidChannelTest, AGoneDeviceClosesTheChannelAndLaterCallsFailWithoutIo) {
             const BOOL first = row.write ? channel.Write(buffer, 9, &count, 10) : channel.Read(buffer, 9, &count, 10);
             EXPECT_FALSE(first) << row.name;
             EXPECT_EQ(device.traces, row.traces) << row.name;
+            EXPECT_EQ(channel.LastError().empty(), row.traces == 0) << row.name << ": a failure worth a trace is kept";
             EXPECT_EQ(device.closed.size(), row.gone ? 1u : 0u) << row.name << ": handle closed at the failure";
 
             // Whatever the device would do now, a gone channel does nothing.
