@@ -76,6 +76,9 @@ struct Mouse {
     HANDLE log = INVALID_HANDLE_VALUE;
     HANDLE memoryFile = INVALID_HANDLE_VALUE;  // kept open: reopening per report is slow
     HANDLE shared = nullptr;                   // named mutex over the memory file, across processes
+    HANDLE generationMap = nullptr;            // named: how often any process saved the file
+    volatile LONG* generation = nullptr;
+    LONG seenGeneration = -1;                  // the save this process's copy reflects
     Memory memory = FactoryMemory();
     Faults faults;
     std::deque<Queued> queue;
@@ -101,16 +104,27 @@ void SaveFile();
 
 // The memory as every process last left it: loaded on entry, written back
 // on leaving when changed. Taken inside Lock, never the other way round.
+// A report reloads only when another process saved since (the count in
+// shared memory says so); an open always reloads, since tests and users
+// edit the file by hand between sessions.
 class SharedMemory {
 public:
-    SharedMemory() {
-        const DWORD got = g_mouse->shared ? WaitForSingleObject(g_mouse->shared, 10000) : WAIT_FAILED;
+    explicit SharedMemory(bool always = false) {
+        Mouse& m = *g_mouse;
+        const DWORD got = m.shared ? WaitForSingleObject(m.shared, 10000) : WAIT_FAILED;
         held_ = got == WAIT_OBJECT_0 || got == WAIT_ABANDONED;
-        LoadFile();
+        if (always || !m.generation || *m.generation != m.seenGeneration) {
+            LoadFile();
+            if (m.generation) m.seenGeneration = *m.generation;
+        }
     }
     ~SharedMemory() {
-        if (changed_) SaveFile();
-        if (held_) ReleaseMutex(g_mouse->shared);
+        Mouse& m = *g_mouse;
+        if (changed_) {
+            SaveFile();
+            if (m.generation) m.seenGeneration = InterlockedIncrement(m.generation);
+        }
+        if (held_) ReleaseMutex(m.shared);
     }
     SharedMemory(const SharedMemory&) = delete;
     SharedMemory& operator=(const SharedMemory&) = delete;
@@ -294,7 +308,7 @@ extern "C" {
 HANDLE WINAPI VmOpen(DWORD vendor, DWORD product) {
     Lock lock;
     Mouse& m = *g_mouse;
-    SharedMemory shared;
+    SharedMemory shared(true);
     shared.Changed();  // a user finds the file to edit
     if (vendor != sonix::kVendorId || product != sonix::kProductId || m.faults.absent) {
         Log("open-refused");
@@ -464,10 +478,17 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
         wchar_t name[64];
         std::swprintf(name, 64, L"Local\\MirvostanVirtualMouse-%08X", hash);
         g_mouse->shared = CreateMutexW(nullptr, FALSE, name);
+        std::swprintf(name, 64, L"Local\\MirvostanVirtualMouseSaves-%08X", hash);
+        g_mouse->generationMap = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), name);
+        if (g_mouse->generationMap)
+            g_mouse->generation =
+                static_cast<volatile LONG*>(MapViewOfFile(g_mouse->generationMap, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(LONG)));
     } else if (reason == DLL_PROCESS_DETACH && g_mouse) {
         if (g_mouse->log != INVALID_HANDLE_VALUE) CloseHandle(g_mouse->log);
         if (g_mouse->memoryFile != INVALID_HANDLE_VALUE) CloseHandle(g_mouse->memoryFile);
         if (g_mouse->shared) CloseHandle(g_mouse->shared);
+        if (g_mouse->generation) UnmapViewOfFile(const_cast<LONG*>(g_mouse->generation));
+        if (g_mouse->generationMap) CloseHandle(g_mouse->generationMap);
         DeleteCriticalSection(&g_mouse->lock);
         delete g_mouse;
         g_mouse = nullptr;
