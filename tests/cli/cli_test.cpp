@@ -481,17 +481,21 @@ TEST_F(CliTest, SetEdgesUploadOnlyWhatChanges) {
     }
 }
 
-// The window program's upload and a command line at 0..200 ms apart: they
-// take turns on the one mouse, and neither's change is lost.
+// The window program's upload started 0..200 ms into a command line's
+// exchange (3 ms a report, so each takes a few hundred): they take turns on
+// the one mouse, and neither's change is lost.
 TEST_F(CliTest, TwoProgramsTakeTurnsAndNeitherChangeIsLost) {
+    vmouse::Faults slow;
+    slow.latencyMs = 3;
     for (int delay = 0; delay <= 200; delay += 50) {
         SCOPED_TRACE("delay " + std::to_string(delay));
-        Reset(vmouse::FactoryMemory());
+        Reset(vmouse::FactoryMemory(), slow);
         DeviceStore window(std::wstring(), false);
         ASSERT_EQ(window.LoadFromDevice(), 1);
         window.SetCommand(3, 1, 2);  // button 4: Copy
         vmouse::Transcript t;
         Child cli(L"set right=paste");
+        for (int waited = 0; t.Reports("out").empty() && waited < 20000; waited += 5) Sleep(5);
         Sleep(static_cast<DWORD>(delay));
         ASSERT_EQ(window.StartButtonUpload(nullptr, 0), UploadStart::Started);
         const Result r = cli.Finish();
