@@ -18,11 +18,10 @@ constexpr DWORD kDrainStopWaitMs = 1000;
 // How long a start waits for the previous upload thread's last steps.
 constexpr DWORD kTransferEndWaitMs = 2000;
 
-// The done message's wParam.
+// The done message's wParam: how an upload ended. Busy: another program
+// had the mouse, and nothing was sent.
 constexpr WPARAM kTransferFailed = 0;
 constexpr WPARAM kTransferSucceeded = 1;
-// Busy: another program (mirvostan-cli, a second window) holds the mouse;
-// nothing was sent.
 constexpr WPARAM kTransferBusy = 2;
 
 // The reader's pauses. It reads at full speed while reports come; after

@@ -37,6 +37,7 @@ struct Faults {
     int corruptByte = 4;
     int readsOutliveClose = 0;
     int unplugAt = 0;
+    int silentSlot = -1;
 };
 
 struct Event {
@@ -97,7 +98,8 @@ inline void Write(const Memory& m, const Faults& f) {
         << "corrupt-slot " << f.corruptSlot << "\n"
         << "corrupt-byte " << f.corruptByte << "\n"
         << "reads-outlive-close " << f.readsOutliveClose << "\n"
-        << "unplug-at " << f.unplugAt << "\n";
+        << "unplug-at " << f.unplugAt << "\n"
+        << "silent-slot " << f.silentSlot << "\n";
     std::ofstream file(MemoryPath().c_str(), std::ios::binary | std::ios::trunc);
     file << out.str();
 }

@@ -48,6 +48,7 @@ struct Faults {
     int corruptByte = 4;
     int readsOutliveClose = 0;  // a closed handle's waiting read runs to its time-out
     int unplugAt = 0;           // the Nth report (write or read) after an open and all later fail
+    int silentSlot = -1;    // this slot never answers a configuration request
 };
 
 Memory FactoryMemory() {
@@ -212,6 +213,7 @@ bool LoadFile() {
         else if (std::strcmp(key, "corrupt-byte") == 0) m.faults.corruptByte = value;
         else if (std::strcmp(key, "reads-outlive-close") == 0) m.faults.readsOutliveClose = value;
         else if (std::strcmp(key, "unplug-at") == 0) m.faults.unplugAt = value;
+        else if (std::strcmp(key, "silent-slot") == 0) m.faults.silentSlot = value;
     }
     std::fclose(f);
     // Lengths size the buffers this library fills; keep them sane.
@@ -262,7 +264,8 @@ void SaveFile() {
                     {"input-length", f.inputLength}, {"output-length", f.outputLength},
                     {"read-timeout-ms", f.readTimeoutMs}, {"late-answer-ms", f.lateAnswerMs},
                     {"corrupt-slot", f.corruptSlot}, {"corrupt-byte", f.corruptByte},
-                    {"reads-outlive-close", f.readsOutliveClose}, {"unplug-at", f.unplugAt}};
+                    {"reads-outlive-close", f.readsOutliveClose}, {"unplug-at", f.unplugAt},
+                    {"silent-slot", f.silentSlot}};
     char line[64];
     for (const auto& s : settings) {
         std::snprintf(line, sizeof line, "%s %d\r\n", s.key, s.value);
@@ -430,6 +433,7 @@ BOOL WINAPI VmWrite(HANDLE device, const BYTE* buffer, DWORD length, DWORD* coun
         // A late first answer holds back the ones behind it as well.
         const ULONGLONG first = now + static_cast<ULONGLONG>(m.faults.lateAnswerMs);
         for (int s = 0; s < kSlots; ++s) {
+            if (s == m.faults.silentSlot) continue;
             Report rec;
             std::memcpy(rec.data(), m.memory.records[s], 9);
             m.queue.push_back(Queued{rec, first});
