@@ -10,4 +10,4 @@ add_custom_command(OUTPUT ${fuzz_corpus_dir}/stamp
 add_custom_target(fuzz_corpus_files DEPENDS ${fuzz_corpus_dir}/stamp)
 add_test(NAME profile_fuzz_corpus COMMAND fuzz_profiles --replay corpus
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bench/fuzz_profiles)
-set_tests_properties(profile_fuzz_corpus PROPERTIES TIMEOUT 300)
+set_tests_properties(profile_fuzz_corpus PROPERTIES TIMEOUT 300 RESOURCE_LOCK mouse_device_lock)

@@ -436,6 +436,7 @@ TEST_F(TransfersTest, HostileRecordsNeverAddressAnythingButTheirSlot) {
 TEST_F(TransfersTest, AReaderThatWillNotStopAtExitKeepsTheLibrary) {
     vmouse::Faults slowReads;
     slowReads.readTimeoutMs = 2000;
+    slowReads.readsOutliveClose = 1;  // a library that cannot cut a read short
     SetFaults(slowReads);
     const std::wstring library = vmouse::Dir() + L"SonixUSB.DLL";
     {
