@@ -9,6 +9,7 @@
 
 #include "../link/VirtualMouseFiles.h"
 #include "ProgramDriver.h"
+#include "link/DeviceLock.h"
 #include "resources/resource.h"
 
 using driver::Program;
@@ -65,6 +66,29 @@ TEST(UnplugTest, EveryReportPositionFailsAndLeavesTheProgramUsable) {
     ASSERT_EQ(sent.size(), 21u);
     for (int s = 0; s < 20; ++s) EXPECT_EQ(vmouse::Hex(sent[s]), vmouse::Hex(factory.records[s])) << "slot " << s;
     EXPECT_TRUE(p.Boxes().empty());
+    driver::Click(main, IDC_MAIN_CLOSE);
+    EXPECT_TRUE(p.WaitExit(10000));
+}
+
+// While another program (here this test) holds the mouse, an Apply waits,
+// then says "System Busy!!!" and sends nothing; free again, it goes through.
+TEST(UnplugTest, AnotherProgramsExchangeMakesApplyBusy) {
+    vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
+    Program p;
+    ASSERT_TRUE(p.Start());
+    HWND main = p.WaitMainWindow();
+    ASSERT_NE(main, nullptr);
+    vmouse::Transcript t;
+    {
+        DeviceLock other(0);
+        ASSERT_TRUE(other.Held());
+        driver::Click(main, IDC_MAIN_APPLY);
+        EXPECT_TRUE(p.DismissBox(L"System Busy!!!", 15000));
+    }
+    EXPECT_TRUE(t.Reports("out").empty());
+    driver::Click(main, IDC_MAIN_APPLY);
+    EXPECT_TRUE(p.DismissBox(kOkText, 15000));
+    EXPECT_EQ(t.Reports("out").size(), 20u);
     driver::Click(main, IDC_MAIN_CLOSE);
     EXPECT_TRUE(p.WaitExit(10000));
 }
