@@ -32,6 +32,11 @@ function(mv_add_test name)
     add_dependencies(${name} ${name}_vmouse)
   endif()
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${dir})
+  if(T_VMOUSE)
+    # Uploads and reads hold one named lock per user, across programs: two
+    # such tests at once would find the mouse busy.
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK mouse_device_lock)
+  endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()

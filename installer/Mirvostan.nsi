@@ -78,17 +78,20 @@ Section "Mirvostan" SecMain
   SetOutPath "$INSTDIR"
   !insertmacro MV_INSTALLED_FILES MV_INSTALL_FILE
 
-  ; A newer AppCfg.ini brings new translations; the user's language choice
-  ; from the one it replaces stays.
-  ClearErrors
-  ReadINIStr $0 "$INSTDIR\AppCfg.ini" "General" "LangId"
-  ${If} ${Errors}
-    StrCpy $0 ""
+  ; A newer AppCfg.ini brings new translations; everything else of the one
+  ; it replaces stays: [General], the per-program rules in [Profiles], and
+  ; any section it does not ship. The merge happens in a copy, so an
+  ; interrupted install leaves the old file whole.
+  InitPluginsDir
+  File "/oname=$PLUGINSDIR\AppCfg.ini" "${MV_STAGE}\AppCfg.ini"
+  ${If} ${FileExists} "$INSTDIR\AppCfg.ini"
+    Push "$INSTDIR\AppCfg.ini"
+    Push "$PLUGINSDIR\AppCfg.ini"
+    Call MergeSettings
   ${EndIf}
-  File "${MV_STAGE}\AppCfg.ini"
-  ${If} $0 != ""
-    WriteINIStr "$INSTDIR\AppCfg.ini" "General" "LangId" $0
-    FlushINI "$INSTDIR\AppCfg.ini"
+  System::Call 'kernel32::CopyFileW(w "$PLUGINSDIR\AppCfg.ini", w "$INSTDIR\AppCfg.ini", i 0) i .r0'
+  ${If} $0 == 0
+    DetailPrint "AppCfg.ini could not be replaced; the old one stays"
   ${EndIf}
 
   WriteUninstaller "$INSTDIR\Uninstall.exe"
@@ -126,6 +129,56 @@ Section "Uninstall"
   RMDir "$INSTDIR"
   DeleteRegKey HKCU "${MV_UNINSTALL_KEY}"
 SectionEnd
+
+; Stack: the new file (top), then the old one. Copies each section of the old
+; file that the new one does not ship (has no keys in), and always
+; [General] and [Profiles], whole, into the new file. The new file is UTF-16
+; with a byte-order mark, so what is written there stays Unicode whatever
+; the old file's encoding was.
+Function MergeSettings
+  Exch $R1 ; new
+  Exch
+  Exch $R0 ; old
+  Push $R2
+  Push $R3
+  Push $R4
+  Push $R5
+  Push $R6
+  Push $R7
+  System::Alloc 262144
+  Pop $R2 ; section names of the old file
+  System::Alloc 262144
+  Pop $R3 ; one section's lines
+  System::Call 'kernel32::GetPrivateProfileSectionNamesW(p R2, i 131072, w R0) i .R5'
+  StrCpy $R4 $R2
+  ${Do}
+    System::Call 'kernel32::lstrlenW(p R4) i .R5'
+    ${IfThen} $R5 == 0 ${|} ${ExitDo} ${|}
+    System::Call '*$R4(&w${NSIS_MAX_STRLEN} .R6)'
+    System::Call 'kernel32::GetPrivateProfileSectionW(w R6, p R3, i 131072, w R1) i .R7'
+    ${If} $R7 == 0
+    ${OrIf} $R6 == "General"
+    ${OrIf} $R6 == "Profiles"
+      System::Call 'kernel32::GetPrivateProfileSectionW(w R6, p R3, i 131072, w R0) i .R7'
+      System::Call 'kernel32::WritePrivateProfileSectionW(w R6, p R3, w R1) i .R7'
+    ${EndIf}
+    IntOp $R5 $R5 + 1
+    IntOp $R5 $R5 * 2
+    IntPtrOp $R4 $R4 + $R5
+  ${Loop}
+  System::Free $R2
+  System::Free $R3
+  ; Out of Windows's cache and into the file before it is copied.
+  FlushINI $R1
+  Pop $R7
+  Pop $R6
+  Pop $R5
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  Pop $R0
+  Pop $R1
+FunctionEnd
 
 Function .onInit
   SetShellVarContext current

@@ -11,6 +11,7 @@
 #include "files/Profile.h"
 #include "i18n/UserMessage.h"
 #include "keys/Commands.h"
+#include "link/DeviceLock.h"
 
 namespace {
 
@@ -169,6 +170,14 @@ public:
           err_(err) {}
 
     int Run(const CliRequest& request) {
+        // Held from the first read to the last read-back: another program's
+        // upload between our read and our upload would be lost.
+        DeviceLock lock;
+        if (!lock.Held()) {
+            Say(err_, "busy: another program (the Mirvostan window or another mirvostan-cli) has used the mouse for "
+                      "more than 5 seconds; nothing was sent; try again when it is done");
+            return kExitBusy;
+        }
         switch (request.command) {
         case CliCommand::Show: return Show(request.json);
         case CliCommand::Set: return Set(request);
@@ -232,11 +241,13 @@ private:
             return kExitUsage;
         }
         const bool recordsChanged = !Same(store_.Table(), before);
+        const bool dpiChanged = r.dpi && r.dpi != store_.GetDpi();
         const int dpi = r.dpi ? r.dpi : static_cast<int>(store_.GetDpi());
         if (recordsChanged && !store_.UploadButtons()) return UploadFailed("the buttons");
-        if (r.dpi && !store_.UploadPerformance(static_cast<uint32_t>(dpi))) return UploadFailed("the DPI");
+        if (dpiChanged && !store_.UploadPerformance(static_cast<uint32_t>(dpi))) return UploadFailed("the DPI");
         if (const int rc = Verify(AddressedRecords(store_.Table()), dpi)) return rc;
-        out_ += "set: uploaded and verified\n";
+        out_ += recordsChanged || dpiChanged ? "set: uploaded and verified\n"
+                                             : "set: the mouse already holds this; nothing was uploaded (verified)\n";
         return kExitOk;
     }
 

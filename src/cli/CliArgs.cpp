@@ -161,12 +161,13 @@ bool ParseCliArgs(const std::vector<std::wstring>& args, CliRequest& request, st
     for (const CommandName& c : kCommands)
         if (first == c.name) request.command = c.command;
     if (request.command == CliCommand::None) return Fail(error, "unknown command \"" + first + "\"" + kSeeHelp);
-    for (size_t i = 1; i < args.size(); ++i)
-        if (args[i] == L"--help" || args[i] == L"-h") {
-            request.helpFor = request.command;
-            request.command = CliCommand::Help;
-            return true;
-        }
+    // Only right after the command: later, "--help" is what it is (a file
+    // name, a typo), never a reason to skip the work asked for.
+    if (args.size() >= 2 && (args[1] == L"--help" || args[1] == L"-h")) {
+        request.helpFor = request.command;
+        request.command = CliCommand::Help;
+        return true;
+    }
 
     switch (request.command) {
     case CliCommand::Show:
@@ -246,6 +247,7 @@ std::string HelpText(CliCommand command) {
                "  reset                     upload the factory defaults\n"
                "  COMMAND --help            help on one command; --version prints the version\n"
                "exit codes: 0 done, 1 bad command line, 2 no mouse or no library,\n"
-               "  3 upload or verification failed, 4 the file could not be read or is not a valid profile\n";
+               "  3 upload or verification failed, 4 the file could not be read or is not a valid profile,\n"
+               "  5 busy: another program used the mouse for more than 5 seconds\n";
     }
 }

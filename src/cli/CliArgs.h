@@ -14,6 +14,7 @@ enum CliExit {
     kExitNoMouse = 2,   // no mouse, or no library
     kExitDevice = 3,    // upload or verification failed
     kExitFile = 4,      // the file could not be read or is not a valid profile
+    kExitBusy = 5,      // another program used the mouse for longer than the wait
 };
 
 enum class CliCommand { None, Help, Version, Show, Set, Export, Import, Verify, Reset };

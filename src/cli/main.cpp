@@ -7,11 +7,24 @@
 #include "cli/Cli.h"
 
 namespace {
+// A console shows UTF-16 through WriteConsoleW whatever its code page; a
+// pipe or a file gets the UTF-8 bytes.
 void WriteAll(DWORD which, const std::string& text) {
     HANDLE h = GetStdHandle(which);
-    DWORD written = 0;
-    if (h && h != INVALID_HANDLE_VALUE && !text.empty())
-        WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    if (!h || h == INVALID_HANDLE_VALUE || text.empty()) return;
+    DWORD mode = 0, written = 0;
+    if (GetConsoleMode(h, &mode)) {
+        const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+        if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+        // In pieces: old consoles refuse very long writes.
+        for (size_t at = 0; at < wide.size(); at += 8192) {
+            const DWORD part = static_cast<DWORD>(wide.size() - at < 8192 ? wide.size() - at : 8192);
+            if (!WriteConsoleW(h, wide.data() + at, part, &written, nullptr)) break;
+        }
+        return;
+    }
+    WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include "i18n/Language.h"
 #include "i18n/UserMessage.h"
 #include "link/Busy.h"
+#include "link/DeviceLock.h"
 
 namespace {
 constexpr wchar_t kLogName[] = L"Mirvostan.log";
@@ -45,6 +46,15 @@ Sent SendUpload(MouseLink& link, const RecordArray& records, SlotMask mask, cons
         if (!link.SendReport(*dpiReport)) return Sent::Failed;
     }
     return Sent::Done;
+}
+
+// What the library said last, for whoever reads the log after a failure.
+void LogLinkError(const wchar_t* what, const MouseLink& link) {
+    LogFile& log = TheLogFile();
+    if (!log.IsOpen()) return;
+    const std::wstring error = link.LastError();
+    log.Write(std::wstring(what) + L" failed" + (error.empty() ? L"" : L": " + error) + L"\r\n");
+    log.Flush();
 }
 
 }  // namespace
@@ -136,23 +146,37 @@ DeviceStore::ConfigRead DeviceStore::ExchangeConfiguration() {
 
 int DeviceStore::LoadFromDevice() {
     MouseLink& link = transport_->link;
-    if (!link.OpenMouse()) {
-        // Nothing of the mouse is known.
-        Records().SetKnown(0);
-        Records().SetImageKnown(0);
-        dpiKnown_ = false;
-        return 0;
+    ConfigRead read;
+    int reachable = 0;
+    {
+        // Another program's exchange would mix its answers into ours.
+        DeviceLock lock;
+        if (!lock.Held()) {
+            OutputDebugStringW(L"start-up read: another program holds the mouse\r\n");
+            if (TheLogFile().IsOpen()) TheLogFile().Write(L"start-up read failed: another program holds the mouse\r\n");
+        }
+        if (!lock.Held() || !link.OpenMouse()) {
+            if (lock.Held()) LogLinkError(L"start-up read", link);
+            // Nothing of the mouse is known.
+            Records().SetKnown(0);
+            Records().SetImageKnown(0);
+            dpiKnown_ = false;
+            return 0;
+        }
+        read = ExchangeConfiguration();
+        // Reopen before the reader starts, so that it never reads on a handle
+        // that is being replaced.
+        reachable = link.OpenMouse();
     }
-    const ConfigRead read = ExchangeConfiguration();
-    // Reopen before the reader starts, so that it never reads on a handle
-    // that is being replaced.
-    const int reachable = link.OpenMouse();
+    if (!reachable || read.slots == 0) LogLinkError(L"start-up read", link);
     transport_->reader.Start();
     return reachable && read.slots ? 1 : 0;
 }
 
 int DeviceStore::ReadConfiguration() {
     if (TheBusyEvent().IsBusy() || transport_->reader.Running()) return 0;
+    DeviceLock lock;
+    if (!lock.Held()) return 0;
     if (!transport_->link.OpenMouse()) return 0;
     return ExchangeConfiguration().Complete() ? 1 : 0;
 }
@@ -185,17 +209,20 @@ UploadStart DeviceStore::StartUpload(const Upload& upload, HWND notify, UINT don
     Transport* t = transport_.get();
     // Runs on the transfer thread: it touches only the transport and its own
     // copy of the records.
-    TransferRunner::Body body = [t, upload, quiet]() {
+    TransferRunner::Body body = [t, upload, quiet]() -> WPARAM {
+        DeviceLock lock;
+        if (!lock.Held()) return kTransferBusy;
         uint8_t dpiReport[9];
         BuildDpiReport(upload.dpi, dpiReport);
         const Sent sent = SendUpload(t->link, upload.records, upload.mask, upload.dpi ? &dpiReport : nullptr);
+        if (sent != Sent::Done) LogLinkError(upload.dpi ? L"performance upload" : L"button upload", t->link);
         if (sent == Sent::NoMouse && !quiet) ShowUserMessage(nullptr, GetUiText(kTextCantOpenMouse));
-        if (sent != Sent::Done) return 0;
+        if (sent != Sent::Done) return kTransferFailed;
         t->sent = upload.records;
         t->sentMask = upload.mask;
         t->sentDpi = static_cast<int32_t>(upload.dpi);
         t->sentReady.store(1, std::memory_order_release);
-        return 1;
+        return kTransferSucceeded;
     };
     return t->runner.Start(std::move(body), notify, doneMessage);
 }
@@ -213,6 +240,11 @@ int DeviceStore::UploadNow(const Upload& upload) {
     DrainReader& reader = transport_->reader;
     const bool reading = reader.Running();
     if (!reader.Stop()) return 0;
+    DeviceLock lock;
+    if (!lock.Held()) {
+        if (reading) reader.Start();
+        return 0;
+    }
     uint8_t dpiReport[9];
     BuildDpiReport(upload.dpi, dpiReport);
     const Sent sent = SendUpload(transport_->link, upload.records, upload.mask, upload.dpi ? &dpiReport : nullptr);

@@ -1,4 +1,5 @@
 #include "config/ProgramProfiles.h"
+#include "i18n/SettingsFile.h"
 
 #include <windows.h>
 
@@ -38,15 +39,6 @@ std::vector<std::wstring> ReadSection(const std::wstring& iniPath) {
 
 // A missing settings file would be created in the 8-bit code page, which
 // loses every character outside it; start it as UTF-16 instead.
-void CreateUnicodeFileIfMissing(const std::wstring& iniPath) {
-    HANDLE file = CreateFileW(iniPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    const unsigned char bom[2] = {0xFF, 0xFE};
-    DWORD written = 0;
-    WriteFile(file, bom, 2, &written, nullptr);
-    CloseHandle(file);
-}
-
 bool Usable(const std::wstring& s) {
     // Surrounding blanks would not survive the ini file; the split mark
     // and line breaks would break the line apart.
@@ -122,7 +114,8 @@ int ProgramProfiles::Load(const std::wstring& iniPath) {
 
 int ProgramProfiles::Save(const std::wstring& iniPath) const {
     if (iniPath.empty()) return 0;
-    CreateUnicodeFileIfMissing(iniPath);
+    // Written in an 8-bit file, a path outside its code page would be lost.
+    if (!EnsureUnicodeSettings(iniPath)) return 0;
     // The section is replaced as a whole, so a rule removed from the list
     // leaves no key behind. Lines are separated by NULs, the block ends
     // with two.

@@ -1,5 +1,7 @@
 #include "files/Xml.h"
 
+#include "files/SafeReplace.h"
+
 #include <initguid.h>
 
 #include <oleauto.h>
@@ -406,9 +408,7 @@ int CXml::SaveReplacing(const std::wstring& path) {
     Variant destination;
     Variant::String(destination, temp);
     HRESULT hr = doc_->save(destination.Get());
-    if (SUCCEEDED(hr) &&
-        !MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        hr = HRESULT_FROM_WIN32(GetLastError());
+    if (SUCCEEDED(hr) && !ReplaceDurably(path, temp)) hr = HRESULT_FROM_WIN32(GetLastError());
     if (FAILED(hr)) {
         DeleteFileW(temp);
         Trace(L"CXml::Save( %ls ) failed:%ls\n", path.c_str(), XmlErrorText(hr).c_str());

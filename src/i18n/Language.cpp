@@ -1,4 +1,5 @@
 #include "i18n/Language.h"
+#include "i18n/SettingsFile.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -227,7 +228,7 @@ int SetUiLanguage(int code) {
     wchar_t number[16];
     wsprintfW(number, L"%d", code);
     std::wstring path = SettingsPath();
-    if (path.empty()) return 0;
+    if (path.empty() || !EnsureUnicodeSettings(path)) return 0;
     return WritePrivateProfileStringW(L"General", L"LangId", number, path.c_str()) ? 1 : 0;
 }
 

@@ -12,11 +12,33 @@ bool BindOrdinal(HMODULE lib, WORD ordinal, Fn& fn) {
 }
 }  // namespace
 
-MouseLink::MouseLink(std::wstring libraryPath) : libraryPath_(std::move(libraryPath)) {}
+MouseLink::MouseLink(std::wstring libraryPath) : libraryPath_(std::move(libraryPath)) {
+    InitializeCriticalSection(&errorLock_);
+}
 
 MouseLink::~MouseLink() {
     CloseMouse();
     if (library_) FreeLibrary(library_);
+    DeleteCriticalSection(&errorLock_);
+}
+
+void MouseLink::NoteError(const wchar_t* operation, DWORD code) {
+    wchar_t text[256] = L"";
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, 256, nullptr);
+    size_t n = std::wcslen(text);
+    while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n' || text[n - 1] == L' ')) --n;
+    wchar_t head[96];
+    std::swprintf(head, 96, L"%ls: (0x%08lX) ", operation, static_cast<unsigned long>(code));
+    EnterCriticalSection(&errorLock_);
+    lastError_ = head + std::wstring(text, n);
+    LeaveCriticalSection(&errorLock_);
+}
+
+std::wstring MouseLink::LastError() const {
+    EnterCriticalSection(&errorLock_);
+    std::wstring text = lastError_;
+    LeaveCriticalSection(&errorLock_);
+    return text;
 }
 
 std::wstring MouseLink::DefaultLibraryPath() {
@@ -63,28 +85,41 @@ bool MouseLink::Bind() {
 int MouseLink::OpenMouse() {
     // Every transfer opens afresh; the old handle would leak otherwise.
     CloseMouse();
-    if (!Bind()) return 0;
+    if (!Bind()) {
+        NoteError(L"load SonixUSB.DLL", library_ ? ERROR_PROC_NOT_FOUND : ERROR_MOD_NOT_FOUND);
+        return 0;
+    }
+    SetLastError(ERROR_SUCCESS);
     HANDLE h = open_(sonix::kVendorId, sonix::kProductId);
-    if (h == INVALID_HANDLE_VALUE || h == nullptr) return 0;
+    if (h == INVALID_HANDLE_VALUE || h == nullptr) {
+        const DWORD code = GetLastError();
+        NoteError(L"open", code ? code : ERROR_DEVICE_NOT_CONNECTED);
+        return 0;
+    }
     const uint32_t out = outputLengthFn_(h) & 0xFFFF;
     const uint32_t in = inputLengthFn_(h) & 0xFFFF;
     if (out == 0 || out > kReportSize || in == 0 || in > kReportSize) {
         // Our buffers hold 9 bytes; a longer report would overrun them.
         OutputDebugStringW(L"SonixUSB: report lengths do not fit 9 bytes\r\n");
+        NoteError(L"report lengths", ERROR_INVALID_DATA);
         close_(h);
         return 0;
     }
-    handle_ = h;
     outputLength_ = out;
     inputLength_ = in;
+    handle_.store(h);
     return 1;
 }
 
 void MouseLink::CloseMouse() {
-    if (handle_ == INVALID_HANDLE_VALUE) return;
-    close_(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
+    const HANDLE h = handle_.exchange(INVALID_HANDLE_VALUE);
+    if (h != INVALID_HANDLE_VALUE) close_(h);
 }
+
+// The exchange makes the handle the reader's or ours, never both: whoever
+// takes it closes it. A read that loaded it just before gets a failure
+// from the library for the closed token.
+void MouseLink::InterruptRead() { CloseMouse(); }
 
 void MouseLink::TraceReport(const uint8_t (&r)[9]) {
     wchar_t line[64];
@@ -94,9 +129,12 @@ void MouseLink::TraceReport(const uint8_t (&r)[9]) {
 }
 
 int MouseLink::Write(const uint8_t (&report)[9]) {
-    if (!IsOpen()) return 0;
+    const HANDLE h = handle_.load();
+    if (h == INVALID_HANDLE_VALUE) return 0;
     DWORD count = 0;
-    return write_(handle_, report, outputLength_, &count) ? 1 : 0;
+    if (write_(h, report, outputLength_, &count)) return 1;
+    NoteError(L"write", GetLastError());
+    return 0;
 }
 
 int MouseLink::SendReport(const uint8_t (&report)[9]) {
@@ -110,12 +148,27 @@ int MouseLink::SendReportChecked(const uint8_t (&report)[9]) {
     // The answer is consumed but not judged: mice that do not echo a record
     // must not fail an upload.
     uint8_t answer[9] = {};
-    ReadReport(answer);
+    if (written && !ReadReport(answer) && Gone(GetLastError())) {
+        // Unplugged right after the write: whether the mouse kept the
+        // record is unknown, so the upload does not count as done.
+        return 0;
+    }
     return written;
 }
 
+bool MouseLink::Gone(DWORD code) {
+    return code == ERROR_DEVICE_NOT_CONNECTED || code == ERROR_DEVICE_REMOVED || code == ERROR_GEN_FAILURE ||
+           code == ERROR_BAD_COMMAND || code == ERROR_INVALID_HANDLE || code == ERROR_OPERATION_ABORTED;
+}
+
 int MouseLink::ReadReport(uint8_t (&buffer)[9]) {
-    if (!IsOpen()) return 0;
+    const HANDLE h = handle_.load();
+    if (h == INVALID_HANDLE_VALUE) return 0;
     DWORD count = 0;
-    return read_(handle_, buffer, inputLength_, &count) ? 1 : 0;
+    if (read_(h, buffer, inputLength_, &count)) return 1;
+    // Waiting out the time-out is the idle case, not an error worth keeping.
+    const DWORD code = GetLastError();
+    if (code != ERROR_TIMEOUT && code != ERROR_SEM_TIMEOUT) NoteError(L"read", code);
+    SetLastError(code);
+    return 0;
 }

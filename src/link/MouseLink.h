@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -24,14 +25,25 @@ public:
     void CloseMouse();
     // 1 written, 0 not.
     int SendReport(const uint8_t (&report)[9]);
-    // Writes the report and consumes the mouse's answer. 1 written, 0 not.
+    // Writes the report and consumes the mouse's answer. 1 written, 0 not
+    // written or the mouse gone before it answered (any other answer, or
+    // none in time, still counts as written).
     int SendReportChecked(const uint8_t (&report)[9]);
     // 1 read, 0 not (time-out, no mouse).
     int ReadReport(uint8_t (&buffer)[9]);
 
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    // From another thread: closes the handle under a read that is waiting
+    // for a report, so that the read returns at once. The link is closed
+    // afterwards; the next exchange opens it again.
+    void InterruptRead();
+
+    bool IsOpen() const { return handle_.load() != INVALID_HANDLE_VALUE; }
     uint32_t InputLength() const { return inputLength_; }
     uint32_t OutputLength() const { return outputLength_; }
+
+    // The last failed call, "operation: (0x0000048F) system text"; empty
+    // while none failed. Not cleared by later successes.
+    std::wstring LastError() const;
 
     // SonixUSB.DLL beside the running program.
     static std::wstring DefaultLibraryPath();
@@ -40,8 +52,11 @@ private:
     bool Bind();
     int Write(const uint8_t (&report)[9]);
     static void TraceReport(const uint8_t (&report)[9]);
+    void NoteError(const wchar_t* operation, DWORD code);
+    // Errors of a mouse that was unplugged or whose driver stopped.
+    static bool Gone(DWORD code);
 
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    std::atomic<HANDLE> handle_{INVALID_HANDLE_VALUE};
     uint32_t inputLength_ = 0;
     uint32_t outputLength_ = 0;
 
@@ -53,4 +68,7 @@ private:
     sonix::WriteFn write_ = nullptr;
     sonix::LengthFn inputLengthFn_ = nullptr;
     sonix::LengthFn outputLengthFn_ = nullptr;
+
+    mutable CRITICAL_SECTION errorLock_;  // the reader and a transfer both note errors
+    std::wstring lastError_;
 };

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr DWORD kFailedReadPauseMs = 30;
-
 struct TransferJob {
     TransferRunner::Body body;
     DrainReader* reader;
@@ -23,17 +21,37 @@ bool Running(const ScopedHandle& thread) {
 
 }  // namespace
 
+DWORD DrainPace::Next(int read, DWORD spentMs) {
+    if (read) {
+        timeoutsInARow = 0;
+        failPause = 0;
+        return 0;
+    }
+    // A read that waited out the library's time-out: the mouse is quiet.
+    if (spentMs >= kDrainFailPauseMs) {
+        failPause = 0;
+        return ++timeoutsInARow >= kDrainIdleReads ? kDrainIdlePauseMs : 0;
+    }
+    // Failed at once: closed, unplugged or refused. Back off.
+    timeoutsInARow = 0;
+    failPause = failPause ? (failPause * 2 < kDrainMaxPauseMs ? failPause * 2 : kDrainMaxPauseMs) : kDrainFailPauseMs;
+    return failPause;
+}
+
+DrainReader::DrainReader(MouseLink& link) : link_(link), wake_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+// Each wake-up while idle costs CPU, so a quiet mouse is read once per
+// idle pause, and a dead channel ever more rarely.
 DWORD WINAPI DrainReader::Proc(void* arg) {
     DrainReader& self = *static_cast<DrainReader*>(arg);
     uint8_t scratch[9];
+    DrainPace pace;
     while (!self.stop_.load()) {
         const ULONGLONG start = GetTickCount64();
-        if (self.link_.ReadReport(scratch) || self.stop_.load()) continue;
-        // A failed read costs at least the pause, so a failing device is not
-        // polled in a busy loop; a read that already waited out its time-out
-        // needs no more (each extra wait is a wake-up while idle).
-        const ULONGLONG spent = GetTickCount64() - start;
-        if (spent < kFailedReadPauseMs) Sleep(static_cast<DWORD>(kFailedReadPauseMs - spent));
+        const int read = self.link_.ReadReport(scratch);
+        if (self.stop_.load()) break;
+        const DWORD pause = pace.Next(read, static_cast<DWORD>(GetTickCount64() - start));
+        if (pause) WaitForSingleObject(self.wake_.Get(), pause);
     }
     return 0;
 }
@@ -41,16 +59,20 @@ DWORD WINAPI DrainReader::Proc(void* arg) {
 int DrainReader::Start() {
     if (!Stop()) return 0;
     stop_.store(0);
+    if (wake_) ResetEvent(wake_.Get());
     thread_.Reset(CreateThread(nullptr, 0, Proc, this, 0, nullptr));
     return thread_ ? 1 : 0;
 }
 
-// Cooperative: the reader sees the flag after its current read times out.
-// Never TerminateThread, which could end it inside the heap lock. A reader
-// that outlasts the wait keeps its handle, so nobody mistakes it for gone.
+// Cooperative: the flag, the wake event for its pause, and the link closed
+// under its read, so an Apply need not wait out a read time-out. Never
+// TerminateThread, which could end it inside the heap lock. A reader that
+// outlasts the wait keeps its handle, so nobody mistakes it for gone.
 int DrainReader::Stop() {
     stop_.store(1);
     if (!thread_) return 1;
+    if (wake_) SetEvent(wake_.Get());
+    if (Running()) link_.InterruptRead();
     if (WaitForSingleObject(thread_.Get(), kDrainStopWaitMs) != WAIT_OBJECT_0) {
         OutputDebugStringW(L"DrainThread did not end in time\r\n");
         return 0;
@@ -64,12 +86,12 @@ bool DrainReader::Running() const { return ::Running(thread_); }
 DWORD WINAPI TransferRunner::Proc(void* arg) {
     std::unique_ptr<TransferJob> job(static_cast<TransferJob*>(arg));
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const int result = job->body();
+    const WPARAM result = job->body();
     job->reader->Start();
     // Idle only now: until here an Apply is told "busy" instead of waiting
     // for a thread that still shows a box or restarts the reader.
     TheBusyEvent().SetIdle();
-    if (job->notify) PostMessageW(job->notify, job->doneMessage, result ? 1 : 0, 0);
+    if (job->notify) PostMessageW(job->notify, job->doneMessage, result, 0);
     if (SUCCEEDED(com)) CoUninitialize();
     return 0;
 }

@@ -12,8 +12,8 @@
 #include "link/MouseLink.h"
 #include "link/ScopedHandle.h"
 
-// Longer than the library's read time-out (about 100 ms) plus the reader's
-// 30 ms pause after a failed read, so a healthy reader always ends within it.
+// A stop closes the reader's pending read and wakes its pause, so a healthy
+// reader ends at once; this bounds a library that ignores the close.
 constexpr DWORD kDrainStopWaitMs = 1000;
 // How long a start waits for the previous upload thread's last steps.
 constexpr DWORD kTransferEndWaitMs = 2000;
@@ -24,6 +24,23 @@ constexpr WPARAM kTransferFailed = 0;
 constexpr WPARAM kTransferSucceeded = 1;
 constexpr WPARAM kTransferBusy = 2;
 
+// The reader's pauses. It reads at full speed while reports come; after
+// kDrainIdleReads time-outs in a row nothing is expected and it rests
+// between reads. A read that fails at once (closed or dead channel) doubles
+// its pause, from kDrainFailPauseMs up to kDrainMaxPauseMs.
+constexpr int kDrainIdleReads = 3;
+constexpr DWORD kDrainIdlePauseMs = 1900;
+constexpr DWORD kDrainFailPauseMs = 30;
+constexpr DWORD kDrainMaxPauseMs = 2000;
+
+// The pause before the next read, given the last read's outcome.
+struct DrainPace {
+    int timeoutsInARow = 0;
+    DWORD failPause = 0;  // 0 while the channel works
+    // read: 1 a report came; 0 no report. spentMs: how long the read took.
+    DWORD Next(int read, DWORD spentMs);
+};
+
 enum class UploadStart {
     Started,  // one done message will be posted
     Busy,     // an upload runs (BusyEvent reset); the window says so
@@ -32,7 +49,7 @@ enum class UploadStart {
 
 class DrainReader {
 public:
-    explicit DrainReader(MouseLink& link) : link_(link) {}
+    explicit DrainReader(MouseLink& link);
     ~DrainReader() { Stop(); }
     DrainReader(const DrainReader&) = delete;
     DrainReader& operator=(const DrainReader&) = delete;
@@ -50,14 +67,16 @@ private:
 
     MouseLink& link_;
     std::atomic<int> stop_{0};
+    ScopedHandle wake_;  // set by Stop: ends the reader's pause
     ScopedHandle thread_;
 };
 
 class TransferRunner {
 public:
-    // Runs on the TransferThread; its result (1 success, 0 failure) becomes
-    // the done message's wParam. A body shows its own message boxes.
-    using Body = std::function<int()>;
+    // Runs on the TransferThread; its result (kTransferSucceeded,
+    // kTransferFailed or kTransferBusy) becomes the done message's wParam.
+    // A body shows its own message boxes.
+    using Body = std::function<WPARAM()>;
 
     explicit TransferRunner(DrainReader& reader) : reader_(reader) {}
     TransferRunner(const TransferRunner&) = delete;
@@ -66,7 +85,7 @@ public:
     // Refuses while BusyEvent is reset, lets the previous thread finish,
     // stops the reader, resets BusyEvent and starts the thread. The thread
     // runs the body, restarts the reader, signals BusyEvent and then posts
-    // doneMessage (wParam 1/0, lParam 0) to notify.
+    // doneMessage (wParam the body's result, lParam 0) to notify.
     UploadStart Start(Body body, HWND notify, UINT doneMessage);
     // 1 when no transfer thread runs, after waiting at most ms for it.
     int Wait(DWORD ms) const;

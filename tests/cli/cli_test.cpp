@@ -13,8 +13,11 @@
 #include "FileBytes.h"
 #include "VirtualMouseFiles.h"
 #include "cli/Cli.h"
+#include "config/DeviceStore.h"
 #include "config/RecordTable.h"
 #include "keys/FunctionNames.h"
+#include "link/Busy.h"
+#include "link/DeviceLock.h"
 
 namespace {
 
@@ -205,9 +208,14 @@ TEST_F(CliTest, BadCommandLinesSendNothing) {
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_TRUE(t.Events().empty()) << row.says << ": the mouse was opened";
     }
-    const Result help = Cli({L"set", L"left=nonsense", L"--help"});
+    // Help only right after the command; later it is a bad argument like any.
+    const Result help = Cli({L"set", L"--help", L"left=nonsense"});
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("keys:MODIFIER"), std::string::npos);
+    vmouse::Transcript t;
+    const Result late = Cli({L"set", L"left=copy", L"button5=left-click", L"--help"});
+    EXPECT_EQ(late.code, 1) << late.out;
+    EXPECT_TRUE(t.Events().empty());
 }
 
 TEST_F(CliTest, SetUploadsVerifiesAndKeepsWhatWasNotNamed) {
@@ -357,31 +365,49 @@ TEST_F(CliTest, MissingOrHostileFilesGiveFourAndSendNothing) {
 }
 
 // The console program itself, as a child process with files for its streams.
-Result RunProgram(const std::wstring& arguments) {
+class Child {
+public:
+    explicit Child(const std::wstring& arguments);
+    Result Finish();
+
+private:
+    PROCESS_INFORMATION pi_{};
+    HANDLE out_ = INVALID_HANDLE_VALUE, err_ = INVALID_HANDLE_VALUE;
+    bool started_ = false;
+};
+
+Result RunProgram(const std::wstring& arguments) { return Child(arguments).Finish(); }
+
+Child::Child(const std::wstring& arguments) {
     const std::wstring dir = vmouse::Dir();
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     const std::wstring outPath = dir + L"child.out", errPath = dir + L"child.err";
-    HANDLE out = CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    HANDLE err = CreateFileW(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    out_ = CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    err_ = CreateFileW(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = out;
-    si.hStdError = err;
-    PROCESS_INFORMATION pi{};
+    si.hStdOutput = out_;
+    si.hStdError = err_;
     std::wstring command = L"\"" + dir + L"mirvostan-cli.exe\" " + arguments;
+    started_ = CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &si, &pi_) != 0;
+}
+
+Result Child::Finish() {
+    const std::wstring dir = vmouse::Dir();
+    const std::wstring outPath = dir + L"child.out", errPath = dir + L"child.err";
     Result r;
-    if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &si, &pi)) {
-        WaitForSingleObject(pi.hProcess, 60000);
+    if (started_) {
+        WaitForSingleObject(pi_.hProcess, 60000);
         DWORD code = 0;
-        GetExitCodeProcess(pi.hProcess, &code);
+        GetExitCodeProcess(pi_.hProcess, &code);
         r.code = static_cast<int>(code);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+        CloseHandle(pi_.hThread);
+        CloseHandle(pi_.hProcess);
     }
-    CloseHandle(out);
-    CloseHandle(err);
+    CloseHandle(out_);
+    CloseHandle(err_);
     const std::vector<unsigned char> o = ReadBytes(outPath), e = ReadBytes(errPath);
     r.out.assign(o.begin(), o.end());
     r.err.assign(e.begin(), e.end());
@@ -421,6 +447,83 @@ TEST_F(CliTest, ConsoleProgramStreamsExitCodesAndJson) {
     EXPECT_EQ(std::count(none.err.begin(), none.err.end(), '\n'), 1) << none.err;
     EXPECT_FALSE(GetFileAttributesW((vmouse::Dir() + L"Mirvostan.log").c_str()) != INVALID_FILE_ATTRIBUTES)
         << "the console program wrote the window program's log";
+}
+
+// Item by item: what a set that changes nothing says, the DPI bound, and
+// names in any case.
+TEST_F(CliTest, SetEdgesUploadOnlyWhatChanges) {
+    const struct {
+        std::vector<std::wstring> args;
+        const char* says;
+        int writes;  // reports that change the mouse
+        int slot;    // slot to check afterwards, -1 none
+        vmouse::Bytes record;
+        unsigned dpi;
+    } rows[] = {
+        {{L"set", L"right=right-click"}, "already holds", 0, 2, Rec(2, 0, 2), 3},
+        {{L"set", L"--dpi", L"600", L"left=LEFT-click"}, "already holds", 0, 0, Rec(0, 0, 1), 3},
+        {{L"set", L"--dpi", L"6000"}, "uploaded and verified", 21, -1, {}, 30},
+        {{L"set", L"left=Copy", L"button5=Left-Click"}, "uploaded and verified", 20, 0, Rec(0, 1, 0x01, 0x06), 3},
+    };
+    for (const auto& row : rows) {
+        Reset(vmouse::FactoryMemory());
+        vmouse::Transcript t;
+        const Result r = Cli(row.args);
+        const std::string what = Utf8(row.args.back());
+        EXPECT_EQ(r.code, 0) << what << ": " << r.err;
+        EXPECT_NE(r.out.find(row.says), std::string::npos) << what << ": " << r.out;
+        EXPECT_EQ(Writes(t), row.writes) << what;
+        const vmouse::Memory m = vmouse::ReadMemory();
+        if (row.slot >= 0) {
+            EXPECT_EQ(vmouse::Hex(m.records[row.slot]), vmouse::Hex(row.record)) << what;
+        }
+        EXPECT_EQ(m.dpi, row.dpi) << what;
+    }
+}
+
+// The window program's upload started 0..200 ms into a command line's
+// exchange (3 ms a report, so each takes a few hundred): they take turns on
+// the one mouse, and neither's change is lost.
+TEST_F(CliTest, TwoProgramsTakeTurnsAndNeitherChangeIsLost) {
+    vmouse::Faults slow;
+    slow.latencyMs = 3;
+    for (int delay = 0; delay <= 200; delay += 50) {
+        SCOPED_TRACE("delay " + std::to_string(delay));
+        Reset(vmouse::FactoryMemory(), slow);
+        DeviceStore window(std::wstring(), false);
+        ASSERT_EQ(window.LoadFromDevice(), 1);
+        window.SetCommand(3, 1, 2);  // button 4: Copy
+        vmouse::Transcript t;
+        Child cli(L"set right=paste");
+        for (int waited = 0; t.Reports("out").empty() && waited < 20000; waited += 5) Sleep(5);
+        Sleep(static_cast<DWORD>(delay));
+        ASSERT_EQ(window.StartButtonUpload(nullptr, 0), UploadStart::Started);
+        const Result r = cli.Finish();
+        ASSERT_TRUE(TheBusyEvent().WaitIdle(20000));
+        WaitForSingleObject(window.TransferThread(), 5000);
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(vmouse::Hex(vmouse::ToBytes(window.DeviceImage()[3])), vmouse::Hex(Rec(3, 1, 0x01, 0x06))) << "the window's upload succeeded";
+        EXPECT_EQ(vmouse::Hex(vmouse::ReadMemory().records[3]), vmouse::Hex(Rec(3, 1, 0x01, 0x06)))
+            << "the window said ok, so its change is in the mouse";
+        // Every upload is one run of slots 0..19, never two mixed.
+        std::vector<int> slots;
+        for (const vmouse::Bytes& b : t.Reports("out"))
+            if (b[2] < 20) slots.push_back(b[2]);
+        ASSERT_EQ(slots.size() % 20, 0u);
+        for (size_t i = 0; i < slots.size(); ++i) ASSERT_EQ(slots[i], static_cast<int>(i % 20)) << "report " << i;
+    }
+}
+
+// While another program holds the mouse, the command line waits, then gives
+// up with 5 and sends nothing.
+TEST_F(CliTest, BusyMouseGivesFive) {
+    DeviceLock other(0);
+    ASSERT_TRUE(other.Held());
+    vmouse::Transcript t;
+    const Result r = RunProgram(L"set left=left-click right=copy");
+    EXPECT_EQ(r.code, 5);
+    EXPECT_NE(r.err.find("busy"), std::string::npos) << r.err;
+    EXPECT_TRUE(t.Events().empty());
 }
 
 }  // namespace

@@ -35,6 +35,8 @@ struct Faults {
     int lateAnswerMs = 0;
     int corruptSlot = -1;
     int corruptByte = 4;
+    int readsOutliveClose = 0;
+    int unplugAt = 0;
     int silentSlot = -1;
 };
 
@@ -95,6 +97,8 @@ inline void Write(const Memory& m, const Faults& f) {
         << "late-answer-ms " << f.lateAnswerMs << "\n"
         << "corrupt-slot " << f.corruptSlot << "\n"
         << "corrupt-byte " << f.corruptByte << "\n"
+        << "reads-outlive-close " << f.readsOutliveClose << "\n"
+        << "unplug-at " << f.unplugAt << "\n"
         << "silent-slot " << f.silentSlot << "\n";
     std::ofstream file(MemoryPath().c_str(), std::ios::binary | std::ios::trunc);
     file << out.str();

@@ -202,3 +202,32 @@ TEST_F(MouseLinkTest, AReopenDuringAReadNeverOverrunsItsBuffer) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two copies of the library, as two programs load it, on one memory file:
+// what one writes, the other's next configuration read answers, though
+// both had the mouse open before.
+TEST_F(MouseLinkTest, TwoCopiesOfTheLibrarySeeOneMouse) {
+    const std::wstring second = vmouse::Dir() + L"SecondProgram.dll";
+    ASSERT_TRUE(CopyFileW((vmouse::Dir() + L"SonixUSB.DLL").c_str(), second.c_str(), FALSE));
+    MouseLink window, cli(second);
+    ASSERT_EQ(window.OpenMouse(), 1);
+    ASSERT_EQ(cli.OpenMouse(), 1);
+    const uint8_t copy[9] = {0, 4, 4, 1, 0x01, 0, 0x06, 0, 0};
+    const uint8_t dpi[9] = {0, 4, 0xFF, 1, 24, 0, 0, 0, 0};
+    for (int round = 0; round < 2; ++round) {
+        MouseLink& writer = round ? window : cli;
+        MouseLink& reader = round ? cli : window;
+        ASSERT_EQ(writer.SendReportChecked(round ? dpi : copy), 1);
+        ASSERT_EQ(reader.SendReport(kConfigRequest), 1);
+        uint8_t answer[9] = {};
+        for (int i = 0; i <= (round ? 20 : 4); ++i) ASSERT_EQ(reader.ReadReport(answer), 1) << i;
+        if (round)
+            EXPECT_EQ(answer[4], 24) << "the DPI the other copy set";
+        else
+            EXPECT_EQ(vmouse::Hex(B(answer)), vmouse::Hex(B(copy))) << "slot 4 as the other copy wrote it";
+    }
+}
+
+}  // namespace

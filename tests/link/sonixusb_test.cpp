@@ -93,6 +93,32 @@ TEST(HidChannelTest, ShortOrMissingBuffersAreRefusedWithoutTransfer) {
     for (size_t i = 9; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 0xEE) << "byte " << i;
 }
 
+// The library's close ends a read that waits for a report, on another
+// thread, at once; the failure reads as hidapi words its last error.
+TEST(HidChannelTest, AbortEndsAWaitingReadAndErrorsReadLikeHidapi) {
+    FakeInterface device;
+    ASSERT_TRUE(device.Ready());
+    HidChannel channel(device.TakeClient(), 9, 9);
+    HANDLE aborter = CreateThread(
+        nullptr, 0,
+        [](void* c) -> DWORD {
+            Sleep(100);
+            static_cast<HidChannel*>(c)->Abort();
+            return 0;
+        },
+        &channel, 0, nullptr);
+    BYTE buffer[9];
+    DWORD count = 0;
+    EXPECT_FALSE(channel.Read(buffer, 9, &count, 60000));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_OPERATION_ABORTED));
+    WaitForSingleObject(aborter, 10000);
+    CloseHandle(aborter);
+    EXPECT_FALSE(channel.Write(buffer, 9, &count, 1000)) << "an aborted channel stays shut";
+    const std::wstring text = HidChannel::ErrorText(L"WriteFile", ERROR_DEVICE_NOT_CONNECTED);
+    EXPECT_EQ(text.compare(0, 24, L"WriteFile: (0x0000048F) "), 0) << std::string(text.begin(), text.end());
+    EXPECT_GT(text.size(), 24u) << "the system's words follow";
+}
+
 TEST(HidChannelTest, WriteSendsExactlyOneOutputReport) {
     FakeInterface device;
     ASSERT_TRUE(device.Ready());
@@ -113,16 +139,19 @@ const CollectionInfo kKeyboard{L"keyboard", 0x0001, 0x0006, 9, 2, 0, false};
 const CollectionInfo kConsumer{L"consumer", 0x000C, 0x0001, 3, 0, 0, true};
 const CollectionInfo kVendor9{L"vendor-9", 0xFF00, 0x0001, 9, 9, 0, true};
 const CollectionInfo kVendor64{L"vendor-64", 0xFF01, 0x0001, 65, 65, 0, true};
-// Variations that only a fallback may take, or none.
+// Variations that are never taken, and rivals that order decides.
 const CollectionInfo kVendor9Held{L"vendor-9 held", 0xFF00, 0x0001, 9, 9, 0, false};
 const CollectionInfo kVendor9Second{L"vendor-9 second", 0xFF02, 0x0002, 9, 9, 0, true};
+const CollectionInfo kVendor9Mi0{L"\\\\?\\hid#vid_0c45&pid_8301&mi_00#7&1", 0xFF00, 0x0001, 9, 9, 0, true};
+const CollectionInfo kVendor9Mi2{L"\\\\?\\hid#vid_0c45&pid_8301&mi_02#7&0", 0xFF00, 0x0001, 9, 9, 0, true};
 const CollectionInfo kVendorShort{L"vendor-short", 0xFF00, 0x0002, 5, 5, 0, true};
+const CollectionInfo kVendorShortOut{L"vendor short output", 0xFF00, 0x0002, 9, 8, 0, true};
 const CollectionInfo kSystem9{L"system-9", 0xFEFF, 0x0001, 9, 9, 0, true};
 const CollectionInfo kVendorNoOutput{L"vendor no output", 0xFF00, 0x0003, 9, 0, 9, true};
 const CollectionInfo kVendorLongInput{L"vendor long input", 0xFF00, 0x0004, 65, 9, 0, true};
 const CollectionInfo kVendorLongOutput{L"vendor long output", 0xFF00, 0x0005, 9, 33, 0, true};
 
-TEST(ChooseCollectionTest, TakesTheVendorNineByteCollectionInAnyOrder) {
+TEST(ChooseCollectionTest, TakesOnlyAVendorNineByteCollectionInAFixedOrder) {
     struct Row {
         const char* name;
         std::vector<CollectionInfo> found;
@@ -131,18 +160,19 @@ TEST(ChooseCollectionTest, TakesTheVendorNineByteCollectionInAnyOrder) {
     const Row rows[] = {
         {"composite, vendor-9 last", {kMouse, kKeyboard, kConsumer, kVendor64, kVendor9}, L"vendor-9"},
         {"composite, vendor-9 first", {kVendor9, kVendor64, kConsumer, kKeyboard, kMouse}, L"vendor-9"},
-        {"vendor-64 ahead", {kVendor64, kVendor9, kMouse}, L"vendor-9"},
         {"consumer ahead", {kConsumer, kMouse, kVendor9, kKeyboard}, L"vendor-9"},
         {"short vendor ahead", {kVendorShort, kVendor9}, L"vendor-9"},
         {"near-vendor page ahead", {kSystem9, kVendor9}, L"vendor-9"},
-        {"two vendor-9: the first", {kVendor64, kVendor9Second, kVendor9}, L"vendor-9 second"},
-        {"no vendor-9: short vendor", {kMouse, kVendor64, kKeyboard, kVendorShort}, L"vendor-short"},
-        {"vendor-9 held elsewhere", {kVendor9Held, kConsumer, kVendorShort}, L"vendor-short"},
-        {"no vendor page: 9-byte other", {kMouse, kSystem9}, L"system-9"},
+        {"lower usage page wins", {kVendor64, kVendor9Second, kVendor9}, L"vendor-9"},
+        {"then the lower interface", {kVendor9Mi2, kVendor9Mi0}, kVendor9Mi0.path.c_str()},
+        {"in either order", {kVendor9Mi0, kVendor9Mi2}, kVendor9Mi0.path.c_str()},
+        {"only short vendor reports", {kMouse, kVendor64, kKeyboard, kVendorShort}, nullptr},
+        {"output one byte short", {kVendorShortOut, kConsumer}, nullptr},
+        {"vendor-9 held elsewhere", {kVendor9Held, kConsumer, kVendorShort}, nullptr},
+        {"no vendor page", {kMouse, kSystem9}, nullptr},
         {"keyboard is Windows's", {kKeyboard, kConsumer, kVendor64}, nullptr},
         {"no output report", {kVendorNoOutput, kConsumer}, nullptr},
         {"reports too long for 9 bytes", {kVendorLongInput, kVendorLongOutput, kVendor64}, nullptr},
-        {"only Windows's collections", {kMouse, kKeyboard, kVendor9Held}, nullptr},
         {"nothing found", {}, nullptr},
     };
     for (const Row& row : rows) {
@@ -224,8 +254,12 @@ TEST(HidChannelTest, AGoneDeviceClosesTheChannelAndLaterCallsFailWithoutIo) {
         {"read, not connected after a time-out", ScriptedDevice::AfterTimeOut, ERROR_DEVICE_NOT_CONNECTED, false, true, 1},
         {"write, not connected at once", ScriptedDevice::AtStart, ERROR_DEVICE_NOT_CONNECTED, true, true, 1},
         {"write, removed at the end", ScriptedDevice::AtEnd, ERROR_DEVICE_REMOVED, true, true, 1},
-        {"write, general failure", ScriptedDevice::AtStart, ERROR_GEN_FAILURE, true, false, 1},
+        {"write, general failure", ScriptedDevice::AtStart, ERROR_GEN_FAILURE, true, true, 1},
+        {"read, bad command at the end", ScriptedDevice::AtEnd, ERROR_BAD_COMMAND, false, true, 1},
+        {"write, handle invalidated", ScriptedDevice::AtStart, ERROR_INVALID_HANDLE, true, true, 1},
+        {"read, aborted by the system", ScriptedDevice::AtEnd, ERROR_OPERATION_ABORTED, false, true, 1},
         {"read, no report in time", ScriptedDevice::AfterTimeOut, ERROR_OPERATION_ABORTED, false, false, 0},
+        {"write, access denied", ScriptedDevice::AtStart, ERROR_ACCESS_DENIED, true, false, 1},
     };
     for (const Row& row : rows) {
         ScriptedDevice device;
@@ -238,6 +272,7 @@ TEST(HidChannelTest, AGoneDeviceClosesTheChannelAndLaterCallsFailWithoutIo) {
             const BOOL first = row.write ? channel.Write(buffer, 9, &count, 10) : channel.Read(buffer, 9, &count, 10);
             EXPECT_FALSE(first) << row.name;
             EXPECT_EQ(device.traces, row.traces) << row.name;
+            EXPECT_EQ(channel.LastError().empty(), row.traces == 0) << row.name << ": a failure worth a trace is kept";
             EXPECT_EQ(device.closed.size(), row.gone ? 1u : 0u) << row.name << ": handle closed at the failure";
 
             // Whatever the device would do now, a gone channel does nothing.

@@ -6,10 +6,15 @@
 #include <atomic>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "config/DeviceStore.h"
+#include "files/LogFile.h"
 #include "i18n/Language.h"
 #include "link/Busy.h"
+#include "link/DeviceLock.h"
 #include "link/Transfers.h"
 #include "MessageRecorder.h"
 #include "VirtualMouseFiles.h"
@@ -252,7 +257,10 @@ TEST_F(TransfersTest, StoppedReaderNoLongerTouchesTheLink) {
     ASSERT_TRUE(GetExitCodeThread(reader, &code));
     EXPECT_EQ(code, 0u) << "the reader has ended";
 
-    // Whatever the mouse sends now is ours: the reader eats none of it.
+    // The stop closed the link under the reader's read; whatever the mouse
+    // sends after a new open is ours: the reader eats none of it.
+    EXPECT_FALSE(store.Link().IsOpen());
+    ASSERT_EQ(store.Link().OpenMouse(), 1);
     ASSERT_EQ(store.Link().SendReport(kConfigRequest), 1);
     Sleep(150);
     uint8_t first[9];
@@ -335,11 +343,13 @@ TEST_F(TransfersTest, UploadsThatEndAtOnceNeverLeaveTheProgramBusy) {
     EXPECT_EQ(box.ShownWhileIdle(), 0) << "the text-44 box belongs to a running upload";
 }
 
-// A reader whose read outlasts the stop wait still uses the link: the upload
-// must not start beside it.
+// A reader whose read outlasts the stop wait (a library that lets a read
+// run on after its handle was closed) still uses the link: the upload must
+// not start beside it.
 TEST_F(TransfersTest, AReaderThatOutlastsTheStopWaitRefusesTheUpload) {
     vmouse::Faults slowReads;
     slowReads.readTimeoutMs = 1600;  // longer than the reader's stop wait
+    slowReads.readsOutliveClose = 1;
     SetFaults(slowReads);
     DeviceStore store;
     ASSERT_EQ(store.LoadFromDevice(), 1);
@@ -426,6 +436,7 @@ TEST_F(TransfersTest, HostileRecordsNeverAddressAnythingButTheirSlot) {
 TEST_F(TransfersTest, AReaderThatWillNotStopAtExitKeepsTheLibrary) {
     vmouse::Faults slowReads;
     slowReads.readTimeoutMs = 2000;
+    slowReads.readsOutliveClose = 1;  // a library that cannot cut a read short
     SetFaults(slowReads);
     const std::wstring library = vmouse::Dir() + L"SonixUSB.DLL";
     {
@@ -458,3 +469,105 @@ TEST_F(TransfersTest, ATransferThatOutlivesTheExitWaitKeepsTheLibrary) {
 }
 
 }  // namespace
+
+namespace {
+
+// The reader's pace: read, and the pause that follows (0 = read again).
+TEST(DrainPaceTest, QuietMouseRestsAndDeadChannelBacksOff) {
+    struct Step {
+        int read;
+        DWORD spentMs;
+        DWORD pause;
+    };
+    const struct {
+        const char* what;
+        std::vector<Step> steps;
+    } rows[] = {
+        {"reports keep it reading", {{1, 0, 0}, {1, 5, 0}, {0, 100, 0}, {1, 2, 0}}},
+        {"quiet after three time-outs", {{0, 100, 0}, {0, 100, 0}, {0, 100, kDrainIdlePauseMs}, {0, 100, kDrainIdlePauseMs}}},
+        {"a report ends the rest", {{0, 100, 0}, {0, 100, 0}, {0, 100, kDrainIdlePauseMs}, {1, 0, 0}, {0, 100, 0}}},
+        {"dead channel doubles up to the cap",
+         {{0, 0, 30}, {0, 0, 60}, {0, 1, 120}, {0, 0, 240}, {0, 0, 480}, {0, 0, 960}, {0, 0, 1920}, {0, 0, 2000}, {0, 0, 2000}}},
+        {"a working read resets the back-off", {{0, 0, 30}, {0, 0, 60}, {1, 0, 0}, {0, 0, 30}}},
+    };
+    for (const auto& row : rows) {
+        DrainPace pace;
+        for (size_t i = 0; i < row.steps.size(); ++i)
+            EXPECT_EQ(pace.Next(row.steps[i].read, row.steps[i].spentMs), row.steps[i].pause) << row.what << ", step " << i;
+    }
+}
+
+// Holds the mouse as another program would, on a thread of its own (the
+// mutex is the thread's, not the process's).
+class OtherProgram {
+public:
+    OtherProgram() : taken_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), done_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+        thread_.Reset(CreateThread(nullptr, 0, Hold, this, 0, nullptr));
+        WaitForSingleObject(taken_.Get(), 10000);
+    }
+    ~OtherProgram() {
+        SetEvent(done_.Get());
+        WaitForSingleObject(thread_.Get(), 10000);
+    }
+    OtherProgram(const OtherProgram&) = delete;
+    OtherProgram& operator=(const OtherProgram&) = delete;
+
+private:
+    static DWORD WINAPI Hold(void* arg) {
+        auto* self = static_cast<OtherProgram*>(arg);
+        DeviceLock lock(0);
+        SetEvent(self->taken_.Get());
+        WaitForSingleObject(self->done_.Get(), 20000);
+        return 0;
+    }
+    ScopedHandle taken_, done_, thread_;
+};
+
+std::string LogText() {
+    std::ifstream file("Mirvostan.log", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string text;  // UTF-16LE of ASCII lines: every other byte
+    for (size_t i = 2; i < bytes.size(); i += 2) text += bytes[i];
+    return text;
+}
+
+}  // namespace
+
+// A stop does not wait out a long read; another program's exchange makes an
+// upload "busy" with nothing sent; a failure leaves the library's words in
+// the log.
+TEST_F(TransfersTest, StopClosesALongReadBusyMouseSendsNothingFailuresAreLogged) {
+    vmouse::Faults slow;
+    slow.readTimeoutMs = 5000;  // far past the stop wait
+    SetFaults(slow);
+    {
+        DeviceStore store;
+        ASSERT_EQ(store.LoadFromDevice(), 1);
+        Sleep(100);
+        EXPECT_EQ(store.Reader().Stop(), 1) << "the stop closed the pending read";
+        EXPECT_FALSE(store.Reader().Thread());
+    }
+    SetFaults(vmouse::Faults{});
+    DeviceStore store;
+    ASSERT_EQ(store.LoadFromDevice(), 1);
+    {
+        OtherProgram other;
+        for (int performance = 0; performance < 2; ++performance) {
+            vmouse::Transcript transcript;
+            ASSERT_EQ(Start(store, window_.Handle(), performance), UploadStart::Started);
+            EXPECT_EQ(WaitDone(store), static_cast<int>(kTransferBusy)) << "performance " << performance;
+            EXPECT_TRUE(transcript.Reports("out").empty()) << "performance " << performance;
+            EXPECT_FALSE(TheBusyEvent().IsBusy());
+        }
+    }
+    ASSERT_EQ(Start(store, window_.Handle(), 0), UploadStart::Started);
+    EXPECT_EQ(WaitDone(store), 1) << "free again";
+
+    vmouse::Faults unplug;
+    unplug.failWritesFrom = 3;
+    SetFaults(unplug);
+    ASSERT_EQ(Start(store, window_.Handle(), 0), UploadStart::Started);
+    EXPECT_EQ(WaitDone(store), 0);
+    TheLogFile().Flush();
+    EXPECT_NE(LogText().find("button upload failed: write: (0x0000048F) "), std::string::npos) << LogText();
+}

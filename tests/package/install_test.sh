@@ -2,7 +2,7 @@
 # The setup program in a fresh prefix: a silent install puts the files, the
 # Start-menu shortcut and the uninstall entry in place; the program started
 # through the shortcut reads the (virtual) mouse and logs into the install
-# folder; a second install keeps the chosen language; a silent uninstall
+# folder; a second install keeps the user's settings and rules; a silent uninstall
 # removes all it installed and leaves the user's files.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 trap stop_wine EXIT
@@ -64,11 +64,18 @@ check "it keeps running" running_here Mirvostan.exe
 check "its log is in the install folder" test -s "$inst/Mirvostan.log"
 stop_wine
 
-# ---- an update keeps the language and replaces the translations -----------
-printf '[General]\r\nLangId=3\r\n[Germany]\r\nSTR_ID_SAVE=Old text\r\n' | iconv -f UTF-8 -t UTF-16 >"$inst/AppCfg.ini"
+# ---- an update replaces the translations and keeps the user's settings -----
+# Two per-program rules (one path beyond any 8-bit code page), the language,
+# another [General] key and a section of the user's own.
+printf '[General]\r\nLangId=3\r\nLastPage=2\r\n[Germany]\r\nSTR_ID_SAVE=Old text\r\n[Profiles]\r\nFollow=1\r\nDefault=C:\\p\\base.mvf\r\nRule1=game.exe|C:\\p\\game.mvf\r\nRule2=\xe7\xbc\x96\xe8\xbe\x91.exe|C:\\p\\\xc3\xa9dit.mvf\r\n[Mine]\r\nnote=kept\r\n' |
+  iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$inst/AppCfg.ini"
 require "installing again over it" w "$setup_file" /S
 wineserver -w
-check "LangId stays 3" [ "$(ini_value "$inst/AppCfg.ini" General LangId)" = 3 ]
+for row in "General LangId 3" "General LastPage 2" "Profiles Follow 1" "Profiles Default C:\\p\\base.mvf" \
+           "Profiles Rule1 game.exe|C:\\p\\game.mvf" "Profiles Rule2 编辑.exe|C:\\p\\édit.mvf" "Mine note kept"; do
+  read -r section key want <<<"$row"
+  check "update keeps [$section] $key" [ "$(ini_value "$inst/AppCfg.ini" "$section" "$key")" = "$want" ]
+done
 check "translations are the new ones" \
   [ "$(ini_value "$inst/AppCfg.ini" Germany STR_ID_SAVE)" = "$(ini_value shipped/AppCfg.ini Germany STR_ID_SAVE)" ]
 check "AppCfg.ini stays UTF-16 with its byte-order mark" [ "$(head -c2 "$inst/AppCfg.ini" | od -An -tx1 | tr -d ' ')" = fffe ]

@@ -508,6 +508,7 @@ TEST_F(MainWindowTest, ASlotTheStartupReadMissedIsNeverOverwritten) {
 // the program still ends cleanly (the library stays loaded under it).
 TEST_F(MainWindowTest, ApplyWithAReaderThatWillNotStopFailsAndTheEndIsClean) {
     faults_.readTimeoutMs = 3000;
+    faults_.readsOutliveClose = 1;  // a library that cannot cut a read short
     vmouse::Write(vmouse::FactoryMemory(), faults_);
     Program p;
     HWND main = Launch(p);

@@ -24,11 +24,16 @@ struct CollectionInfo {
 constexpr USHORT kConfigReportLength = 9;
 
 // A vendor-defined collection (usage page 0xFF00 and up), opened, whose
-// input and output reports are both exactly 9 bytes.
+// input and output reports are both exactly 9 bytes. Only such a one is
+// taken: a shorter output report would cut every record short while the
+// write still succeeds.
 bool ExactFit(const CollectionInfo& c);
 
-// Index into found of the collection to use, or -1 for none: the first
-// opened vendor-defined one (usage page 0xFF00 and up) whose input and output
-// reports are both exactly 9 bytes; failing that, the first opened one whose
-// two lengths both lie in 1..9.
+// The interface number of a device path ("...&mi_02#..." gives 2), -1 for
+// a path without one (a device with a single interface).
+int InterfaceNumber(const std::wstring& path);
+
+// Index into found of the collection to use, or -1 for none: among the
+// exact fits, the lowest usage page, then the lowest interface number, then
+// the path, so the same mouse gives the same choice in any enumeration order.
 int ChooseCollection(const std::vector<CollectionInfo>& found);

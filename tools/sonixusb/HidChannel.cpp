@@ -30,6 +30,7 @@ HidChannel::HidChannel(HANDLE file, DWORD inputLength, DWORD outputLength, Chann
     : calls_(calls),
       file_(file == INVALID_HANDLE_VALUE ? nullptr : file),
       event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      abort_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       inputLength_(inputLength),
       outputLength_(outputLength),
       buffer_(inputLength > outputLength ? inputLength : outputLength) {}
@@ -41,7 +42,31 @@ void HidChannel::CloseFile() {
     file_ = nullptr;
 }
 
-bool HidChannel::DeviceGone(DWORD code) { return code == ERROR_DEVICE_NOT_CONNECTED || code == ERROR_DEVICE_REMOVED; }
+void HidChannel::Abort() {
+    if (abort_) SetEvent(abort_.Get());
+}
+
+std::wstring HidChannel::LastError() const {
+    std::lock_guard<std::mutex> hold(errorLock_);
+    return lastError_;
+}
+
+// What Windows answers once a device has been pulled: the two documented
+// codes, and what HID class drivers give while the device is torn down.
+bool HidChannel::DeviceGone(DWORD code, bool cancelledByUs) {
+    switch (code) {
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_GEN_FAILURE:
+    case ERROR_BAD_COMMAND:
+    case ERROR_INVALID_HANDLE:
+        return true;
+    case ERROR_OPERATION_ABORTED:
+        return !cancelledByUs;
+    default:
+        return false;
+    }
+}
 
 std::wstring HidChannel::SystemText(DWORD code) {
     wchar_t text[256] = L"";
@@ -49,20 +74,30 @@ std::wstring HidChannel::SystemText(DWORD code) {
     // The system's text ends in a line break of its own.
     size_t n = std::wcslen(text);
     while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n' || text[n - 1] == L' ')) --n;
-    return std::to_wstring(code) + (n ? L" " : L"") + std::wstring(text, n);
+    wchar_t head[24];
+    std::swprintf(head, 24, L"(0x%08lX)", static_cast<unsigned long>(code));
+    return head + std::wstring(n ? L" " : L"") + std::wstring(text, n);
+}
+
+std::wstring HidChannel::ErrorText(const wchar_t* operation, DWORD code) {
+    return std::wstring(operation) + L": " + SystemText(code);
 }
 
 std::wstring HidChannel::ErrorLine(const wchar_t* operation, DWORD code) {
-    return L"SonixUSB: " + std::wstring(operation) + L" failed: " + SystemText(code) + L"\r\n";
+    return L"SonixUSB: " + ErrorText(operation, code) + L"\r\n";
 }
 
 void HidChannel::TraceError(const wchar_t* operation, DWORD code) { OutputDebugStringW(ErrorLine(operation, code).c_str()); }
 
-BOOL HidChannel::Fail(const wchar_t* operation, DWORD code) {
+BOOL HidChannel::Fail(const wchar_t* operation, DWORD code, bool cancelledByUs) {
     calls_.Trace(ErrorLine(operation, code).c_str());
+    {
+        std::lock_guard<std::mutex> hold(errorLock_);
+        lastError_ = ErrorText(operation, code);
+    }
     // Windows asks that handles of a removed device be closed; without one,
     // every later call fails at once instead of failing and tracing again.
-    if (DeviceGone(code)) CloseFile();
+    if (DeviceGone(code, cancelledByUs)) CloseFile();
     SetLastError(code);
     return FALSE;
 }
@@ -73,8 +108,8 @@ BOOL HidChannel::Transfer(bool write, DWORD length, DWORD* transferred, DWORD ti
         SetLastError(ERROR_DEVICE_NOT_CONNECTED);
         return FALSE;
     }
-    if (!event_) {
-        SetLastError(ERROR_INVALID_HANDLE);
+    if (!event_ || !abort_ || WaitForSingleObject(abort_.Get(), 0) == WAIT_OBJECT_0) {
+        SetLastError(event_ && abort_ ? ERROR_OPERATION_ABORTED : ERROR_INVALID_HANDLE);
         return FALSE;
     }
     const wchar_t* operation = write ? L"WriteFile" : L"ReadFile";
@@ -86,15 +121,23 @@ BOOL HidChannel::Transfer(bool write, DWORD length, DWORD* transferred, DWORD ti
     if (!started) {
         const DWORD code = GetLastError();
         if (code != ERROR_IO_PENDING) return Fail(operation, code);
-        if (WaitForSingleObject(ov.hEvent, timeoutMs) != WAIT_OBJECT_0) {
-            // The driver still holds buffer_ and ov: cancel and wait for the
-            // end before either may go. A report that slipped in counts.
+        const HANDLE waits[2] = {ov.hEvent, abort_.Get()};
+        const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, timeoutMs);
+        if (woke != WAIT_OBJECT_0) {
+            // Timed out or aborted. The driver still holds buffer_ and ov:
+            // cancel and wait for the end before either may go. A report
+            // that slipped in counts.
             calls_.Cancel(file_);
             if (calls_.Result(file_, &ov, transferred, TRUE)) return TRUE;
             const DWORD late = GetLastError();
+            if (woke == WAIT_OBJECT_0 + 1) {
+                SetLastError(ERROR_OPERATION_ABORTED);
+                return FALSE;
+            }
             // A read that simply saw no report is the idle case, not news.
-            if (write || DeviceGone(late)) return Fail(write ? L"WriteFile (timed out)" : operation, late);
-            SetLastError(late);
+            if (write || DeviceGone(late, true))
+                return Fail(write ? L"WriteFile (timed out)" : operation, write && late == ERROR_OPERATION_ABORTED ? ERROR_TIMEOUT : late, true);
+            SetLastError(ERROR_TIMEOUT);
             return FALSE;
         }
     }

@@ -45,24 +45,38 @@ public:
     // sent as its first OutputLength() bytes).
     BOOL Write(const BYTE* buffer, DWORD length, DWORD* count, DWORD timeoutMs);
 
-    // Errors after which the device is gone for good (unplugged, removed).
-    static bool DeviceGone(DWORD code);
-    // "code text", the system's words for an error code.
+    // From another thread (the library's close): ends a transfer that waits,
+    // and every later one, with ERROR_OPERATION_ABORTED.
+    void Abort();
+
+    // The last failure, "operation: (0x0000048F) system text"; empty while
+    // none failed.
+    std::wstring LastError() const;
+
+    // Errors after which the device is gone for good (unplugged, removed,
+    // its driver stopped). An abort is one unless we cancelled ourselves.
+    static bool DeviceGone(DWORD code, bool cancelledByUs = false);
+    // "(0x0000048F) text", the code and the system's words for it.
     static std::wstring SystemText(DWORD code);
-    // "SonixUSB: operation failed: code text", one line.
+    // "operation: (0x0000048F) text", as hidapi keeps its last error.
+    static std::wstring ErrorText(const wchar_t* operation, DWORD code);
+    // "SonixUSB: " ErrorText, one line.
     static std::wstring ErrorLine(const wchar_t* operation, DWORD code);
     // ErrorLine to the debugger output.
     static void TraceError(const wchar_t* operation, DWORD code);
 
 private:
     BOOL Transfer(bool write, DWORD length, DWORD* transferred, DWORD timeoutMs);
-    BOOL Fail(const wchar_t* operation, DWORD code);
+    BOOL Fail(const wchar_t* operation, DWORD code, bool cancelledByUs = false);
     void CloseFile();
 
     std::mutex lock_;  // one transfer at a time: they share buffer_ and event_
     ChannelCalls& calls_;
     HANDLE file_;      // nullptr once the device is gone
     ScopedHandle event_;
+    ScopedHandle abort_;  // set by Abort
+    mutable std::mutex errorLock_;
+    std::wstring lastError_;
     DWORD inputLength_;
     DWORD outputLength_;
     std::vector<BYTE> buffer_;  // the transfer's own buffer, alive until it ends

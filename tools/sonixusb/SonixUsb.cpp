@@ -1,9 +1,9 @@
 // SonixUSB.DLL for real mice: the six ordinals over the Windows HID API.
 // A mouse exposes several HID collections. Each one of the vendor and product
 // id is inspected and opened where Windows allows it (it keeps the pointer and
-// keyboard for itself), and ChooseCollection picks the configuration channel.
-// The path opened last is tried first, so that the transfers of one session
-// reach the same mouse when two are plugged in.
+// keyboard for itself), and ChooseCollection picks the configuration channel
+// in a fixed order. The path opened last is tried first, which saves the
+// enumeration and keeps one session on one mouse when two are plugged in.
 #include <windows.h>
 #include <setupapi.h>
 // MinGW's HID headers lack C linkage for C++.
@@ -220,6 +220,8 @@ BOOL WINAPI SnxClose(HANDLE device) {
         if (it == g_open.end()) return FALSE;
         closing = std::move(it->second);
         g_open.erase(it);
+        // A read waiting on another thread ends now, not at its time-out.
+        closing->Abort();
         return TRUE;
     });
 }

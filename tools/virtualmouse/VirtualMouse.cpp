@@ -1,6 +1,9 @@
 // The virtual mouse: the firmware's side of the report protocol, with its
 // memory and fault switches in a text file and a transcript of every report.
-// One mouse per process; handles are tokens of that one mouse.
+// One mouse for every process that loads this library from one folder: the
+// memory lives in the file alone, re-read and rewritten under a named lock
+// for each report. Each process keeps its own handles and answer queue, as
+// each program's handle on a real mouse has its own report buffer.
 #include <windows.h>
 
 #include <array>
@@ -8,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
 #include <deque>
 #include <set>
 #include <string>
@@ -42,6 +46,8 @@ struct Faults {
     int lateAnswerMs = 0;   // the first answer to a configuration request comes this late
     int corruptSlot = -1;   // a record written to this slot is stored with one byte inverted
     int corruptByte = 4;
+    int readsOutliveClose = 0;  // a closed handle's waiting read runs to its time-out
+    int unplugAt = 0;           // the Nth report (write or read) after an open and all later fail
     int silentSlot = -1;    // this slot never answers a configuration request
 };
 
@@ -70,8 +76,10 @@ struct Mouse {
     std::wstring logPath;
     HANDLE log = INVALID_HANDLE_VALUE;
     HANDLE memoryFile = INVALID_HANDLE_VALUE;  // kept open: reopening per report is slow
-    DWORD recordOffset[kSlots] = {};           // where each line starts in the file
-    DWORD dpiOffset = 0;
+    HANDLE shared = nullptr;                   // named mutex over the memory file, across processes
+    HANDLE generationMap = nullptr;            // named: how often any process saved the file
+    volatile LONG* generation = nullptr;
+    LONG seenGeneration = -1;                  // the save this process's copy reflects
     Memory memory = FactoryMemory();
     Faults faults;
     std::deque<Queued> queue;
@@ -79,6 +87,7 @@ struct Mouse {
     uintptr_t nextHandle = 0x100;
     int writes = 0;  // since the last open
     int reads = 0;
+    int reports = 0;  // writes and read calls since the last open
 };
 
 Mouse* g_mouse = nullptr;
@@ -89,6 +98,42 @@ public:
     ~Lock() { LeaveCriticalSection(&g_mouse->lock); }
     Lock(const Lock&) = delete;
     Lock& operator=(const Lock&) = delete;
+};
+
+bool LoadFile();
+void SaveFile();
+
+// The memory as every process last left it: loaded on entry, written back
+// on leaving when changed. Taken inside Lock, never the other way round.
+// A report reloads only when another process saved since (the count in
+// shared memory says so); an open always reloads, since tests and users
+// edit the file by hand between sessions.
+class SharedMemory {
+public:
+    explicit SharedMemory(bool always = false) {
+        Mouse& m = *g_mouse;
+        const DWORD got = m.shared ? WaitForSingleObject(m.shared, 10000) : WAIT_FAILED;
+        held_ = got == WAIT_OBJECT_0 || got == WAIT_ABANDONED;
+        if (always || !m.generation || *m.generation != m.seenGeneration) {
+            LoadFile();
+            if (m.generation) m.seenGeneration = *m.generation;
+        }
+    }
+    ~SharedMemory() {
+        Mouse& m = *g_mouse;
+        if (changed_) {
+            SaveFile();
+            if (m.generation) m.seenGeneration = InterlockedIncrement(m.generation);
+        }
+        if (held_) ReleaseMutex(m.shared);
+    }
+    SharedMemory(const SharedMemory&) = delete;
+    SharedMemory& operator=(const SharedMemory&) = delete;
+    void Changed() { changed_ = true; }
+
+private:
+    bool held_ = false;
+    bool changed_ = false;
 };
 
 std::string Hex(const uint8_t* bytes, size_t n) {
@@ -166,6 +211,8 @@ bool LoadFile() {
         else if (std::strcmp(key, "late-answer-ms") == 0) m.faults.lateAnswerMs = value < 0 ? 0 : value;
         else if (std::strcmp(key, "corrupt-slot") == 0) m.faults.corruptSlot = value;
         else if (std::strcmp(key, "corrupt-byte") == 0) m.faults.corruptByte = value;
+        else if (std::strcmp(key, "reads-outlive-close") == 0) m.faults.readsOutliveClose = value;
+        else if (std::strcmp(key, "unplug-at") == 0) m.faults.unplugAt = value;
         else if (std::strcmp(key, "silent-slot") == 0) m.faults.silentSlot = value;
     }
     std::fclose(f);
@@ -201,16 +248,11 @@ std::string DpiLine() {
     return line;
 }
 
-// Rewrites the whole file in fixed-width lines (at every open), so that a
-// change later rewrites just its own line in place.
+// Rewrites the whole file: memory, then the fault switches as loaded.
 void SaveFile() {
     Mouse& m = *g_mouse;
     std::string text = "# Virtual mouse memory and faults (see README.md beside the sources)\r\n";
-    for (int s = 0; s < kSlots; ++s) {
-        m.recordOffset[s] = static_cast<DWORD>(text.size());
-        text += RecordLine(s);
-    }
-    m.dpiOffset = static_cast<DWORD>(text.size());
+    for (int s = 0; s < kSlots; ++s) text += RecordLine(s);
     text += DpiLine();
     const Faults& f = m.faults;
     const struct {
@@ -222,6 +264,7 @@ void SaveFile() {
                     {"input-length", f.inputLength}, {"output-length", f.outputLength},
                     {"read-timeout-ms", f.readTimeoutMs}, {"late-answer-ms", f.lateAnswerMs},
                     {"corrupt-slot", f.corruptSlot}, {"corrupt-byte", f.corruptByte},
+                    {"reads-outlive-close", f.readsOutliveClose}, {"unplug-at", f.unplugAt},
                     {"silent-slot", f.silentSlot}};
     char line[64];
     for (const auto& s : settings) {
@@ -234,13 +277,6 @@ void SaveFile() {
     SetEndOfFile(m.memoryFile);
 }
 
-void SaveRecord(int slot) {
-    if (OpenMemoryFile()) WriteAt(g_mouse->recordOffset[slot], RecordLine(slot));
-}
-
-void SaveDpi() {
-    if (OpenMemoryFile()) WriteAt(g_mouse->dpiOffset, DpiLine());
-}
 
 // Models the USB poll: the host polls the endpoint once per interval, so a
 // report goes through at the next poll, not at once.
@@ -264,7 +300,8 @@ bool IsOpen(HANDLE h) { return g_mouse->open.count(reinterpret_cast<uintptr_t>(h
 
 bool Unplugged() {
     const Faults& f = g_mouse->faults;
-    return f.failWritesFrom > 0 && g_mouse->writes >= f.failWritesFrom;
+    return (f.failWritesFrom > 0 && g_mouse->writes >= f.failWritesFrom) ||
+           (f.unplugAt > 0 && g_mouse->reports >= f.unplugAt);
 }
 
 }  // namespace
@@ -274,10 +311,11 @@ extern "C" {
 HANDLE WINAPI VmOpen(DWORD vendor, DWORD product) {
     Lock lock;
     Mouse& m = *g_mouse;
-    LoadFile();
-    SaveFile();  // fixed layout for in-place updates; a user finds the file to edit
+    SharedMemory shared(true);
+    shared.Changed();  // a user finds the file to edit
     if (vendor != sonix::kVendorId || product != sonix::kProductId || m.faults.absent) {
         Log("open-refused");
+        SetLastError(ERROR_DEVICE_NOT_CONNECTED);
         return INVALID_HANDLE_VALUE;
     }
     uintptr_t h = m.nextHandle++;
@@ -285,6 +323,7 @@ HANDLE WINAPI VmOpen(DWORD vendor, DWORD product) {
     m.queue.clear();
     m.writes = 0;
     m.reads = 0;
+    m.reports = 0;
     Log("open " + std::to_string(h) + " (" + std::to_string(m.open.size()) + " open)");
     return reinterpret_cast<HANDLE>(h);
 }
@@ -292,7 +331,10 @@ HANDLE WINAPI VmOpen(DWORD vendor, DWORD product) {
 BOOL WINAPI VmClose(HANDLE device) {
     Lock lock;
     Mouse& m = *g_mouse;
-    if (!m.open.erase(reinterpret_cast<uintptr_t>(device))) return FALSE;
+    if (!m.open.erase(reinterpret_cast<uintptr_t>(device))) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
     Log("close " + std::to_string(reinterpret_cast<uintptr_t>(device)) + " (" + std::to_string(m.open.size()) + " open)");
     WakeAllConditionVariable(&m.arrived);  // a read waiting on this handle ends
     return TRUE;
@@ -305,27 +347,42 @@ BOOL WINAPI VmRead(HANDLE device, BYTE* buffer, DWORD length, DWORD* count) {
     Report r;
     {
         Lock lock;
-        if (!IsOpen(device) || !buffer || static_cast<int>(length) < m.faults.inputLength) return FALSE;
-        if (m.faults.failReads || Unplugged()) return FALSE;
+        if (!IsOpen(device) || !buffer || static_cast<int>(length) < m.faults.inputLength) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        ++m.reports;
+        if (m.faults.failReads || Unplugged()) {
+            SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+            return FALSE;
+        }
         // One wait for the whole time-out: the tick count is too coarse to
         // recompute the rest after each wake, which would wake us again.
         const ULONGLONG deadline = GetTickCount64() + static_cast<DWORD>(m.faults.readTimeoutMs);
         for (;;) {
             const ULONGLONG now = GetTickCount64();
             if (!m.queue.empty() && m.queue.front().readyAt <= now) break;
-            if (now >= deadline) return FALSE;
+            if (now >= deadline) {
+                SetLastError(ERROR_TIMEOUT);
+                return FALSE;
+            }
             ULONGLONG until = deadline;
             if (!m.queue.empty() && m.queue.front().readyAt < until) until = m.queue.front().readyAt;
             if (!SleepConditionVariableCS(&m.arrived, &m.lock, static_cast<DWORD>(until - now)) &&
                 GetLastError() != ERROR_TIMEOUT)
                 return FALSE;
-            if (!IsOpen(device)) return FALSE;
+            if (!IsOpen(device) && !m.faults.readsOutliveClose) {
+                // Closed under the read: it ends now, as on a real handle.
+                SetLastError(ERROR_OPERATION_ABORTED);
+                return FALSE;
+            }
         }
         r = m.queue.front().report;
         m.queue.pop_front();
         ++m.reads;
         if (m.faults.loseRead > 0 && m.reads == m.faults.loseRead) {
             Log("in-lost " + Hex(r.data(), r.size()));
+            SetLastError(ERROR_TIMEOUT);
             return FALSE;
         }
         // The length is taken once, here: a reopen during the poll below may
@@ -346,18 +403,28 @@ BOOL WINAPI VmWrite(HANDLE device, const BYTE* buffer, DWORD length, DWORD* coun
     int latency = 0;
     {
         Lock lock;
-        if (!IsOpen(device) || !buffer || static_cast<int>(length) != m.faults.outputLength) return FALSE;
+        if (!IsOpen(device) || !buffer || static_cast<int>(length) != m.faults.outputLength) {
+            SetLastError(IsOpen(device) ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
         latency = m.faults.latencyMs;
     }
     AwaitPoll(latency);
     Lock lock;
-    if (!IsOpen(device)) return FALSE;
+    if (!IsOpen(device)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    // Another program may have changed the mouse since this one last looked.
+    SharedMemory shared;
     const size_t n = length < 9 ? length : 9;
     Report r{};
     std::memcpy(r.data(), buffer, n);
     ++m.writes;
+    ++m.reports;
     if (Unplugged()) {
         Log("out-failed " + Hex(r.data(), n));
+        SetLastError(ERROR_DEVICE_NOT_CONNECTED);
         return FALSE;
     }
     Log("out " + Hex(r.data(), n));
@@ -377,12 +444,12 @@ BOOL WINAPI VmWrite(HANDLE device, const BYTE* buffer, DWORD length, DWORD* coun
         std::memcpy(m.memory.records[r[2]], r.data(), 9);
         const int bad = m.faults.corruptByte;
         if (m.faults.corruptSlot == r[2] && bad >= 0 && bad < 9) m.memory.records[r[2]][bad] ^= 0xFF;
-        SaveRecord(r[2]);
+        shared.Changed();
         m.queue.push_back(Queued{m.faults.noEcho ? Report{0, 4, 0xEE, 0, 0, 0, 0, 0, 0} : r, now});
         WakeAllConditionVariable(&m.arrived);
     } else if (r[1] == 4 && r[2] == 0xFF && r[3] == 1) {
         m.memory.dpi = r[4];
-        SaveDpi();
+        shared.Changed();
     }
     if (count) *count = static_cast<DWORD>(length);
     return TRUE;
@@ -409,9 +476,23 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
         dir.erase(dir.find_last_of(L"\\/") + 1);
         g_mouse->memoryPath = dir + L"VirtualMouse.txt";
         g_mouse->logPath = dir + L"VirtualMouse.log";
+        // One lock per memory file; a name holds no backslash, so a hash.
+        uint32_t hash = 2166136261u;
+        for (wchar_t c : g_mouse->memoryPath) hash = (hash ^ static_cast<uint32_t>(towlower(c))) * 16777619u;
+        wchar_t name[64];
+        std::swprintf(name, 64, L"Local\\MirvostanVirtualMouse-%08X", hash);
+        g_mouse->shared = CreateMutexW(nullptr, FALSE, name);
+        std::swprintf(name, 64, L"Local\\MirvostanVirtualMouseSaves-%08X", hash);
+        g_mouse->generationMap = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), name);
+        if (g_mouse->generationMap)
+            g_mouse->generation =
+                static_cast<volatile LONG*>(MapViewOfFile(g_mouse->generationMap, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(LONG)));
     } else if (reason == DLL_PROCESS_DETACH && g_mouse) {
         if (g_mouse->log != INVALID_HANDLE_VALUE) CloseHandle(g_mouse->log);
         if (g_mouse->memoryFile != INVALID_HANDLE_VALUE) CloseHandle(g_mouse->memoryFile);
+        if (g_mouse->shared) CloseHandle(g_mouse->shared);
+        if (g_mouse->generation) UnmapViewOfFile(const_cast<LONG*>(g_mouse->generation));
+        if (g_mouse->generationMap) CloseHandle(g_mouse->generationMap);
         DeleteCriticalSection(&g_mouse->lock);
         delete g_mouse;
         g_mouse = nullptr;
