@@ -77,6 +77,10 @@ int FindItem(HWND list, FunctionItem item, int last) {
     return -1;
 }
 
+// The list's own visible style: every child of a hidden page reads as
+// invisible to IsWindowVisible.
+bool IsShown(HWND wnd) { return (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_VISIBLE) != 0; }
+
 std::wstring WindowText(HWND wnd) {
     const int n = GetWindowTextLengthW(wnd);
     std::wstring text(static_cast<size_t>(n) + 1, L'\0');
@@ -241,7 +245,7 @@ void ButtonsPage::FunctionChosen(const Button& b) {
     }
     const int sel = Selection(list);
     if (sel == kUserDefinedEntry) {
-        if (!IsWindowVisible(media)) {
+        if (!IsShown(media)) {
             // What the list shows is what the store holds: "Mute" at once.
             const MediaEntry& first = kMultimediaList[0];
             SendMessageW(media, CB_SETCURSEL, 0, 0);
@@ -376,7 +380,10 @@ void ButtonsPage::ToggleIllustration(int index) {
     }
     BitmapHandle bitmap(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kButtons[index].illustration)));
     SetWindowLongPtrW(picture, GWL_STYLE, WS_CHILD | WS_VISIBLE | SS_BITMAP);
-    SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.Get()));
+    HGDIOBJ previous = reinterpret_cast<HGDIOBJ>(
+        SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.Get())));
+    // A picture the control made itself (a copy of ours) is ours to free.
+    if (previous && previous != illustration_.Get() && previous != bitmap.Get()) DeleteObject(previous);
     illustration_ = std::move(bitmap);  // the old picture goes after the control let go of it
     for (bool& f : illustrated_) f = false;
     illustrated_[index] = true;
@@ -526,7 +533,7 @@ void ButtonsPage::RefreshPageTexts() {
     for (const Button& b : kButtons) {
         HWND media = Item(b.media);
         const int sel = Selection(media);
-        const bool shown = IsWindowVisible(media) != FALSE;
+        const bool shown = IsShown(media);
         FillMediaList(media);
         SendMessageW(media, CB_SETCURSEL, sel, 0);
         // A button that shows "User-defined" keeps showing its choice.

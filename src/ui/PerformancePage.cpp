@@ -40,7 +40,10 @@ RECT ClientRectOf(HWND parent, HWND child) {
 void SetPicture(HWND picture, BitmapHandle& owned, int bitmapId) {
     BitmapHandle bitmap(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId)));
     SetWindowLongPtrW(picture, GWL_STYLE, WS_CHILD | WS_VISIBLE | SS_BITMAP);
-    SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.Get()));
+    HGDIOBJ previous = reinterpret_cast<HGDIOBJ>(
+        SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.Get())));
+    // A picture the control made itself (a copy of ours) is ours to free.
+    if (previous && previous != owned.Get() && previous != bitmap.Get()) DeleteObject(previous);
     owned = std::move(bitmap);
 }
 
