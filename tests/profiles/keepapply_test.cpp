@@ -133,7 +133,7 @@ TEST_F(KeepApplyTest, LeftClickMovedOffTheLeftButtonIsKeptOrUndone) {
         const Seen seen = Run([&] { return page_->ApplyPage(); }, row.act);
         ASSERT_NE(seen.dialog, nullptr) << "no keep dialog";
         EXPECT_EQ(seen.question, L"Keep these button settings?");
-        EXPECT_EQ(seen.info, L"The left click is now on Button-4.");
+        EXPECT_EQ(seen.info, L"Left click is now assigned to: Button-4.");
         // Counting down from 15 (a step may have passed before the test looked).
         int left = 0;
         EXPECT_EQ(swscanf(seen.countdown.c_str(), L"Undoing in %d s", &left), 1) << "countdown text";

@@ -354,7 +354,7 @@ TEST_F(MainWindowTest, DefaultsToTheMouseKeepALeftButton) {
     // The left click has left the left button: a question to keep it comes
     // instead of "operation ok.", and Keep (its OK button) keeps it.
     HWND keep = nullptr;
-    const std::wstring question = L"Keep these button settings?\nThe left click is now on Button-4.";
+    const std::wstring question = L"Keep these button settings?\nLeft click is now assigned to: Button-4.";
     ASSERT_TRUE(driver::WaitFor(
         [&] {
             for (const auto& b : p.Boxes())
