@@ -119,6 +119,11 @@ void SkinButton::SetLink(const wchar_t* link) {
     link_.assign(link, std::min(wcslen(link), kMaxLink));
 }
 
+void SkinButton::SetTextPainted(bool painted, bool repaint) {
+    paintText_ = painted;
+    Repaint(repaint);
+}
+
 void SkinButton::SetTooltipText(const std::wstring& text, bool activate) {
     if (!Hwnd()) return;
     if (!tooltip_) {
@@ -228,7 +233,7 @@ bool SkinButton::OnReflectedDrawItem(const DRAWITEMSTRUCT& item) {
 
     wchar_t text[512];
     GetWindowTextW(Hwnd(), text, 512);
-    const bool hasText = text[0] != 0;
+    const bool hasText = paintText_ && text[0] != 0;
     RECT textArea = r;
     if (over_) {
         DrawImage(dc, r, hasText, pressed, disabled);
@@ -246,7 +251,21 @@ bool SkinButton::OnReflectedDrawItem(const DRAWITEMSTRUCT& item) {
         InflateRect(&f, -3, -3);
         DrawFocusRect(dc, &f);
     }
+    DrawFocusRing(dc, item.rcItem, item.itemState);
     return true;
+}
+
+// Two pixels of the accent colour along the edge while the button has the
+// focus, once the keyboard has been used in the window (the button reports
+// the window's hidden focus cues as ODS_NOFOCUSRECT).
+void SkinButton::DrawFocusRing(HDC dc, const RECT& item, UINT state) const {
+    if (!(state & ODS_FOCUS) || (state & ODS_NOFOCUSRECT)) return;
+    BrushHandle ring(CreateSolidBrush(kFocusRingColour));
+    RECT r = item;
+    for (int i = 0; i < 2 && r.right - r.left > 2 && r.bottom - r.top > 2; ++i) {
+        FrameRect(dc, &r, ring.Get());
+        InflateRect(&r, -1, -1);
+    }
 }
 
 void SkinButton::DrawImage(HDC dc, const RECT& item, bool hasText, bool pressed, bool disabled) {

@@ -106,7 +106,7 @@ constexpr int kStringCount = 85;
 struct StringIdEntry {
     int32_t id;
     wchar_t key[30];   // ini key in every language section
-    wchar_t text[60];  // English text, used where no translation is found
+    wchar_t text[96];  // English text, used where no translation is found
 };
 extern const StringIdEntry StringIdTable[kStringCount];
 

@@ -141,6 +141,7 @@
 #define IDC_PERF_RATE        1078
 #define IDC_PERF_CAPTION_DPI 1105
 #define IDC_PERF_CAPTION_RATE 1106
+#define IDC_PERF_RATE_NAME   1108  // invisible label: the rate list's name
 
 // ---- Controls of the key capture dialog (189) --------------------------------
 #define IDC_KEY_PROMPT       1084

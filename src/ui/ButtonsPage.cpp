@@ -122,6 +122,7 @@ BOOL ButtonsPage::OnInitDialog() {
     }
     for (int i = 0; i < 5; ++i) {
         small_[i].Attach(Hwnd(), kButtons[i].small);
+        small_[i].SetTextPainted(false, false);  // its text is its name
         small_[i].SetBitmaps(IDB_SMALL_BUTTON, kSmallButtonKey);
         small_[i].SizeToContent();
     }
@@ -166,6 +167,14 @@ void ButtonsPage::SetStaticTexts() {
         SetDlgItemTextW(Hwnd(), l.id, GetUiText(l.textId).c_str());
         RepaintLabel(l.id);
     }
+    // Names for screen readers: the picture buttons say whose picture they
+    // show; the swap box is too small to show its text and is named by it.
+    static_assert(sizeof kLabels / sizeof kLabels[0] == 5, "one label per button, in the buttons' order");
+    for (int i = 0; i < 5; ++i) {
+        const std::wstring name = FillText(GetUiText(STR_ID_SHOW_PICTURE), GetUiText(kLabels[i].textId));
+        SetWindowTextW(small_[i].Hwnd(), name.c_str());
+    }
+    SetDlgItemTextW(Hwnd(), IDC_BTN_SWAP, GetUiText(STR_ID_UP_DOWN_SWAP).c_str());
 }
 
 // A label on the hollow brush draws only its letters: the picture under it
