@@ -260,9 +260,13 @@ bool SkinButton::OnReflectedDrawItem(const DRAWITEMSTRUCT& item) {
 // the window's hidden focus cues as ODS_NOFOCUSRECT).
 void SkinButton::DrawFocusRing(HDC dc, const RECT& item, UINT state) const {
     if (!(state & ODS_FOCUS) || (state & ODS_NOFOCUSRECT)) return;
+    // Not every button control reports the hidden cues in the item state.
+    if (SendMessageW(Hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) return;
     BrushHandle ring(CreateSolidBrush(kFocusRingColour));
     RECT r = item;
-    for (int i = 0; i < 2 && r.right - r.left > 2 && r.bottom - r.top > 2; ++i) {
+    // One pixel on the small pictures (the DPI thumb), or the ring hides them.
+    const int width = (item.right - item.left < 16 || item.bottom - item.top < 16) ? 1 : 2;
+    for (int i = 0; i < width && r.right - r.left > 2 && r.bottom - r.top > 2; ++i) {
         FrameRect(dc, &r, ring.Get());
         InflateRect(&r, -1, -1);
     }
@@ -423,6 +427,12 @@ LRESULT SkinButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case BM_SETSTYLE:
         isDefault_ = (wp & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
         return Default(msg, (wp & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_OWNERDRAW, lp);
+    case WM_UPDATEUISTATE: {
+        // The keyboard was used (or cues were hidden again): ring or not.
+        LRESULT r = Default(msg, wp, lp);
+        Repaint(true);
+        return r;
+    }
     case WM_SYSCOLORCHANGE:
         SetDefaultColours(true);
         return Default(msg, wp, lp);

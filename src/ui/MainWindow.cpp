@@ -211,6 +211,11 @@ BOOL MainWindow::OnInitDialog() {
     tray_.SetNotifyTarget(Hwnd(), WM_TRAY_NOTIFY);
     SelectPage(PageId::Buttons);
     NormaliseLayout(Hwnd());
+    // Focus rings stay hidden until the keyboard is used (the dialog manager
+    // clears this at the first Tab or arrow), unless the user wants them always.
+    BOOL alwaysCues = FALSE;
+    SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &alwaysCues, 0);
+    if (!alwaysCues) SendMessageW(Hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     return TRUE;
 }
 
