@@ -174,6 +174,7 @@
 #define IDC_PROF_CHOOSE_DEFAULT 1310
 #define IDC_PROF_CLEAR_DEFAULT 1311
 #define IDC_PROF_STATUS      1312
+#define IDC_PROF_RULES_NAME  1313  // invisible label: the rule list's name
 #define IDC_KEEP_EMBLEM      1320
 #define IDC_KEEP_QUESTION    1321
 #define IDC_KEEP_INFO        1322
