@@ -58,8 +58,9 @@ HWND FocusOf(HWND main) {
     for (int i = 0; i < 80 && FocusOf(main) != control; ++i) Press(VK_TAB);
     HWND focus = FocusOf(main);
     if (focus == control) return ::testing::AssertionSuccess();
+    const std::wstring cls = driver::ClassOf(focus);
     return ::testing::AssertionFailure() << "the focus stayed on control " << GetDlgCtrlID(focus) << " of class "
-                                         << std::string(driver::ClassOf(focus).begin(), driver::ClassOf(focus).end());
+                                         << std::string(cls.begin(), cls.end());
 }
 
 // Enter on every box the program shows, until at least one was answered
