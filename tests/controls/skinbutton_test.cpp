@@ -142,11 +142,16 @@ TEST_F(SkinButtonTest, APressedButtonShowsThePointerOverPicture) {
     SendMessageW(Image(), BM_SETSTATE, FALSE, 0);
 }
 
-TEST_F(SkinButtonTest, FocusedButtonUsesTheFocusBackground) {
+TEST_F(SkinButtonTest, FocusedButtonUsesTheFocusBackgroundAndTheAccentRing) {
     Open([&] { image.SetBitmaps(IDB_T_OVER, kGreen); });
+    EXPECT_NE(ScreenPixel(Image(), 1, 1), SkinButton::kFocusRingColour) << "a ring without the focus";
     SetFocus(Image());
     Pump(wnd);
     EXPECT_EQ(At(true), kFocusBack);
+    RECT r;
+    GetClientRect(Image(), &r);
+    for (POINT p : {POINT{0, 0}, POINT{1, 1}, POINT{r.right - 1, r.bottom / 2}, POINT{r.right / 2, r.bottom - 2}})
+        EXPECT_EQ(ScreenPixel(Image(), p.x, p.y), SkinButton::kFocusRingColour) << p.x << "," << p.y;
 }
 
 TEST_F(SkinButtonTest, ColourOffsets) {
@@ -311,6 +316,12 @@ TEST_F(SkinButtonTest, TextIsPaintedInTheRestingTextColour) {
     int inText = 0;
     for (COLORREF c : ScreenPixels(go, r)) inText += c == kText;
     EXPECT_GT(inText, 5) << "\"Go\" in the resting text colour";
+    // A text that only names the button is not painted.
+    text.SetTextPainted(false);
+    RedrawWindow(go, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    inText = 0;
+    for (COLORREF c : ScreenPixels(go, r)) inText += c == kText;
+    EXPECT_EQ(inText, 0);
 }
 
 TEST_F(SkinButtonTest, TooltipIsMadeOnFirstUseAndUpdatedAfter) {
