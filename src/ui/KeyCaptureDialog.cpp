@@ -44,6 +44,8 @@ BOOL KeyCaptureDialog::OnInitDialog() {
     finished_ = false;
     for (bool& d : downHere_) d = false;
     prompt_.Attach(Hwnd(), IDC_KEY_PROMPT);
+    // No caption shows it; a screen reader names the pop-up by it.
+    SetWindowTextW(Hwnd(), L"Press The Key...");
     prompt_.SetTransparent(true);
 
     if (g_keyboardHook) UnhookWindowsHookEx(g_keyboardHook);

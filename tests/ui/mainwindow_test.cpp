@@ -521,4 +521,22 @@ TEST_F(MainWindowTest, AboutItemShowsNameVersionAndPurpose) {
     EXPECT_TRUE(p.Running());
 }
 
+// Alt+Tab away while the pointer lights a button: the button goes back to
+// rest, though child windows never hear of the deactivation themselves.
+TEST_F(MainWindowTest, AHoverPictureGoesOutWhenTheWindowLosesActivation) {
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    SetForegroundWindow(main);
+    HWND ok = GetDlgItem(main, IDC_MAIN_OK);
+    const RECT r = ScreenRect(ok);
+    driver::MouseMove((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ASSERT_TRUE(driver::WaitFor([&] { return PixelsDifferingFrom(ok, IDB_OK_OVER, RGB(0, 255, 0)) == 0; }, 3000));
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    SetForegroundWindow(other);
+    EXPECT_TRUE(driver::WaitFor([&] { return PixelsDifferingFrom(ok, IDB_OK, RGB(0, 255, 0)) == 0; }, 3000));
+    DestroyWindow(other);
+}
+
 }  // namespace
