@@ -59,8 +59,8 @@ public:
     static Mark SnapToMark(int distance);
     // The mark of a DPI; the first mark for a DPI that has none.
     static Mark MarkOfDpi(int32_t dpi);
-    // Moves a level's thumb by steps marks (clamped to the ends); true when
-    // the key was one of the slider's.
+    // Moves a level's thumb for a slider key (clamped to the ends); false
+    // for any other key.
     bool SliderKey(int level, UINT vk);
 
 protected:
