@@ -13,7 +13,6 @@
 #include "ui/KeyCaptureDialog.h"
 #include "ui/Layout.h"
 #include "ui/Messages.h"
-#include "ui/PerformancePage.h"
 
 struct ButtonsPage::Button {
     int list;
@@ -42,7 +41,6 @@ constexpr int kRate500HzEntry = 1;
 const wchar_t* const kRateTexts[] = {L"125HZ", L"500HZ", L"1000HZ"};
 const wchar_t kProfileFilter[] = L"Mirvostan Files (*.mvf)\0*.mvf\0\0";
 const wchar_t kProfileExtension[] = L"mvf";
-const wchar_t kBusyText[] = L"System Busy!!!";
 
 const COLORREF kKeyTextColour = RGB(0, 255, 128);
 const COLORREF kLabelColour = RGB(0, 0, 0);
@@ -89,30 +87,10 @@ std::wstring WindowText(HWND wnd) {
     return text;
 }
 
-// The wait cursor over the whole window tree while an upload runs: controls
-// pass WM_SETCURSOR up to their parents, so the top window answers for all.
-constexpr UINT_PTR kWaitCursorSubclass = 0x4D57;
-LRESULT CALLBACK WaitCursorProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-    if (msg == WM_SETCURSOR) {
-        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        return TRUE;
-    }
-    if (msg == WM_NCDESTROY) RemoveWindowSubclass(wnd, WaitCursorProc, kWaitCursorSubclass);
-    return DefSubclassProc(wnd, msg, wp, lp);
-}
-
-// Moves the pointer onto itself, so the window under it chooses the cursor again.
-void RefreshCursor() {
-    POINT p;
-    if (GetCursorPos(&p)) SetCursorPos(p.x, p.y);
-}
-
 }  // namespace
 
-ButtonsPage::ButtonsPage(DeviceStore& store)
-    : Page(IDD_BUTTONS_PAGE), store_(store), layout_(&SystemKeyboardLayout()) {}
-
-ButtonsPage::~ButtonsPage() { UploadEnded(); }
+ButtonsPage::ButtonsPage(DeviceStore& store, UploadOwner& uploads)
+    : Page(IDD_BUTTONS_PAGE), store_(store), uploads_(uploads), layout_(&SystemKeyboardLayout()) {}
 
 BOOL ButtonsPage::OnInitDialog() {
     for (const Button& b : kButtons) {
@@ -132,7 +110,6 @@ BOOL ButtonsPage::OnInitDialog() {
     for (const wchar_t* text : kRateTexts) SendMessageW(rate, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     SendMessageW(rate, CB_SETCURSEL, kRate500HzEntry, 0);
     ShowStoreConfiguration();
-    safeApply_.Remember(store_);
     SetStaticTexts();
     NormaliseLayout(Hwnd());
     FitPageToBaseUnits(Hwnd());
@@ -146,8 +123,6 @@ BOOL ButtonsPage::OnInitDialog() {
         SetWindowPos(swap, nullptr, 0, 0, side, box.bottom - box.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return TRUE;
 }
-
-void ButtonsPage::OnDestroy() { UploadEnded(); }
 
 void ButtonsPage::FillFunctionList(HWND list) {
     SendMessageW(list, CB_RESETCONTENT, 0, 0);
@@ -193,12 +168,6 @@ void ButtonsPage::RepaintLabel(int id) {
     GetWindowRect(label, &r);
     MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&r), 2);
     RedrawWindow(Hwnd(), &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-}
-
-void ButtonsPage::ShowEverywhere() {
-    ShowStoreConfiguration();
-    for (HWND w = GetWindow(GetParent(Hwnd()), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
-        if (auto* performance = dynamic_cast<PerformancePage*>(Dialog::FromHandle(w))) performance->ShowStoreSettings();
 }
 
 void ButtonsPage::ShowStoreConfiguration() {
@@ -333,59 +302,11 @@ void ButtonsPage::WriteReportRate(int index) {
     if (const int letter = ReportRateLetter(index)) store_.SetMouseFunction(kReportRateSlot, letter);
 }
 
-int ButtonsPage::ApplyPage() {
-    if (!LeftKeyRuleHolds()) {
-        ShowUserMessage(Hwnd(), GetUiText(STR_ID_NEED_LEFT_KEY));
-        return 0;
-    }
-    safeApply_.BeforeButtonUpload(store_);
-    return UploadStartedAs(store_.StartButtonUpload(Hwnd(), WM_TRANSFER_DONE));
-}
-
-int ButtonsPage::StartPerformanceApply() {
-    safeApply_.BeforePerformanceUpload(store_, pageDpi_);
-    return UploadStartedAs(store_.StartPerformanceUpload(Hwnd(), WM_TRANSFER_DONE, pageDpi_));
-}
-
-int ButtonsPage::UploadStartedAs(UploadStart start) {
-    if (start == UploadStart::Busy) ShowUserMessage(Hwnd(), kBusyText);
-    if (start != UploadStart::Started) {
-        safeApply_.Forget();
-        return 0;
-    }
-    UploadStarted();
-    return 1;
-}
+int ButtonsPage::ApplyPage() { return uploads_.ApplyButtons() == UploadOwner::Start::Started ? 1 : 0; }
 
 int ButtonsPage::WaitPageIdle() {
-    if (HANDLE thread = uploadStarted_ ? store_.TransferThread() : nullptr) WaitForSingleObject(thread, kTransferEndWaitMs);
+    if (HANDLE thread = uploads_.Running() ? store_.TransferThread() : nullptr) WaitForSingleObject(thread, kTransferEndWaitMs);
     return 1;
-}
-
-void ButtonsPage::UploadStarted() {
-    uploadStarted_ = true;
-    if (waitCursor_) return;
-    HWND root = GetAncestor(Hwnd(), GA_ROOT);
-    if (root && SetWindowSubclass(root, WaitCursorProc, kWaitCursorSubclass, 0)) {
-        cursorRoot_ = root;
-        waitCursor_ = true;
-        RefreshCursor();
-    }
-}
-
-void ButtonsPage::UploadEnded() {
-    if (!waitCursor_) return;
-    waitCursor_ = false;
-    if (cursorRoot_ && IsWindow(cursorRoot_)) RemoveWindowSubclass(cursorRoot_, WaitCursorProc, kWaitCursorSubclass);
-    cursorRoot_ = nullptr;
-    RefreshCursor();
-}
-
-void ButtonsPage::TransferDone(WPARAM result) {
-    UploadEnded();
-    // A risky apply asks whether to keep it instead of saying it went well.
-    if (safeApply_.AfterUpload(Hwnd(), store_, result == 1, [this] { ShowEverywhere(); })) return;
-    ShowUserMessage(Hwnd(), GetUiText(result == 1 ? STR_ID_OPERATION_OK : STR_ID_OPERATION_FAIL));
 }
 
 void ButtonsPage::ToggleIllustration(int index) {
@@ -573,10 +494,6 @@ bool ButtonsPage::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         return true;
     case WM_PAGE_REPORT_RATE:
         WriteReportRate(static_cast<int>(wp));
-        result = 0;
-        return true;
-    case WM_TRANSFER_DONE:
-        TransferDone(wp);
         result = 0;
         return true;
     default:
