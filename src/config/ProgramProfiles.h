@@ -30,7 +30,7 @@ public:
     // Profile for every program without a rule; empty for none.
     const std::wstring& DefaultProfile() const { return defaultProfile_; }
     void SetDefaultProfile(const std::wstring& path) { defaultProfile_ = path; }
-    // "Follow the program in front"; off until the user turns it on.
+    // "Switch profiles with the active program"; off until the user turns it on.
     bool Follow() const { return follow_; }
     void SetFollow(bool on) { follow_ = on; }
 

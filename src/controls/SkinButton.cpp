@@ -119,6 +119,11 @@ void SkinButton::SetLink(const wchar_t* link) {
     link_.assign(link, std::min(wcslen(link), kMaxLink));
 }
 
+void SkinButton::SetTextPainted(bool painted, bool repaint) {
+    paintText_ = painted;
+    Repaint(repaint);
+}
+
 void SkinButton::SetTooltipText(const std::wstring& text, bool activate) {
     if (!Hwnd()) return;
     if (!tooltip_) {
@@ -228,7 +233,7 @@ bool SkinButton::OnReflectedDrawItem(const DRAWITEMSTRUCT& item) {
 
     wchar_t text[512];
     GetWindowTextW(Hwnd(), text, 512);
-    const bool hasText = text[0] != 0;
+    const bool hasText = paintText_ && text[0] != 0;
     RECT textArea = r;
     if (over_) {
         DrawImage(dc, r, hasText, pressed, disabled);
@@ -246,7 +251,25 @@ bool SkinButton::OnReflectedDrawItem(const DRAWITEMSTRUCT& item) {
         InflateRect(&f, -3, -3);
         DrawFocusRect(dc, &f);
     }
+    DrawFocusRing(dc, item.rcItem, item.itemState);
     return true;
+}
+
+// Two pixels of the accent colour along the edge while the button has the
+// focus, once the keyboard has been used in the window (the button reports
+// the window's hidden focus cues as ODS_NOFOCUSRECT).
+void SkinButton::DrawFocusRing(HDC dc, const RECT& item, UINT state) const {
+    if (!(state & ODS_FOCUS) || (state & ODS_NOFOCUSRECT)) return;
+    // Not every button control reports the hidden cues in the item state.
+    if (SendMessageW(Hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) return;
+    BrushHandle ring(CreateSolidBrush(kFocusRingColour));
+    RECT r = item;
+    // One pixel on the small pictures (the DPI thumb), or the ring hides them.
+    const int width = (item.right - item.left < 16 || item.bottom - item.top < 16) ? 1 : 2;
+    for (int i = 0; i < width && r.right - r.left > 2 && r.bottom - r.top > 2; ++i) {
+        FrameRect(dc, &r, ring.Get());
+        InflateRect(&r, -1, -1);
+    }
 }
 
 void SkinButton::DrawImage(HDC dc, const RECT& item, bool hasText, bool pressed, bool disabled) {
@@ -404,6 +427,12 @@ LRESULT SkinButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case BM_SETSTYLE:
         isDefault_ = (wp & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
         return Default(msg, (wp & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_OWNERDRAW, lp);
+    case WM_UPDATEUISTATE: {
+        // The keyboard was used (or cues were hidden again): ring or not.
+        LRESULT r = Default(msg, wp, lp);
+        Repaint(true);
+        return r;
+    }
     case WM_SYSCOLORCHANGE:
         SetDefaultColours(true);
         return Default(msg, wp, lp);

@@ -27,6 +27,8 @@ public:
     // Results of SetColour / OffsetColour.
     enum { kColourOk = 0, kBadIndex = 3, kBadOffset = 5 };
     static constexpr size_t kMaxLink = 260;
+    // The skin's accent colour: the focus ring.
+    static constexpr COLORREF kFocusRingColour = RGB(0, 196, 255);
 
     SkinButton();
     ~SkinButton() override;
@@ -47,6 +49,12 @@ public:
     void SetTooltipText(const std::wstring& text, bool activate = true);
     // At most 260 characters are kept; nullptr or "" removes the link.
     void SetLink(const wchar_t* link);
+    // False: the window text only names the button (screen readers); the
+    // picture says it already, so the text is not painted.
+    void SetTextPainted(bool painted, bool repaint = true);
+    // Leaves the pointer-over look, for when the window lost activation
+    // (child windows never hear of it themselves).
+    void LeavePointerOver();
 
     const std::wstring& Link() const { return link_; }
     bool IsPointerOver() const { return pointerOver_; }
@@ -83,8 +91,8 @@ private:
     static int LoadImage(int id, COLORREF transparent, Image& image);
     void ReleaseImages();
     void Repaint(bool repaint);
-    void LeavePointerOver();
     void OnMouseMove(WPARAM keys);
+    void DrawFocusRing(HDC dc, const RECT& item, UINT state) const;
     void DrawImage(HDC dc, const RECT& item, bool hasText, bool pressed, bool disabled);
     void DrawText(HDC dc, const RECT& item, const RECT& textArea, bool pressed, bool focused, bool disabled);
     void RelayToTooltip(UINT msg, WPARAM wp, LPARAM lp);
@@ -94,6 +102,7 @@ private:
     bool isDefault_ = false;
     bool pointerOver_ = false;
     bool drawDisabledImage_ = true;
+    bool paintText_ = true;
     POINT pressedShift_{1, 1};
     POINT imageMargin_{3, 3};
     COLORREF colours_[kColourCount]{};

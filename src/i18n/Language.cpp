@@ -65,7 +65,7 @@ const StringIdEntry StringIdTable[kStringCount] = {
     {STR_ID_INITIALIZE_FAILED, L"STR_ID_INITIALIZE_FAILED", L"Initialize failed!"},
     {STR_ID_UP_DOWN_SWAP, L"STR_ID_UP_DOWN_SWAP", L"swap"},
     {STR_ID_PROFILES, L"STR_ID_PROFILES", L"Profiles"},
-    {STR_ID_FOLLOW_PROGRAM, L"STR_ID_FOLLOW_PROGRAM", L"Follow the program in front"},
+    {STR_ID_FOLLOW_PROGRAM, L"STR_ID_FOLLOW_PROGRAM", L"Switch profiles with the active program"},
     {STR_ID_PROGRAM, L"STR_ID_PROGRAM", L"Program"},
     {STR_ID_PROFILE_FILE, L"STR_ID_PROFILE_FILE", L"Profile file"},
     {STR_ID_DEFAULT_PROFILE, L"STR_ID_DEFAULT_PROFILE", L"Every other program"},
@@ -82,7 +82,7 @@ const StringIdEntry StringIdTable[kStringCount] = {
     {STR_ID_KEEP_BUTTONS, L"STR_ID_KEEP_BUTTONS", L"Keep these button settings?"},
     {STR_ID_KEEP_DPI, L"STR_ID_KEEP_DPI", L"Keep this pointer speed?"},
     {STR_ID_UNDO_COUNTDOWN, L"STR_ID_UNDO_COUNTDOWN", L"Undoing in %d s"},
-    {STR_ID_LEFT_CLICK_NOW, L"STR_ID_LEFT_CLICK_NOW", L"The left click is now on %s."},
+    {STR_ID_LEFT_CLICK_NOW, L"STR_ID_LEFT_CLICK_NOW", L"Left click is now assigned to: %s."},
     {STR_ID_DPI_NOW, L"STR_ID_DPI_NOW", L"The pointer speed is now %d DPI."},
     {STR_ID_KEEP, L"STR_ID_KEEP", L"Keep"},
     {STR_ID_UNDO, L"STR_ID_UNDO", L"Undo"},
@@ -90,6 +90,10 @@ const StringIdEntry StringIdTable[kStringCount] = {
      L"Some settings could not be read from the mouse. They stay as they are in the mouse."},
     {STR_ID_PROFILE_WAITS, L"STR_ID_PROFILE_WAITS", L"profile %s waits: apply your changes first"},
     {STR_ID_PROFILE_NO_LEFT_CLICK, L"STR_ID_PROFILE_NO_LEFT_CLICK", L"profile %s not used: it has no left click"},
+    {STR_ID_CLOSE_PROGRAM, L"STR_ID_CLOSE_PROGRAM", L"Close"},
+    {STR_ID_MINIMIZE_PROGRAM, L"STR_ID_MINIMIZE_PROGRAM", L"Minimize"},
+    {STR_ID_HIDE_TO_TRAY, L"STR_ID_HIDE_TO_TRAY", L"Hide in the notification area"},
+    {STR_ID_SHOW_PICTURE, L"STR_ID_SHOW_PICTURE", L"Show the picture of %s"},
 };
 
 const int LanguageBitmapTable[kLanguageBitmapRows][kLanguageCount] = {

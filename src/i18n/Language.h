@@ -95,8 +95,13 @@ enum StringId : int32_t {
     STR_ID_PARTLY_READ = 78,
     STR_ID_PROFILE_WAITS = 79,
     STR_ID_PROFILE_NO_LEFT_CLICK = 80,
+    // Names of the picture buttons, for screen readers and tooltips.
+    STR_ID_CLOSE_PROGRAM = 81,
+    STR_ID_MINIMIZE_PROGRAM = 82,
+    STR_ID_HIDE_TO_TRAY = 83,
+    STR_ID_SHOW_PICTURE = 84,
 };
-constexpr int kStringCount = 81;
+constexpr int kStringCount = 85;
 
 struct StringIdEntry {
     int32_t id;

@@ -141,6 +141,7 @@
 #define IDC_PERF_RATE        1078
 #define IDC_PERF_CAPTION_DPI 1105
 #define IDC_PERF_CAPTION_RATE 1106
+#define IDC_PERF_RATE_NAME   1108  // invisible label: the rate list's name
 
 // ---- Controls of the key capture dialog (189) --------------------------------
 #define IDC_KEY_PROMPT       1084
@@ -173,6 +174,7 @@
 #define IDC_PROF_CHOOSE_DEFAULT 1310
 #define IDC_PROF_CLEAR_DEFAULT 1311
 #define IDC_PROF_STATUS      1312
+#define IDC_PROF_RULES_NAME  1313  // invisible label: the rule list's name
 #define IDC_KEEP_EMBLEM      1320
 #define IDC_KEEP_QUESTION    1321
 #define IDC_KEEP_INFO        1322

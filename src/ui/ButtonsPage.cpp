@@ -75,6 +75,10 @@ int FindItem(HWND list, FunctionItem item, int last) {
     return -1;
 }
 
+// The list's own visible style: every child of a hidden page reads as
+// invisible to IsWindowVisible.
+bool IsShown(HWND wnd) { return (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_VISIBLE) != 0; }
+
 std::wstring WindowText(HWND wnd) {
     const int n = GetWindowTextLengthW(wnd);
     std::wstring text(static_cast<size_t>(n) + 1, L'\0');
@@ -96,6 +100,7 @@ BOOL ButtonsPage::OnInitDialog() {
     }
     for (int i = 0; i < 5; ++i) {
         small_[i].Attach(Hwnd(), kButtons[i].small);
+        small_[i].SetTextPainted(false, false);  // its text is its name
         small_[i].SetBitmaps(IDB_SMALL_BUTTON, kSmallButtonKey);
         small_[i].SizeToContent();
     }
@@ -108,6 +113,14 @@ BOOL ButtonsPage::OnInitDialog() {
     SetStaticTexts();
     NormaliseLayout(Hwnd());
     FitPageToBaseUnits(Hwnd());
+    // The swap box carries its name as text; no wider than its box, it
+    // paints none of it over the label beside it.
+    HWND swap = Item(IDC_BTN_SWAP);
+    RECT box{};
+    GetWindowRect(swap, &box);
+    const int side = GetSystemMetrics(SM_CXMENUCHECK);
+    if (side > 0 && box.right - box.left > side)
+        SetWindowPos(swap, nullptr, 0, 0, side, box.bottom - box.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return TRUE;
 }
 
@@ -137,6 +150,14 @@ void ButtonsPage::SetStaticTexts() {
         SetDlgItemTextW(Hwnd(), l.id, GetUiText(l.textId).c_str());
         RepaintLabel(l.id);
     }
+    // Names for screen readers: the picture buttons say whose picture they
+    // show; the swap box is too small to show its text and is named by it.
+    static_assert(sizeof kLabels / sizeof kLabels[0] == 5, "one label per button, in the buttons' order");
+    for (int i = 0; i < 5; ++i) {
+        const std::wstring name = FillText(GetUiText(STR_ID_SHOW_PICTURE), GetUiText(kLabels[i].textId));
+        SetWindowTextW(small_[i].Hwnd(), name.c_str());
+    }
+    SetDlgItemTextW(Hwnd(), IDC_BTN_SWAP, GetUiText(STR_ID_UP_DOWN_SWAP).c_str());
 }
 
 // A label on the hollow brush draws only its letters: the picture under it
@@ -210,7 +231,7 @@ void ButtonsPage::FunctionChosen(const Button& b) {
     }
     const int sel = Selection(list);
     if (sel == kUserDefinedEntry) {
-        if (!IsWindowVisible(media)) {
+        if (!IsShown(media)) {
             // What the list shows is what the store holds: "Mute" at once.
             const MediaEntry& first = kMultimediaList[0];
             SendMessageW(media, CB_SETCURSEL, 0, 0);
@@ -297,7 +318,10 @@ void ButtonsPage::ToggleIllustration(int index) {
     }
     BitmapHandle bitmap(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kButtons[index].illustration)));
     SetWindowLongPtrW(picture, GWL_STYLE, WS_CHILD | WS_VISIBLE | SS_BITMAP);
-    SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.Get()));
+    HGDIOBJ previous = reinterpret_cast<HGDIOBJ>(
+        SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.Get())));
+    // A picture the control made itself (a copy of ours) is ours to free.
+    if (previous && previous != illustration_.Get() && previous != bitmap.Get()) DeleteObject(previous);
     illustration_ = std::move(bitmap);  // the old picture goes after the control let go of it
     for (bool& f : illustrated_) f = false;
     illustrated_[index] = true;
@@ -447,7 +471,7 @@ void ButtonsPage::RefreshPageTexts() {
     for (const Button& b : kButtons) {
         HWND media = Item(b.media);
         const int sel = Selection(media);
-        const bool shown = IsWindowVisible(media) != FALSE;
+        const bool shown = IsShown(media);
         FillMediaList(media);
         SendMessageW(media, CB_SETCURSEL, sel, 0);
         // A button that shows "User-defined" keeps showing its choice.

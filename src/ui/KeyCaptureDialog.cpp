@@ -27,14 +27,29 @@ KeyCaptureDialog::~KeyCaptureDialog() {
     if (g_open == this) OnDestroy();
 }
 
+INT_PTR KeyCaptureDialog::Run() {
+    // One capture at a time: a second would take over the hooks of the first.
+    if (g_open) return -1;
+    // Owned, the main window is disabled while it runs and cannot cover it.
+    HWND top = owner_ ? GetAncestor(owner_, GA_ROOT) : nullptr;
+    const INT_PTR result = DoModal(top);
+    if (g_open == this) OnDestroy();  // whatever way the dialog went
+    return result;
+}
+
 BOOL KeyCaptureDialog::OnInitDialog() {
     modifiers_ = 0;
     key_ = 0;
     shiftHeld_ = ctrlHeld_ = altHeld_ = winHeld_ = false;
     finished_ = false;
+    for (bool& d : downHere_) d = false;
     prompt_.Attach(Hwnd(), IDC_KEY_PROMPT);
+    // No caption shows it; a screen reader names the pop-up by it.
+    SetWindowTextW(Hwnd(), L"Press The Key...");
     prompt_.SetTransparent(true);
 
+    if (g_keyboardHook) UnhookWindowsHookEx(g_keyboardHook);
+    if (g_filterHook) UnhookWindowsHookEx(g_filterHook);
     g_open = this;
     // Print Screen never arrives as a key-down message; the hook sees its release.
     g_keyboardHook = SetWindowsHookExW(WH_KEYBOARD, KeyboardHook, GetModuleHandleW(nullptr), GetCurrentThreadId());
@@ -87,8 +102,16 @@ void KeyCaptureDialog::ModifierDown(int leftVk, int rightVk, DWORD leftBit, DWOR
     held = true;
 }
 
+bool KeyCaptureDialog::HeldFromBefore(WPARAM vk, LPARAM data, bool up) const {
+    if (downHere_[vk & 0xFF]) return false;
+    // A key-up, or the auto-repeat (previous state down) of a key that was
+    // held when the dialog opened: the key that chose "Key Combination".
+    return up || (static_cast<DWORD>(data) & 0x40000000u) != 0;
+}
+
 void KeyCaptureDialog::KeyDown(UINT vk, LPARAM data, const MSG* message) {
     if (finished_) return;
+    downHere_[vk & 0xFF] = true;
     bool forward = true;
     bool final = false;
     switch (vk) {
@@ -142,12 +165,12 @@ LRESULT CALLBACK KeyCaptureDialog::MessageFilterHook(int code, WPARAM wp, LPARAM
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
             if (m->wParam == VK_SNAPSHOT) break;  // the keyboard hook reports it
-            if (IsSkipped(m->wParam)) return TRUE;
+            if (IsSkipped(m->wParam) || d->HeldFromBefore(m->wParam, m->lParam, false)) return TRUE;
             d->KeyDown(static_cast<UINT>(m->wParam), m->lParam, m);
             return TRUE;
         case WM_KEYUP:
         case WM_SYSKEYUP:
-            if (IsSkipped(m->wParam)) return TRUE;
+            if (IsSkipped(m->wParam) || d->HeldFromBefore(m->wParam, m->lParam, true)) return TRUE;
             d->KeyUp();
             return TRUE;
         default:

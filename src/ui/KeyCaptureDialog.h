@@ -15,8 +15,9 @@ public:
 
     // The window that receives the reports; set before Run.
     void SetOwner(HWND owner) { owner_ = owner; }
-    // Runs the dialog modally without a parent until the capture ends.
-    INT_PTR Run() { return DoModal(nullptr); }
+    // Runs the dialog modally, owned by the owner's top-level window, until
+    // the capture ends. -1 without a dialog when another capture is open.
+    INT_PTR Run();
 
 protected:
     BOOL OnInitDialog() override;
@@ -26,6 +27,7 @@ protected:
 private:
     void KeyDown(UINT vk, LPARAM data, const MSG* message);
     void KeyUp();
+    bool HeldFromBefore(WPARAM vk, LPARAM data, bool up) const;
     void Finish();
     void PlaceOverOwner();
     void ModifierDown(int leftVk, int rightVk, DWORD leftBit, DWORD rightBit, bool& held, bool& forward);
@@ -42,4 +44,7 @@ private:
     bool altHeld_ = false;
     bool winHeld_ = false;
     bool finished_ = false;
+    // Keys that went down while the dialog was open: only their release
+    // ends the capture; keys held from before are passed over.
+    bool downHere_[256] = {};
 };

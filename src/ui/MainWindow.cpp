@@ -45,13 +45,21 @@ constexpr Flag kFlags[] = {
 struct TitleButton {
     int control;
     int picture;
-    const wchar_t* tip;
+    int tip;  // text id: tooltip and name
 };
 constexpr TitleButton kTitleButtons[] = {
-    {IDC_MAIN_CLOSE, IDB_TITLE_CLOSE, L"Close"},
-    {IDC_MAIN_MINIMIZE, IDB_TITLE_MIN, L"Minimize"},
-    {IDC_MAIN_TRAY, IDB_TITLE_TRAY, L"Hide in the notification area"},
+    {IDC_MAIN_CLOSE, IDB_TITLE_CLOSE, STR_ID_CLOSE_PROGRAM},
+    {IDC_MAIN_MINIMIZE, IDB_TITLE_MIN, STR_ID_MINIMIZE_PROGRAM},
+    {IDC_MAIN_TRAY, IDB_TITLE_TRAY, STR_ID_HIDE_TO_TRAY},
 };
+
+// The page buttons' names: the page names.
+struct PageName {
+    int control;
+    int text;
+};
+constexpr PageName kPageNames[] = {
+    {IDC_MAIN_PAGE_BUTTONS, STR_ID_BUTTONS}, {IDC_MAIN_PAGE_PERF, STR_ID_SPEED}, {IDC_MAIN_PAGE_THIRD, STR_ID_PROFILES}};
 
 // Pictures of the page buttons per shown page: pointer-over / resting
 // (0: the pointer-over picture at rest too).
@@ -202,6 +210,11 @@ BOOL MainWindow::OnInitDialog() {
     tray_.SetNotifyTarget(Hwnd(), WM_TRAY_NOTIFY);
     SelectPage(PageId::Buttons);
     NormaliseLayout(Hwnd());
+    // Focus rings stay hidden until the keyboard is used (the dialog manager
+    // clears this at the first Tab or arrow), unless the user wants them always.
+    BOOL alwaysCues = FALSE;
+    SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &alwaysCues, 0);
+    if (!alwaysCues) SendMessageW(Hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     return TRUE;
 }
 
@@ -216,8 +229,9 @@ void MainWindow::PlacePages() {
     for (Page* page : {static_cast<Page*>(buttonsPage_.get()), static_cast<Page*>(thirdPage_.get()),
                        static_cast<Page*>(performancePage_.get())}) {
         if (!page->Create(Hwnd())) continue;
-        // Above the tab control, which only marks the page area.
-        SetWindowPos(page->Hwnd(), HWND_TOP, area.left, area.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+        // Right after the page buttons in z-order, so that Tab reaches the
+        // page between them and OK, as a reader would.
+        SetWindowPos(page->Hwnd(), Item(IDC_MAIN_PAGE_THIRD), area.left, area.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     }
     // It only marks where the pages go; painted, it would show beside them.
     ShowWindow(tab_, SW_HIDE);
@@ -238,11 +252,14 @@ void MainWindow::PlacePages() {
 }
 
 void MainWindow::SetupButtons() {
+    // Every picture button carries its name as window text for screen
+    // readers; the picture says it to the eye, so the text is not painted.
+    for (SkinButton& b : buttons_) b.SetTextPainted(false, false);
     for (const TitleButton& b : kTitleButtons) {
         Button(b.control).SetBitmaps(b.picture, kKey);
         Button(b.control).SizeToContent();
-        Button(b.control).SetTooltipText(b.tip);
     }
+    NameButtons();
     LoadOkCancelApply();
     SetPageButton(IDC_MAIN_PAGE_BUTTONS, IDB_PAGE_BUTTONS, 0);
     SetPageButton(IDC_MAIN_PAGE_THIRD, IDB_PAGE3, 0);
@@ -253,13 +270,29 @@ void MainWindow::SetupButtons() {
     banner.SetBitmaps(IDB_BANNER, kKey);
     banner.SetLink(kBannerLink);
     banner.SetTooltipText(kBannerLink);
+    SetWindowTextW(banner.Hwnd(), kBannerLink);
     InvalidateRect(banner.Hwnd(), nullptr, TRUE);
 
     for (const Flag& f : kFlags) {
         Button(f.control).SetBitmaps(f.picture, kKey);
         Button(f.control).SizeToContent();
         Button(f.control).SetTooltipText(f.name);
+        SetWindowTextW(Button(f.control).Hwnd(), f.name);
     }
+}
+
+// Names (and tooltips) that follow the language.
+void MainWindow::NameButtons() {
+    for (const TitleButton& b : kTitleButtons) {
+        const std::wstring tip = GetUiText(b.tip);
+        Button(b.control).SetTooltipText(tip);
+        SetWindowTextW(Button(b.control).Hwnd(), tip.c_str());
+    }
+    for (const PageName& p : kPageNames) SetWindowTextW(Item(p.control), GetUiText(p.text).c_str());
+    const struct {
+        int control, text;
+    } commands[] = {{IDC_MAIN_OK, STR_ID_OK}, {IDC_MAIN_CANCEL, STR_ID_CANCEL}, {IDC_MAIN_APPLY, STR_ID_APPLY}};
+    for (const auto& c : commands) SetWindowTextW(Item(c.control), GetUiText(c.text).c_str());
 }
 
 void MainWindow::LoadOkCancelApply() {
@@ -314,6 +347,7 @@ void MainWindow::Ok() {
 
 void MainWindow::SwitchLanguage(int code) {
     SetUiLanguage(code);
+    NameButtons();
     LoadOkCancelApply();
     SetPageButton(IDC_MAIN_PAGE_BUTTONS, IDB_PAGE_BUTTONS, 0);
     SetPageButton(IDC_MAIN_PAGE_THIRD, IDB_PAGE3, 0);
@@ -422,9 +456,16 @@ bool MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
     case WM_NCHITTEST: {
         // Dragging anywhere on the window's own background moves it.
         const LRESULT hit = DefWindowProcW(Hwnd(), msg, wp, lp);
-        result = hit == HTCLIENT && (GetAsyncKeyState(VK_LBUTTON) & 0x8000) ? HTCAPTION : hit;
+        // The physical key of the primary button: the right one when the
+        // user swapped them.
+        const int primary = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+        result = hit == HTCLIENT && (GetAsyncKeyState(primary) & 0x8000) ? HTCAPTION : hit;
         return true;
     }
+    case WM_ACTIVATE:
+        // Alt+Tab away: no picture may stay lit; the buttons never hear of it.
+        if (LOWORD(wp) == WA_INACTIVE) EnumChildWindows(Hwnd(), LeaveHover, 0);
+        return false;
     case WM_TRAY_NOTIFY:
         result = tray_.HandleTrayNotification(wp, lp);
         return true;
@@ -436,6 +477,11 @@ bool MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
         }
         return false;
     }
+}
+
+BOOL CALLBACK MainWindow::LeaveHover(HWND child, LPARAM) {
+    if (auto* button = dynamic_cast<SkinButton*>(SubclassedControl::FromHandle(child))) button->LeavePointerOver();
+    return TRUE;
 }
 
 LRESULT CALLBACK MainWindow::FrameProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {

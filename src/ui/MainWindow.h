@@ -42,6 +42,7 @@ private:
     Page* PageOf(PageId id) const;
     void PlacePages();
     void SetupButtons();
+    void NameButtons();
     void LoadOkCancelApply();
     void SetPageButton(int id, int overId, int restingId);
     void SelectPage(PageId id);
@@ -51,6 +52,7 @@ private:
     void HideToTray();
     void ShowFromTray();
     bool PaintMinimised();
+    static BOOL CALLBACK LeaveHover(HWND child, LPARAM);
     static LRESULT CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
 
     DeviceStore& store_;

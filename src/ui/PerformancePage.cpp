@@ -1,5 +1,7 @@
 #include "ui/PerformancePage.h"
 
+#include <string>
+
 #include "i18n/Language.h"
 #include "ui/Layout.h"
 #include "ui/Messages.h"
@@ -40,7 +42,10 @@ RECT ClientRectOf(HWND parent, HWND child) {
 void SetPicture(HWND picture, BitmapHandle& owned, int bitmapId) {
     BitmapHandle bitmap(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId)));
     SetWindowLongPtrW(picture, GWL_STYLE, WS_CHILD | WS_VISIBLE | SS_BITMAP);
-    SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.Get()));
+    HGDIOBJ previous = reinterpret_cast<HGDIOBJ>(
+        SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.Get())));
+    // A picture the control made itself (a copy of ours) is ours to free.
+    if (previous && previous != owned.Get() && previous != bitmap.Get()) DeleteObject(previous);
     owned = std::move(bitmap);
 }
 
@@ -61,6 +66,43 @@ PerformancePage::Mark PerformancePage::MarkOfDpi(int32_t dpi) {
     return kMarks[0];
 }
 
+LRESULT DpiThumb::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    // The dialog would move the focus with the arrows; the slider keeps them.
+    if (msg == WM_GETDLGCODE) return SkinButton::WndProc(msg, wp, lp) | DLGC_WANTARROWS;
+    if (msg == WM_KEYDOWN && page_ && page_->SliderKey(level_, static_cast<UINT>(wp))) return 0;
+    return SkinButton::WndProc(msg, wp, lp);
+}
+
+bool PerformancePage::SliderKey(int level, UINT vk) {
+    constexpr int kLast = 6, kPage = 2;
+    int index = 0;
+    const int32_t shown = MarkOfDpi(levelDpi_[level]).dpi;  // where the thumb sits
+    while (index < kLast && kMarks[index].dpi != shown) ++index;
+    // As a slider of the system: right and down go up, left and up go down.
+    switch (vk) {
+    case VK_RIGHT: case VK_DOWN: ++index; break;
+    case VK_LEFT: case VK_UP: --index; break;
+    case VK_NEXT: index += kPage; break;
+    case VK_PRIOR: index -= kPage; break;
+    case VK_HOME: index = 0; break;
+    case VK_END: index = kLast; break;
+    default: return false;
+    }
+    const Mark& mark = kMarks[index < 0 ? 0 : index > kLast ? kLast : index];
+    SetLevelDpi(level, mark.dpi, mark.offset);
+    return true;
+}
+
+// The level's DPI, its thumb on the mark, and the thumb's name with it.
+void PerformancePage::SetLevelDpi(int level, int32_t dpi, int markOffset) {
+    levelDpi_[level] = dpi;
+    PlaceThumb(level, markOffset);
+    const std::wstring name = L"DPI/CPI " + std::to_wstring(dpi);
+    HWND thumb = thumbs_[level].Hwnd();
+    SetWindowTextW(thumb, name.c_str());
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, thumb, OBJID_CLIENT, CHILDID_SELF);
+}
+
 BOOL PerformancePage::OnInitDialog() {
     for (int i = 0; i < 4; ++i) {
         labels_[i].Attach(Hwnd(), kLabels[i]);
@@ -69,6 +111,8 @@ BOOL PerformancePage::OnInitDialog() {
     }
     for (int i = 0; i < 4; ++i) {
         thumbs_[i].Attach(Hwnd(), kThumbs[i]);
+        thumbs_[i].SetPage(this, i);
+        thumbs_[i].SetTextPainted(false, false);  // the text names it
         thumbs_[i].SetBitmaps(IDB_DPI_THUMB, kThumbKey);
         thumbs_[i].SizeToContent();
     }
@@ -91,7 +135,7 @@ BOOL PerformancePage::OnInitDialog() {
     }
     SendMessageW(rate, CB_SETCURSEL, selected, 0);
     rateIndex_ = static_cast<int>(SendMessageW(rate, CB_GETCURSEL, 0, 0));
-    levelDpi_[0] = store_.GetDpi();
+    levelDpi_[0] = store_.GetDpi();  // as it is, also when it is no mark's
 
     LoadCaptions();
     NormaliseLayout(Hwnd());
@@ -99,7 +143,7 @@ BOOL PerformancePage::OnInitDialog() {
     // The thumbs are placed on the tracks where the layout put them: the
     // layout moves each control by its own rounding.
     for (int i = 0; i < 4; ++i) MoveThumb(i, kFirstThumbLeft);
-    PlaceThumb(0, MarkOfDpi(levelDpi_[0]).offset);
+    for (int i = 0; i < 4; ++i) SetLevelDpi(i, levelDpi_[i], MarkOfDpi(levelDpi_[i]).offset);
     return TRUE;
 }
 
@@ -118,6 +162,8 @@ void PerformancePage::PlaceThumb(int level, int markOffset) {
 }
 
 void PerformancePage::LoadCaptions() {
+    // The report-rate list is named by the invisible label before it.
+    SetDlgItemTextW(Hwnd(), IDC_PERF_RATE_NAME, GetUiText(STR_ID_USB_REPORT_RATE).c_str());
     SetPicture(Item(IDC_PERF_CAPTION_DPI), captionDpi_, GetLanguageBitmap(IDB_CAPTION_DPI));
     SetPicture(Item(IDC_PERF_CAPTION_RATE), captionRate_, GetLanguageBitmap(IDB_CAPTION_RATE));
 }
@@ -131,8 +177,7 @@ void PerformancePage::RefreshPageTexts() {
 }
 
 void PerformancePage::ShowStoreSettings() {
-    levelDpi_[0] = store_.GetDpi();
-    PlaceThumb(0, MarkOfDpi(levelDpi_[0]).offset);
+    SetLevelDpi(0, store_.GetDpi(), MarkOfDpi(store_.GetDpi()).offset);
     const uint8_t code = store_.DeviceImage()[kReportRateSlot].bytes[kByteCode];
     for (int i = 0; i < 3; ++i) {
         if (kRates[i].code != code) continue;
@@ -154,8 +199,7 @@ void PerformancePage::Click(POINT client) {
         RECT r;
         if (!IsWindowVisible(track) || !GetWindowRect(track, &r) || !PtInRect(&r, screen)) continue;
         const Mark mark = SnapToMark(screen.x - r.left);
-        levelDpi_[level] = mark.dpi;
-        PlaceThumb(level, mark.offset);
+        SetLevelDpi(level, mark.dpi, mark.offset);
         return;
     }
 }

@@ -13,6 +13,25 @@
 #include "ui/Page.h"
 #include "ui/Uploads.h"
 
+class PerformancePage;
+
+// A thumb of the DPI slider. With the focus it takes the keys a slider
+// takes: arrows one mark, Page Up / Page Down two, Home and End the ends.
+class DpiThumb : public SkinButton {
+public:
+    void SetPage(PerformancePage* page, int level) {
+        page_ = page;
+        level_ = level;
+    }
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    PerformancePage* page_ = nullptr;
+    int level_ = 0;
+};
+
 class PerformancePage : public Page {
 public:
     PerformancePage(DeviceStore& store, UploadOwner& uploads);
@@ -42,6 +61,9 @@ public:
     static Mark SnapToMark(int distance);
     // The mark of a DPI; the first mark for a DPI that has none.
     static Mark MarkOfDpi(int32_t dpi);
+    // Moves a level's thumb for a slider key (clamped to the ends); false
+    // for any other key.
+    bool SliderKey(int level, UINT vk);
 
 protected:
     BOOL OnInitDialog() override;
@@ -49,6 +71,7 @@ protected:
     bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
+    void SetLevelDpi(int level, int32_t dpi, int markOffset);
     void MoveThumb(int level, int left);
     void PlaceThumb(int level, int markOffset);
     void LoadCaptions();
@@ -60,7 +83,7 @@ private:
     int32_t levelDpi_[4] = {600, 600, 600, 600};
     int rateIndex_ = 1;
     SkinButton labels_[4];
-    SkinButton thumbs_[4];
+    DpiThumb thumbs_[4];
     BitmapHandle captionDpi_;
     BitmapHandle captionRate_;
 };

@@ -97,7 +97,8 @@ void ProfilesPage::SetTexts() {
     } texts[] = {{IDC_PROF_FOLLOW, STR_ID_FOLLOW_PROGRAM},       {IDC_PROF_PROGRAM_LABEL, STR_ID_PROGRAM},
                  {IDC_PROF_BROWSE, STR_ID_BROWSE_PROGRAM},      {IDC_PROF_ADD, STR_ID_ADD_RULE},
                  {IDC_PROF_REMOVE, STR_ID_REMOVE_RULE},         {IDC_PROF_DEFAULT_LABEL, STR_ID_DEFAULT_PROFILE},
-                 {IDC_PROF_CHOOSE_DEFAULT, STR_ID_CHOOSE_PROFILE}, {IDC_PROF_CLEAR_DEFAULT, STR_ID_CLEAR_PROFILE}};
+                 {IDC_PROF_CHOOSE_DEFAULT, STR_ID_CHOOSE_PROFILE}, {IDC_PROF_CLEAR_DEFAULT, STR_ID_CLEAR_PROFILE},
+                 {IDC_PROF_RULES_NAME, STR_ID_PROFILES}};  // the rule list's name, for screen readers
     for (const auto& t : texts) SetDlgItemTextW(Hwnd(), t.control, GetUiText(t.text).c_str());
     HWND list = Item(IDC_PROF_RULES);
     const int headers[] = {STR_ID_PROGRAM, STR_ID_PROFILE_FILE};

@@ -100,6 +100,8 @@ int CTrayIcon::HandleTrayNotification(WPARAM wp, LPARAM lp) {
         GetCursorPos(&at);
         SetForegroundWindow(data_.hWnd);
         TrackPopupMenu(popup, TPM_LEFTBUTTON, at.x, at.y, 0, data_.hWnd, nullptr);
+        // Without it the menu may not close when the user clicks elsewhere.
+        PostMessageW(data_.hWnd, WM_NULL, 0, 0);
     } else {
         SendMessageW(data_.hWnd, WM_COMMAND, GetMenuItemID(popup, 0), 0);
     }

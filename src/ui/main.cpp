@@ -21,6 +21,11 @@ constexpr DWORD kExitWaitMs = 4000;
 void HandOverToRunningInstance() {
     HWND running = FindWindowW(kMarker, L"");
     if (!running) return;  // still starting up: nothing to show yet
+    // This process may raise windows (it was just started); the running one
+    // may not unless it is allowed to.
+    DWORD pid = 0;
+    GetWindowThreadProcessId(running, &pid);
+    if (pid) AllowSetForegroundWindow(pid);
     if (IsIconic(running)) {
         ShowWindow(running, SW_RESTORE);
         SetForegroundWindow(running);

@@ -142,11 +142,13 @@ TEST_F(SkinButtonTest, APressedButtonShowsThePointerOverPicture) {
     SendMessageW(Image(), BM_SETSTATE, FALSE, 0);
 }
 
-TEST_F(SkinButtonTest, FocusedButtonUsesTheFocusBackground) {
+TEST_F(SkinButtonTest, FocusedButtonUsesTheFocusBackgroundAndTheAccentRing) {
     Open([&] { image.SetBitmaps(IDB_T_OVER, kGreen); });
+    EXPECT_NE(ScreenPixel(Image(), 1, 1), SkinButton::kFocusRingColour) << "a ring without the focus";
     SetFocus(Image());
     Pump(wnd);
     EXPECT_EQ(At(true), kFocusBack);
+    EXPECT_EQ(ScreenPixel(Image(), 1, 1), SkinButton::kFocusRingColour);
 }
 
 TEST_F(SkinButtonTest, ColourOffsets) {

@@ -96,7 +96,7 @@ TEST(ShippedAppCfg, TextsFitTheirControls) {
     const Limit limits[] = {
         {STR_ID_L_BUTTON, STR_ID_MULTI_MEDIA, 16},
         {STR_ID_MUTE, STR_ID_VOL_UP, 12},
-        {STR_ID_LOAD_DEFAULT, STR_ID_LOAD_CONFIG, 23},
+        {STR_ID_LOAD_DEFAULT, STR_ID_LOAD_CONFIG, 24},  // "Enregistrer les réglages" fits with 7 px to spare
         {STR_ID_UP_DOWN_SWAP, STR_ID_UP_DOWN_SWAP, 12},
         {0, STR_ID_UNDO, 80},
         {STR_ID_PARTLY_READ, STR_ID_PARTLY_READ, 130},  // a message box of its own
@@ -114,15 +114,15 @@ TEST(ShippedAppCfg, TextsFitTheirControls) {
     EXPECT_TRUE(tooLong.empty()) << "texts too long for their controls:\n" << tooLong;
 }
 
-// German and Dutch message boxes close with a full stop (or the question's
-// mark), never with an exclamation mark.
-TEST(ShippedAppCfg, GermanAndDutchMessagesEndWithAFullStop) {
+// German, Dutch, French and Italian message boxes close with a full stop (or
+// the question's mark), never with an exclamation mark.
+TEST(ShippedAppCfg, MessagesEndWithAFullStop) {
     const int messages[] = {STR_ID_NEED_LEFT_KEY,    STR_ID_CANT_OPEN_USB,        STR_ID_OPERATION_OK,
                             STR_ID_RESET_TO_DEFAULT, STR_ID_SAVE_CONFIG_FAIL,     STR_ID_SAVE_SUCCESS,
                             STR_ID_KEY_FUNCTION_UPDATED, STR_ID_OPERATION_FAIL,   STR_ID_UNSUPPORT_VERSION,
                             STR_ID_INVALID_FORAT,    STR_ID_UPDATE_CONFIG_ERROR,  STR_ID_INITIALIZE_FAILED};
     std::string wrong;
-    for (const wchar_t* section : {L"Germany", L"Dutch"})
+    for (const wchar_t* section : {L"Germany", L"Dutch", L"France", L"Italian"})
         for (int id : messages) {
             std::wstring text = ReadIni(Shipped(), section, StringIdTable[id].key);
             const wchar_t last = text.empty() ? L' ' : text.back();

@@ -74,6 +74,10 @@ TEST(StringIdTable, IdsAreRowIndexesAndEnumNamesAreTheKeys) {
         ROW(STR_ID_PARTLY_READ),
         ROW(STR_ID_PROFILE_WAITS),
         ROW(STR_ID_PROFILE_NO_LEFT_CLICK),
+        ROW(STR_ID_CLOSE_PROGRAM),
+        ROW(STR_ID_MINIMIZE_PROGRAM),
+        ROW(STR_ID_HIDE_TO_TRAY),
+        ROW(STR_ID_SHOW_PICTURE),
     };
 #undef ROW
     ASSERT_EQ(sizeof(named) / sizeof(named[0]), size_t(kStringCount));

@@ -153,7 +153,7 @@ TEST_F(KeepApplyTest, LeftClickMovedOffTheLeftButtonIsKeptOrUndone) {
         const Seen seen = Run([&] { return page_->ApplyPage(); }, row.act);
         ASSERT_NE(seen.dialog, nullptr) << "no keep dialog";
         EXPECT_EQ(seen.question, L"Keep these button settings?");
-        EXPECT_EQ(seen.info, L"The left click is now on Button-4.");
+        EXPECT_EQ(seen.info, L"Left click is now assigned to: Button-4.");
         EXPECT_EQ(seen.countdown, L"Undoing in 15 s");
         EXPECT_EQ(Messages::Joined(), L"") << "no \"operation ok.\" after the question";
 

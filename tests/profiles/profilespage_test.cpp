@@ -104,7 +104,7 @@ TEST(ProfilesPage, RulesFollowSwitchAndDefaultAreStoredAtOnce) {
 
     SetUiLanguage(Germany);
     page.RefreshPageTexts();
-    EXPECT_EQ(Text(GetDlgItem(wnd, IDC_PROF_FOLLOW)), L"Dem Programm im Vordergrund folgen");
+    EXPECT_EQ(Text(GetDlgItem(wnd, IDC_PROF_FOLLOW)), L"Profil je nach aktivem Programm wechseln");
     EXPECT_EQ(Cell(list, 0, 1), L"(Datei fehlt) " + gone);
     SetUiLanguage(English);
 }

@@ -230,7 +230,8 @@ private:
 
 // German: Y and Z change places. French: A/Q, Z/W change places, M sits
 // where the US layout has the semicolon.
-const TableLayout kGerman({{'Z', 0x15}, {'Y', 0x2C}}, {{0x15, L"Z"}, {0x2C, L"Y"}, {0x10, L"Q"}});
+const TableLayout kGerman({{'Z', 0x15}, {'Y', 0x2C}, {VK_OEM_5, 0x29}},
+                          {{0x15, L"Z"}, {0x2C, L"Y"}, {0x10, L"Q"}, {0x29, L"^"}});
 const TableLayout kFrench({{'A', 0x10}, {'Q', 0x1E}, {'Z', 0x11}, {'W', 0x2C}, {'M', 0x27}},
                           {{0x10, L"A"}, {0x1E, L"Q"}, {0x11, L"Z"}, {0x2C, L"W"}, {0x27, L"M"}});
 const TableLayout kNoNames({}, {});
@@ -248,6 +249,7 @@ const LayoutRow kLayoutRows[] = {
     {"German Ctrl+Z is the Y position", &kGerman, 'Z', 0x15, 0x01, 0x1C, L"Ctrl+Z"},
     {"German Z without key data", &kGerman, 'Z', 0, 0x01, 0x1C, L"Ctrl+Z"},
     {"German Y", &kGerman, 'Y', 0x2C, 0x02, 0x1D, L"Shift+Y"},
+    {"German ^ left of 1 (VK_OEM_5 there) is the grave position", &kGerman, VK_OEM_5, 0x29, 0x00, 0x35, L"^"},
     {"French A is the Q position", &kFrench, 'A', 0x10, 0x01, 0x14, L"Ctrl+A"},
     {"French W is the Z position", &kFrench, 'W', 0x2C, 0x00, 0x1D, L"W"},
     {"French M is the semicolon position", &kFrench, 'M', 0x27, 0x04, 0x33, L"Alt+M"},
@@ -427,8 +429,11 @@ TEST_F(ButtonsPageTest, LanguageSwitchKeepsEverySelectionAndChangesTheTexts) {
         selections[b.list] = Selection(page, b.list);
         selections[b.media] = Selection(page, b.media);
     }
+    // The switch is made from another page: this one is hidden meanwhile.
+    ShowWindow(page, SW_HIDE);
     SetUiLanguage(Germany);
     page_->RefreshPageTexts();
+    ShowWindow(page, SW_SHOW);
     for (const auto& s : selections) EXPECT_EQ(Selection(page, s.first), s.second) << "control " << s.first;
     EXPECT_EQ(Text(GetDlgItem(page, kLeft.list)), GetUiText(STR_ID_COPY));
     EXPECT_NE(GetUiText(STR_ID_COPY), L"Copy");
@@ -437,6 +442,9 @@ TEST_F(ButtonsPageTest, LanguageSwitchKeepsEverySelectionAndChangesTheTexts) {
     EXPECT_EQ(Text(GetDlgItem(page, IDC_BTN_SWAP_LABEL)), GetUiText(STR_ID_UP_DOWN_SWAP));
     EXPECT_NE(Text(GetDlgItem(page, IDC_BTN_LOAD_DEFAULT)), L"Load Default Config");
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, kRight.media)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, kLeft.media)));
+    // "User-defined" picked again keeps the user's choice, no Mute over it.
+    Choose(page, kRight.list, kUserDefinedEntry);
     for (int slot = 0; slot < kRecordCount; ++slot) EXPECT_EQ(Record(slot), Hex(before[slot])) << "slot " << slot;
     SetUiLanguage(English);
 }

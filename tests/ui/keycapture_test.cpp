@@ -181,6 +181,9 @@ const Row kRows[] = {
     {"Ctrl, browser home passed over, then K",
      {{Act::Down, VK_LCONTROL}, {Act::Down, VK_BROWSER_HOME}, {Act::Up, VK_BROWSER_HOME}, {Act::Down, 'K'}, {Act::Up, 'K'}},
      {17, 75}, 0x01, 75},
+    // The release of the key that chose "Key Combination" in the list.
+    {"a key held from before is passed over",
+     {{Act::PostUp, VK_DOWN}, {Act::Down, VK_LCONTROL}, {Act::Down, 'K'}, {Act::Up, 'K'}}, {17, 75}, 0x01, 75},
     {"F13 is a key like any other", {{Act::PostDown, VK_F13}, {Act::PostUp, VK_F13}}, {124}, 0x00, 124},
 };
 
@@ -270,7 +273,7 @@ TEST(KeyCaptureLayout, PromptIsATransparentLabelOnThePicture) {
     HWND owner = MakeOwner(WS_VISIBLE);
     g_reports.clear();
     g_script = Script{};
-    g_script.steps = {{Act::PostUp, 'Q'}};
+    g_script.steps = {{Act::PostDown, 'Q'}, {Act::PostUp, 'Q'}};
     struct Probe : KeyCaptureDialog {
         HWND owner = nullptr;
         LONG_PTR exStyle = 0;
@@ -317,8 +320,8 @@ TEST(KeyCaptureLayout, PromptIsATransparentLabelOnThePicture) {
     DestroyWindow(owner);
     EXPECT_TRUE(dialog.exStyle & WS_EX_TRANSPARENT);
     EXPECT_EQ(dialog.text, L"Press The Key...");
-    ASSERT_EQ(g_reports.size(), 1u);
-    EXPECT_EQ(g_reports[0].msg, static_cast<UINT>(WM_KEY_CAPTURED));
+    ASSERT_EQ(g_reports.size(), 2u);
+    EXPECT_EQ(g_reports[1].msg, static_cast<UINT>(WM_KEY_CAPTURED));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // virtual mouse's memory file and transcript.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <string>
@@ -379,7 +380,7 @@ TEST_F(MainWindowTest, DefaultsToTheMouseKeepALeftButton) {
     // The left click has left the left button: a question to keep it comes
     // instead of "operation ok.", and Keep (its OK button) keeps it.
     HWND keep = nullptr;
-    const std::wstring question = L"Keep these button settings?\nThe left click is now on Button-4.";
+    const std::wstring question = L"Keep these button settings?\nLeft click is now assigned to: Button-4.";
     ASSERT_TRUE(driver::WaitFor(
         [&] {
             for (const auto& b : p.Boxes())
@@ -686,6 +687,130 @@ TEST_F(MainWindowTest, AboutItemShowsNameVersionAndPurpose) {
     Program::Dismiss(about);
     EXPECT_TRUE(driver::WaitFor([&] { return !IsWindow(about); }, 5000));
     EXPECT_TRUE(p.Running());
+}
+
+// ---- Without a pointer: keys sent with SendInput, names read through oleacc.
+
+void Key(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk >= VK_PRIOR && vk <= VK_DOWN ? KEYEVENTF_EXTENDEDKEY : 0);
+    SendInput(1, &in, sizeof in);
+    driver::WaitFor([] { return false; }, 80);
+}
+void Press(WORD vk) { Key(vk, false), Key(vk, true); }
+
+HWND FocusOf(HWND main) {
+    GUITHREADINFO info{sizeof info, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
+    GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info);
+    return info.hwndFocus;
+}
+
+bool TabTo(HWND main, HWND control) {
+    if (GetForegroundWindow() != main) SetForegroundWindow(main);  // a closed box may leave none in front
+    for (int i = 0; i < 80 && FocusOf(main) != control; ++i) Press(VK_TAB);
+    return FocusOf(main) == control;
+}
+
+// Enter on every box that comes (at least one tells how an apply went) until cond holds.
+template <class Cond>
+bool AnswerBoxesUntil(Program& p, Cond cond) {
+    int answered = 0;
+    return driver::WaitFor([&] {
+        const std::vector<driver::Box> boxes = p.Boxes();
+        for (const driver::Box& b : boxes) answered += GetForegroundWindow() == b.wnd ? (Press(VK_RETURN), 1) : 0;
+        return answered > 0 && boxes.empty() && cond();
+    }, 20000);
+}
+
+// A screen reader's name: Wine's oleacc gives every window's text, so Windows'
+// rule for lists and edits (the static label before them) is applied here.
+std::wstring NameOf(HWND wnd) {
+    const std::wstring cls = driver::ClassOf(wnd);
+    for (HWND w = wnd; cls == L"ComboBox" || cls == L"Edit" || cls == L"SysListView32";) {
+        w = GetWindow(w, GW_HWNDPREV);
+        if (!w || (GetWindowLongW(w, GWL_STYLE) & (WS_GROUP | WS_TABSTOP)) == (WS_GROUP | WS_TABSTOP)) return L"";
+        if (driver::ClassOf(w) == L"Static") return NameOf(w);
+    }
+    // The toolchain's IID_IAccessible is not the one oleacc answers to.
+    const GUID iid = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+    IAccessible* acc = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(wnd, OBJID_CLIENT, iid, reinterpret_cast<void**>(&acc)))) return L"?";
+    VARIANT self{};
+    self.vt = VT_I4;  // CHILDID_SELF
+    BSTR name = nullptr;
+    const std::wstring result = acc->get_accName(self, &name) == S_OK && name ? name : L"";
+    SysFreeString(name);
+    acc->Release();
+    return result;
+}
+
+// Chosen names, and none missing among the controls that take the focus.
+void ExpectNames(HWND main, const wchar_t* section) {
+    auto text = [&](const wchar_t* key, const wchar_t* english) {
+        wchar_t t[256] = {};
+        GetPrivateProfileStringW(section, key, english, t, 256, (driver::Dir() + L"AppCfg.pristine.ini").c_str());
+        return std::wstring(t);
+    };
+    HWND buttons = driver::PageWith(main, kLeftList), performance = driver::PageWith(main, kDpiCaption);
+    const struct {
+        HWND page;
+        int id;
+        std::wstring name;
+    } rows[] = {{main, IDC_MAIN_APPLY, text(L"STR_ID_APPLY", L"Apply")},
+                {buttons, kButton4List, text(L"STR_ID_BUTTON_4", L"Button-4")},
+                {buttons, IDC_BTN_KEY_B5, text(L"STR_ID_BUTTON_5", L"Button-5")},
+                {performance, IDC_PERF_RATE, text(L"STR_ID_USB_REPORT_RATE", L"USB Report Rate")}};
+    const std::string where(section, section + wcslen(section));
+    for (const auto& r : rows) EXPECT_EQ(NameOf(GetDlgItem(r.page, r.id)), r.name) << where << " " << r.id;
+    for (HWND page : {main, buttons, performance, driver::PageWith(main, IDC_PROF_FOLLOW)})
+        for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            const bool focusable = (GetWindowLongW(c, GWL_STYLE) & (WS_TABSTOP | WS_VISIBLE)) == (WS_TABSTOP | WS_VISIBLE);
+            if (focusable) { EXPECT_NE(NameOf(c), L"") << where << ": control " << GetDlgCtrlID(c) << " has no name"; }
+        }
+}
+
+TEST_F(MainWindowTest, KeyCombinationDpiLanguageAndApplyByKeyboardAloneAndEveryControlNamed) {
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    HWND buttons = driver::PageWith(main, kLeftList), performance = driver::PageWith(main, kDpiCaption);
+    ExpectNames(main, L"English");
+    // "K" in button 5's closed list is Key Combination: the pop-up opens while
+    // K is down, and K's release must not end the capture.
+    ASSERT_TRUE(TabTo(main, GetDlgItem(buttons, kButton5List)));
+    Key('K', false);
+    HWND capture = nullptr;
+    ASSERT_TRUE(driver::WaitFor([&] { return (capture = FindWindowW(L"#32770", L"Press The Key...")) != nullptr; }, 5000));
+    EXPECT_EQ(GetWindow(capture, GW_OWNER), main);
+    EXPECT_FALSE(IsWindowEnabled(main)) << "the main window waits for the pop-up";
+    Key('K', true);
+    for (WORD vk : {VK_LCONTROL, VK_LSHIFT, VK_F5}) Key(vk, false);
+    ASSERT_TRUE(IsWindow(capture)) << "a key held from before ended the capture";
+    for (WORD vk : {VK_F5, VK_LSHIFT, VK_LCONTROL}) Key(vk, true);
+    const vmouse::Bytes combination = Rec(4, 1, 0x03, 0x3E);  // left Ctrl + left Shift, F5
+    ASSERT_TRUE(TabTo(main, GetDlgItem(main, IDC_MAIN_APPLY)));
+    Press(VK_SPACE);
+    EXPECT_TRUE(AnswerBoxesUntil(p, [&] { return vmouse::ReadMemory().records[4] == combination; }));
+    // The DPI slider two marks up with the arrow, German by its flag, Apply.
+    for (int id : {IDC_MAIN_PAGE_PERF, IDC_PERF_THUMB1, IDC_FLAG_GERMANY, IDC_MAIN_APPLY}) {
+        HWND control = GetDlgItem(id == IDC_PERF_THUMB1 ? performance : main, id);
+        ASSERT_TRUE(TabTo(main, control)) << id;
+        if (id != IDC_PERF_THUMB1) {
+            Press(VK_SPACE);
+            continue;
+        }
+        EXPECT_EQ(driver::TextOf(control), L"DPI/CPI 600");
+        Press(VK_RIGHT), Press(VK_RIGHT);
+        EXPECT_EQ(driver::TextOf(control), L"DPI/CPI 1800");
+        EXPECT_EQ(FocusOf(main), control) << "the arrows moved the focus";
+    }
+    EXPECT_TRUE(AnswerBoxesUntil(p, [] { return vmouse::ReadMemory().dpi == 9; }));  // 1800 / 200
+    EXPECT_EQ(vmouse::ReadMemory().records[4], combination);
+    ExpectNames(main, L"Germany");
+    CoUninitialize();
 }
 
 }  // namespace
