@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "controls/SkinPicture.h"
+
 namespace {
 void OpenWithShell(HWND, const std::wstring& link) {
     SHELLEXECUTEINFOW info{};
@@ -153,9 +155,9 @@ void SkinButton::ReleaseImages() {
 // Loads one picture and builds its mask: 1 where the picture has the
 // transparent colour. Those pixels turn black in the picture, so that AND
 // with the mask, then OR with the picture, leaves the background there.
-int SkinButton::LoadImage(int id, COLORREF transparent, Image& image) {
+int SkinButton::LoadImage(int id, COLORREF transparent, UINT dpi, Image& image) {
     image.Reset();
-    HBITMAP loaded = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+    HBITMAP loaded = skin::LoadPicture(id, dpi, transparent);
     if (!loaded) return kBitmapsOk;  // no such picture: the button goes without
     image.bitmap.Reset(loaded);
     BITMAP info{};
@@ -178,8 +180,10 @@ int SkinButton::LoadImage(int id, COLORREF transparent, Image& image) {
 
 int SkinButton::SetBitmaps(int overId, COLORREF overTransparent, int restingId, COLORREF restingTransparent) {
     ReleaseImages();
-    int r = LoadImage(overId, overTransparent, over_);
-    if (r == kBitmapsOk && restingId) r = LoadImage(restingId, restingTransparent, resting_);
+    // Pictures come at the window's scale.
+    dpi_ = Hwnd() ? skin::DpiOf(Hwnd()) : skin::kBaseDpi;
+    int r = LoadImage(overId, overTransparent, dpi_, over_);
+    if (r == kBitmapsOk && restingId) r = LoadImage(restingId, restingTransparent, dpi_, resting_);
     if (r != kBitmapsOk) ReleaseImages();
     Repaint(true);
     return r;
@@ -262,8 +266,8 @@ void SkinButton::DrawImage(HDC dc, const RECT& item, bool hasText, bool pressed,
         y = item.top + ((item.bottom - item.top) - h) / 2;
     }
     if (pressed) {
-        x += pressedShift_.x;
-        y += pressedShift_.y;
+        x += skin::Scale(pressedShift_.x, dpi_);
+        y += skin::Scale(pressedShift_.y, dpi_);
     }
 
     MemoryDC src(dc);

@@ -32,7 +32,8 @@ public:
     ~SkinButton() override;
 
     // Loads the pointer-over picture and, unless restingId is 0, the resting
-    // one, each with the colour that shows the background. Repaints.
+    // one, each with the colour that shows the background, at the window's
+    // DPI (call again after a DPI change). Repaints.
     int SetBitmaps(int overId, COLORREF overTransparent, int restingId = 0, COLORREF restingTransparent = 0);
     // Makes the button as large as its pointer-over picture.
     void SizeToContent();
@@ -80,7 +81,7 @@ private:
         }
     };
 
-    static int LoadImage(int id, COLORREF transparent, Image& image);
+    static int LoadImage(int id, COLORREF transparent, UINT dpi, Image& image);
     void ReleaseImages();
     void Repaint(bool repaint);
     void LeavePointerOver();
@@ -101,4 +102,5 @@ private:
     HWND tooltip_ = nullptr;
     Image over_;
     Image resting_;
+    UINT dpi_ = 96;  // of the pictures loaded
 };

@@ -11,6 +11,7 @@
 #include "keys/KeyNames.h"
 #include "link/Transfers.h"
 #include "ui/KeyCaptureDialog.h"
+#include "controls/SkinPicture.h"
 #include "ui/Layout.h"
 #include "ui/Messages.h"
 #include "ui/PerformancePage.h"
@@ -97,6 +98,10 @@ LRESULT CALLBACK WaitCursorProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_P
     return DefSubclassProc(wnd, msg, wp, lp);
 }
 
+// The page's pictures: its background (the template's control without an id)
+// and the swap box's decoration.
+const TemplatePicture kPictures[] = {{-1, IDB_BUTTONS_PAGE_BG}, {IDC_BTN_SWAP_DECOR, IDB_SWAP_DECOR}};
+
 // Moves the pointer onto itself, so the window under it chooses the cursor again.
 void RefreshCursor() {
     POINT p;
@@ -129,8 +134,7 @@ BOOL ButtonsPage::OnInitDialog() {
     ShowStoreConfiguration();
     safeApply_.Remember(store_);
     SetStaticTexts();
-    NormaliseLayout(Hwnd());
-    FitPageToBaseUnits(Hwnd());
+    LayOutOnPictures(Hwnd(), IDD_BUTTONS_PAGE, skin::DpiOf(Hwnd()), kPictures);
     return TRUE;
 }
 
@@ -374,7 +378,7 @@ void ButtonsPage::ToggleIllustration(int index) {
         ShowWindow(picture, SW_HIDE);
         return;
     }
-    BitmapHandle bitmap(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kButtons[index].illustration)));
+    BitmapHandle bitmap(skin::LoadPicture(kButtons[index].illustration, skin::DpiOf(Hwnd())));
     SetWindowLongPtrW(picture, GWL_STYLE, WS_CHILD | WS_VISIBLE | SS_BITMAP);
     SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.Get()));
     illustration_ = std::move(bitmap);  // the old picture goes after the control let go of it

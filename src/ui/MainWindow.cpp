@@ -11,6 +11,7 @@
 #include "resources/resource.h"
 #include "ui/AboutDialog.h"
 #include "ui/ButtonsPage.h"
+#include "controls/SkinPicture.h"
 #include "ui/Layout.h"
 #include "ui/Messages.h"
 #include "ui/PerformancePage.h"
@@ -181,7 +182,8 @@ BOOL MainWindow::OnInitDialog() {
     SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
 
-    background_.Reset(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MAIN_BG)));
+    const UINT dpi = skin::DpiOf(Hwnd());
+    background_.Reset(skin::LoadPicture(IDB_MAIN_BG, dpi, kKey));
     // The pages show what the mouse holds, so it is read before they exist.
     if (!store_.LoadFromDevice()) ShowUserMessage(nullptr, GetUiText(STR_ID_CANT_OPEN_USB));
     BITMAP bm{};
@@ -198,11 +200,11 @@ BOOL MainWindow::OnInitDialog() {
         if (!SetWindowRgn(Hwnd(), shape, TRUE)) DeleteObject(shape);
     }
 
+    LayOutOnPictures(Hwnd(), IDD_MAIN, dpi);
     PlacePages();
     SetupButtons();
     tray_.SetNotifyTarget(Hwnd(), WM_TRAY_NOTIFY);
     SelectPage(PageId::Buttons);
-    NormaliseLayout(Hwnd());
     return TRUE;
 }
 
@@ -248,6 +250,7 @@ void MainWindow::SetupButtons() {
 
     SkinButton& banner = Button(IDC_MAIN_BANNER);
     banner.SetBitmaps(IDB_BANNER, kKey);
+    banner.SizeToContent();
     banner.SetLink(kBannerLink);
     banner.SetTooltipText(kBannerLink);
     InvalidateRect(banner.Hwnd(), nullptr, TRUE);

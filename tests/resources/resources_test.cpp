@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/SkinPicture.h"
 #include "resources/resource.h"
 
 namespace {
@@ -96,9 +97,8 @@ std::vector<Picture> AllPictures() {
 // A bitmap resource read back as top-down 24-bit pixels.
 class Pixels {
 public:
-    explicit Pixels(int id) {
-        HBITMAP bmp = static_cast<HBITMAP>(
-            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    explicit Pixels(int id, UINT dpi = skin::kBaseDpi) {
+        HBITMAP bmp = skin::LoadPicture(id, dpi);
         if (!bmp) return;
         BITMAP info{};
         GetObjectW(bmp, sizeof info, &info);
@@ -154,7 +154,7 @@ const COLORREF kThumbKey = RGB(0, 0, 0);
 
 TEST(Resources, EveryBitmapHasItsControlsSize) {
     for (const Picture& p : AllPictures()) {
-        HBITMAP bmp = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(p.id));
+        HBITMAP bmp = skin::LoadPicture(p.id, skin::kBaseDpi);
         ASSERT_NE(bmp, nullptr) << "bitmap " << p.id << " (" << p.role << ") is missing";
         BITMAP info{};
         ASSERT_EQ(GetObjectW(bmp, sizeof info, &info), static_cast<int>(sizeof info)) << p.id;

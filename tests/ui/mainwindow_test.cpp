@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/SkinPicture.h"
 #include "../link/VirtualMouseFiles.h"
 #include "ProgramDriver.h"
 #include "resources/resource.h"
@@ -45,7 +46,7 @@ bool Choose(HWND page, int list, const std::wstring& text) {
 // How many pixels of a control on the screen differ from a picture, leaving
 // out the picture's transparent colour (CLR_INVALID: none is transparent).
 int PixelsDifferingFrom(HWND control, int pictureId, COLORREF transparent) {
-    HBITMAP picture = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(pictureId));
+    HBITMAP picture = skin::LoadPicture(pictureId, skin::kBaseDpi);
     if (!picture) return -1;
     BITMAP bm{};
     GetObjectW(picture, sizeof bm, &bm);
@@ -127,7 +128,7 @@ TEST_F(MainWindowTest, ShapeFollowsThePictureWithoutItsKeyColour) {
     EXPECT_EQ(box.bottom, 563);
 
     // Every pixel of the picture: inside the shape exactly when it is not key colour.
-    HBITMAP picture = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MAIN_BG));
+    HBITMAP picture = skin::LoadPicture(IDB_MAIN_BG, skin::kBaseDpi);
     ASSERT_NE(picture, nullptr);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, picture);
