@@ -92,6 +92,9 @@ OwnedPictures& PicturesOf(HWND dialog) {
     return *owned;
 }
 
+// A control without an id has -1, which a 16-bit id field holds as 0xFFFF.
+bool IsUnnamed(int id) { return id == -1 || id == 0xFFFF; }
+
 bool IsPictureControl(HWND control) {
     wchar_t cls[16] = {};
     GetClassNameW(control, cls, 16);
@@ -118,7 +121,7 @@ void LayOutOnPictures(HWND dialog, int templateId, UINT dpi, const TemplatePictu
     // Controls without an id go by their order in the template.
     std::vector<HWND> unnamed;
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        if (GetDlgCtrlID(c) == -1) unnamed.push_back(c);
+        if (IsUnnamed(GetDlgCtrlID(c))) unnamed.push_back(c);
     auto control = [&](int id) -> HWND { return id == -1 ? (unnamed.empty() ? nullptr : unnamed[0]) : GetDlgItem(dialog, id); };
 
     if (pictureCount) {
@@ -140,7 +143,7 @@ void LayOutOnPictures(HWND dialog, int templateId, UINT dpi, const TemplatePictu
     size_t nextUnnamed = 0;
     for (const Item& item : items) {
         HWND c = nullptr;
-        if (item.id == -1 || item.id == 0xFFFF) c = nextUnnamed < unnamed.size() ? unnamed[nextUnnamed++] : nullptr;
+        if (IsUnnamed(item.id)) c = nextUnnamed < unnamed.size() ? unnamed[nextUnnamed++] : nullptr;
         else c = GetDlgItem(dialog, item.id);
         if (!c) continue;
         UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW;

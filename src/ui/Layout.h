@@ -25,8 +25,11 @@ int PicturePixelsY(int units);
 // DPI (the dialog keeps them) and keep their picture's size; owner-drawn
 // buttons keep their size (the picture's, see SkinButton::SizeToContent);
 // every other control takes its template size.
-void LayOutOnPictures(HWND dialog, int templateId, UINT dpi, const TemplatePicture* pictures = nullptr,
-                      size_t pictureCount = 0);
+void LayOutOnPictures(HWND dialog, int templateId, UINT dpi, const TemplatePicture* pictures, size_t pictureCount);
+
+inline void LayOutOnPictures(HWND dialog, int templateId, UINT dpi) {
+    LayOutOnPictures(dialog, templateId, dpi, nullptr, 0);
+}
 
 template <size_t N>
 void LayOutOnPictures(HWND dialog, int templateId, UINT dpi, const TemplatePicture (&pictures)[N]) {
