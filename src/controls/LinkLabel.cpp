@@ -7,9 +7,7 @@ LinkLabel::LinkLabel()
 
 LinkLabel::~LinkLabel() { Detach(); }
 
-void LinkLabel::OnAttached() { TakeFont(); }
-
-void LinkLabel::TakeFont() {
+void LinkLabel::OnAttached() {
     // Our own copy of the font: the control's, or the system font if it has none.
     HGDIOBJ current = reinterpret_cast<HGDIOBJ>(SendMessageW(Hwnd(), WM_GETFONT, 0, 0));
     if (!current) current = GetStockObject(SYSTEM_FONT);
@@ -97,13 +95,6 @@ LRESULT LinkLabel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_ERASEBKGND:
         return 1;  // painting covers it, or leaves the parent's picture
-    case WM_SETFONT: {
-        // A new font, for one: the dialog's at another DPI.
-        LRESULT r = Default(msg, wp, lp);
-        TakeFont();
-        if (LOWORD(lp)) InvalidateRect(Hwnd(), nullptr, FALSE);
-        return r;
-    }
     case WM_SETTEXT: {
         LRESULT r = Default(msg, wp, lp);
         if (transparent_) RepaintParentUnder();

@@ -21,7 +21,6 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    void TakeFont();
     void Paint(HDC dc);
     void DrawLabelText(HDC dc, const RECT& client);
     void RepaintParentUnder();
