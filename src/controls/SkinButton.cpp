@@ -123,18 +123,29 @@ void SkinButton::SetLink(const wchar_t* link) {
 
 void SkinButton::SetTooltipText(const std::wstring& text, bool activate) {
     if (!Hwnd()) return;
-    if (!tooltip_) {
-        tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
-        if (!tooltip_) return;
-        SendMessageW(tooltip_, TTM_ACTIVATE, FALSE, 0);
-        SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
-    }
+    tipText_ = text;
+    tipActive_ = activate;
+    // A tooltip is a top-level window, slow to make: it comes when the
+    // pointer first does.
+    if (tooltip_) UpdateTooltip();
+}
+
+void SkinButton::MakeTooltip() {
+    if (tooltip_ || tipText_.empty() || !Hwnd()) return;
+    tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!tooltip_) return;
+    SendMessageW(tooltip_, TTM_ACTIVATE, FALSE, 0);
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+    UpdateTooltip();
+}
+
+void SkinButton::UpdateTooltip() {
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.hwnd = Hwnd();
     tool.uId = 1;
-    tool.lpszText = const_cast<wchar_t*>(text.c_str());
+    tool.lpszText = const_cast<wchar_t*>(tipText_.c_str());
     if (SendMessageW(tooltip_, TTM_GETTOOLCOUNT, 0, 0) == 0) {
         tool.uFlags = 0;
         GetClientRect(Hwnd(), &tool.rect);
@@ -142,7 +153,7 @@ void SkinButton::SetTooltipText(const std::wstring& text, bool activate) {
     } else {
         SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     }
-    SendMessageW(tooltip_, TTM_ACTIVATE, activate ? TRUE : FALSE, 0);
+    SendMessageW(tooltip_, TTM_ACTIVATE, tipActive_ ? TRUE : FALSE, 0);
 }
 
 // ---- Pictures ----------------------------------------------------------------------
@@ -359,6 +370,7 @@ void SkinButton::OnMouseMove(WPARAM keys) {
 }
 
 void SkinButton::RelayToTooltip(UINT msg, WPARAM wp, LPARAM lp) {
+    MakeTooltip();
     if (!tooltip_) return;
     MSG m{Hwnd(), msg, wp, lp, static_cast<DWORD>(GetMessageTime()), {}};
     const DWORD pos = GetMessagePos();

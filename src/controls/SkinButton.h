@@ -45,6 +45,7 @@ public:
     COLORREF GetColour(int index) const;
     // Back to the system's button colours.
     void SetDefaultColours(bool repaint = true);
+    // The tooltip window is made when the pointer first comes over the button.
     void SetTooltipText(const std::wstring& text, bool activate = true);
     // At most 260 characters are kept; nullptr or "" removes the link.
     void SetLink(const wchar_t* link);
@@ -89,6 +90,8 @@ private:
     void DrawImage(HDC dc, const RECT& item, bool hasText, bool pressed, bool disabled);
     void DrawText(HDC dc, const RECT& item, const RECT& textArea, bool pressed, bool focused, bool disabled);
     void RelayToTooltip(UINT msg, WPARAM wp, LPARAM lp);
+    void MakeTooltip();
+    void UpdateTooltip();
 
     bool flat_ = true;
     bool drawBorder_ = true;
@@ -100,6 +103,8 @@ private:
     COLORREF colours_[kColourCount]{};
     std::wstring link_;
     HWND tooltip_ = nullptr;
+    std::wstring tipText_;
+    bool tipActive_ = false;
     Image over_;
     Image resting_;
     UINT dpi_ = 96;  // of the pictures loaded

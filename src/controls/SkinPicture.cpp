@@ -42,9 +42,16 @@ struct Pixels {
 
 constexpr uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 
+// One factory for the process: making it costs more than a small picture.
+IWICImagingFactory* Factory() {
+    static ComRef<IWICImagingFactory> factory;
+    static const bool made = SUCCEEDED(WICCreateImagingFactory_Proxy(WINCODEC_SDK_VERSION, factory.Out()));
+    return made ? factory.Get() : nullptr;
+}
+
 bool Decode(const void* data, DWORD size, Pixels& out) {
-    ComRef<IWICImagingFactory> factory;
-    if (FAILED(WICCreateImagingFactory_Proxy(WINCODEC_SDK_VERSION, factory.Out()))) return false;
+    IWICImagingFactory* factory = Factory();
+    if (!factory) return false;
     ComRef<IWICStream> stream;
     ComRef<IWICBitmapDecoder> decoder;
     ComRef<IWICBitmapFrameDecode> frame;
