@@ -50,6 +50,8 @@ SkinButton::~SkinButton() {
 void SkinButton::OnAttached() {
     const LONG_PTR style = GetWindowLongPtrW(Hwnd(), GWL_STYLE);
     isDefault_ = (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    // Owner-drawn in its template already: nothing to change or recalculate.
+    if ((style & BS_TYPEMASK) == BS_OWNERDRAW) return;
     SetWindowLongPtrW(Hwnd(), GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW);
     SetWindowPos(Hwnd(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     InvalidateRect(Hwnd(), nullptr, TRUE);
