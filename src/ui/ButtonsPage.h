@@ -54,6 +54,10 @@ private:
 
     void FillFunctionList(HWND list);
     void FillMediaList(HWND list);
+    // A button's multimedia list, made when first needed (a drop-down combo
+    // box is a slow top-level window at start); nullptr if not made yet.
+    HWND Media(const Button& b);
+    HWND MediaIfMade(const Button& b) const;
     void SetStaticTexts();
     bool LeftKeyRuleHolds() const;
     void FunctionChosen(const Button& b);
