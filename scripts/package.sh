@@ -58,7 +58,7 @@ rm -f "$zip_file"
 setup_file="$out/Mirvostan-$version-setup.exe"
 # The installer's own stub matches the program: a 64-bit program gets a 64-bit setup.
 target=x86-unicode
-grep -q '^MV_ARCH:STRING=x86_64$' "$build/CMakeCache.txt" && target=amd64-unicode
+grep -q '^CMAKE_TOOLCHAIN_FILE.*x86_64' "$build/CMakeCache.txt" && target=amd64-unicode
 makensis -V2 -NOCD \
   -DMV_TARGET="$target" \
   -DMV_VERSION="$version" \

@@ -72,18 +72,20 @@ mv_wine_fonts() {
 # mv_start_xvfb: start a virtual display on a free number and export DISPLAY.
 # Sets MV_XVFB_PID for mv_stop_xvfb.
 mv_start_xvfb() {
-  local n=90
-  while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
-  Xvfb ":${n}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free display itself and writes its number to the fd, so
+  # two test runs on one machine never take the same one.
+  local fifo n
+  fifo="$(mktemp -u)"
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   MV_XVFB_PID=$!
+  read -r -t 20 n <"$fifo" || n=""
+  rm -f "$fifo"
+  if [ -z "$n" ]; then
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
   export DISPLAY=":${n}"
-  local i
-  for i in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X${n}" ] && return 0
-    sleep 0.1
-  done
-  echo "Xvfb did not start on :${n}" >&2
-  return 1
 }
 
 mv_stop_xvfb() {

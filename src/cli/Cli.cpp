@@ -343,9 +343,10 @@ private:
     int Reset() {
         if (const int rc = ReadMouse()) return rc;
         store_.ResetToDefaults();
-        // The performance upload sends the (now default) device image, then the DPI.
-        if (!store_.UploadPerformance(static_cast<uint32_t>(store_.GetDpi()))) return UploadFailed("the defaults");
-        if (const int rc = Verify(store_.Table(), store_.GetDpi())) return rc;
+        // The default table, then the default DPI.
+        const int dpi = RecordTable::kDefaultDpi;
+        if (!store_.UploadAll(static_cast<uint32_t>(dpi))) return UploadFailed("the defaults");
+        if (const int rc = Verify(AddressedRecords(store_.Table()), dpi)) return rc;
         out_ += "reset: factory defaults uploaded and verified\n";
         return kExitOk;
     }

@@ -22,6 +22,8 @@ constexpr uint8_t kDpiSetting = 1;
 // more to say), or after this many reports (a mouse that never stops).
 constexpr int kReadTimeoutsInARow = 3;
 constexpr int kMaxConfigReports = 3 * (kRecordCount + 1);
+// A read that missed a record or the DPI asks again, this often in all.
+constexpr int kConfigRequests = 3;
 
 void TraceRecord(const uint8_t (&r)[9]) {
     wchar_t line[80];
@@ -32,12 +34,12 @@ void TraceRecord(const uint8_t (&r)[9]) {
 
 enum class Sent { Done, Failed, NoMouse };
 
-// Opens the mouse and sends the records in slot order, then (for a
+// Opens the mouse and sends the masked records in slot order, then (for a
 // performance upload) the DPI report. Stops at the first failed write.
-Sent SendUpload(MouseLink& link, const RecordArray& records, const uint8_t (*dpiReport)[9]) {
+Sent SendUpload(MouseLink& link, const RecordArray& records, SlotMask mask, const uint8_t (*dpiReport)[9]) {
     if (!link.OpenMouse()) return Sent::NoMouse;
-    for (const FunctionRecord& record : records)
-        if (!link.SendReportChecked(record.bytes)) return Sent::Failed;
+    for (int slot = 0; slot < kRecordCount; ++slot)
+        if ((mask & SlotBit(slot)) && !link.SendReportChecked(records[slot].bytes)) return Sent::Failed;
     if (dpiReport) {
         Sleep(kDpiPauseMs);
         if (!link.SendReport(*dpiReport)) return Sent::Failed;
@@ -60,13 +62,23 @@ DeviceStore::DeviceStore(std::wstring libraryPath, bool openLog)
 
 DeviceStore::~DeviceStore() {
     if (ownsLog_) TheLogFile().Close();
-    // A transfer thread that still runs keeps what it uses until the process ends.
-    if (abandoned_ || !transport_->runner.Wait(kStoreEndWaitMs)) {
+    // A transfer thread or a reader that still runs (may be inside the
+    // library) keeps what it uses until the process ends.
+    if (abandoned_ || !transport_->runner.Wait(kStoreEndWaitMs) || !transport_->reader.Stop()) {
         (void)transport_.release();
         return;
     }
-    transport_->reader.Stop();
     transport_->link.CloseMouse();
+}
+
+void DeviceStore::Confirm(RecordTable& table, const RecordArray& sent, SlotMask mask, int32_t dpi) {
+    for (int slot = 0; slot < kRecordCount; ++slot)
+        if (mask & SlotBit(slot)) table.DeviceImage()[slot] = sent[slot];
+    table.SetImageKnown(table.ImageKnown() | mask);
+    const FunctionRecord& rate = sent[kReportRateSlot];
+    if ((mask & SlotBit(kReportRateSlot)) && rate.bytes[kByteType] == ReportRate)
+        table.SetReportRateCode(rate.bytes[kByteCode]);
+    if (dpi) table.SetDpi(dpi);
 }
 
 // A succeeded upload's records become DeviceImage here, on the store's own
@@ -75,7 +87,7 @@ DeviceStore::~DeviceStore() {
 const RecordTable& DeviceStore::Records() const {
     Transport& t = *transport_;
     if (t.sentReady.load(std::memory_order_acquire)) {
-        table_.DeviceImage() = t.sent;
+        Confirm(table_, t.sent, t.sentMask, t.sentDpi);
         t.sentReady.store(0, std::memory_order_relaxed);
     }
     return table_;
@@ -87,71 +99,101 @@ const RecordTable& DeviceStore::Records() const {
 DeviceStore::ConfigRead DeviceStore::ExchangeConfiguration() {
     MouseLink& link = transport_->link;
     RecordTable& records = Records();
-    link.SendReport(kReadConfigRequest);
-    bool came[kRecordCount] = {};
     ConfigRead read;
-    for (int timeouts = 0, reports = 0; !read.dpi && timeouts < kReadTimeoutsInARow && reports < kMaxConfigReports;) {
-        uint8_t buffer[9] = {};  // a shorter input report leaves the rest zero
-        if (!link.ReadReport(buffer)) {
-            ++timeouts;
-            continue;
-        }
-        timeouts = 0;
-        ++reports;
-        if (buffer[kByteCommand] != kRecordCommand) continue;
-        const uint8_t target = buffer[kByteSlot];
-        if (target < kRecordCount) {
-            std::memcpy(records.Table()[target].bytes, buffer, sizeof buffer);
-            TraceRecord(records.Table()[target].bytes);
-            if (!came[target]) ++read.slots;
-            came[target] = true;
-        } else if (target == kDpiTarget && buffer[3] == kDpiSetting) {
-            records.SetDpi(buffer[4] * 200);
-            read.dpi = true;
+    for (int request = 0; request < kConfigRequests && !read.Complete(); ++request) {
+        link.SendReport(kReadConfigRequest);
+        bool dpiCame = false;
+        for (int timeouts = 0, reports = 0; !dpiCame && timeouts < kReadTimeoutsInARow && reports < kMaxConfigReports;) {
+            uint8_t buffer[9] = {};  // a shorter input report leaves the rest zero
+            if (!link.ReadReport(buffer)) {
+                ++timeouts;
+                continue;
+            }
+            timeouts = 0;
+            ++reports;
+            if (buffer[kByteCommand] != kRecordCommand) continue;
+            const uint8_t target = buffer[kByteSlot];
+            if (target < kRecordCount) {
+                std::memcpy(records.Table()[target].bytes, buffer, sizeof buffer);
+                records.DeviceImage()[target] = records.Table()[target];
+                TraceRecord(records.Table()[target].bytes);
+                read.slots |= SlotBit(target);
+            } else if (target == kDpiTarget && buffer[3] == kDpiSetting) {
+                records.SetDpi(buffer[4] * 200);
+                read.dpi = dpiCame = true;
+            }
         }
     }
-    records.DeviceImage() = records.Table();
-    records.SetReportRateCode(records.DeviceImage()[kReportRateSlot].bytes[kByteCode]);
+    // What never came is not known: the mouse keeps it until the user gives
+    // that slot a value.
+    records.SetKnown(read.slots);
+    records.SetImageKnown(read.slots);
+    dpiKnown_ = read.dpi;
+    if (read.slots & SlotBit(kReportRateSlot))
+        records.SetReportRateCode(records.DeviceImage()[kReportRateSlot].bytes[kByteCode]);
     return read;
 }
 
 int DeviceStore::LoadFromDevice() {
     MouseLink& link = transport_->link;
-    if (!link.OpenMouse()) return 0;
+    if (!link.OpenMouse()) {
+        // Nothing of the mouse is known.
+        Records().SetKnown(0);
+        Records().SetImageKnown(0);
+        dpiKnown_ = false;
+        return 0;
+    }
     const ConfigRead read = ExchangeConfiguration();
     // Reopen before the reader starts, so that it never reads on a handle
     // that is being replaced.
     const int reachable = link.OpenMouse();
     transport_->reader.Start();
-    return reachable && read.slots > 0 ? 1 : 0;
+    return reachable && read.slots ? 1 : 0;
 }
 
 int DeviceStore::ReadConfiguration() {
     if (TheBusyEvent().IsBusy() || transport_->reader.Running()) return 0;
     if (!transport_->link.OpenMouse()) return 0;
-    const ConfigRead read = ExchangeConfiguration();
-    return read.slots == kRecordCount && read.dpi ? 1 : 0;
+    return ExchangeConfiguration().Complete() ? 1 : 0;
 }
 
 ProfileStatus DeviceStore::LoadProfile(const std::wstring& path) {
-    RecordTable& records = Records();
-    const ProfileStatus status = ReadProfileFile(path, records.Table());
-    if (status == ProfileStatus::Accepted) records.DeviceImage() = records.Table();
+    RecordArray records{};
+    const ProfileStatus status = ReadProfileFile(path, records);
+    if (status == ProfileStatus::Accepted) Records().SetTable(records);
     return status;
 }
 
-UploadStart DeviceStore::StartUpload(RecordArray records, bool performance, uint32_t dpi, HWND notify,
-                                     UINT doneMessage, bool quiet) {
+DeviceStore::Upload DeviceStore::ButtonUpload() const {
+    const RecordTable& t = Records();
+    return Upload{AddressedRecords(t.Table()), t.Known(), 0};
+}
+
+DeviceStore::Upload DeviceStore::PerformanceUpload(uint32_t dpi) const {
+    const RecordTable& t = Records();
+    Upload upload{t.DeviceImage(), t.ImageKnown(), dpi};
+    // The rate comes from the table, where the performance page put it.
+    if (t.Known() & SlotBit(kReportRateSlot)) {
+        upload.records[kReportRateSlot] = t.Table()[kReportRateSlot];
+        upload.mask |= SlotBit(kReportRateSlot);
+    }
+    upload.records = AddressedRecords(upload.records);
+    return upload;
+}
+
+UploadStart DeviceStore::StartUpload(const Upload& upload, HWND notify, UINT doneMessage, bool quiet) {
     Transport* t = transport_.get();
     // Runs on the transfer thread: it touches only the transport and its own
     // copy of the records.
-    TransferRunner::Body body = [t, records, performance, dpi, quiet]() {
+    TransferRunner::Body body = [t, upload, quiet]() {
         uint8_t dpiReport[9];
-        BuildDpiReport(dpi, dpiReport);
-        const Sent sent = SendUpload(t->link, records, performance ? &dpiReport : nullptr);
+        BuildDpiReport(upload.dpi, dpiReport);
+        const Sent sent = SendUpload(t->link, upload.records, upload.mask, upload.dpi ? &dpiReport : nullptr);
         if (sent == Sent::NoMouse && !quiet) ShowUserMessage(nullptr, GetUiText(kTextCantOpenMouse));
         if (sent != Sent::Done) return 0;
-        t->sent = records;
+        t->sent = upload.records;
+        t->sentMask = upload.mask;
+        t->sentDpi = static_cast<int32_t>(upload.dpi);
         t->sentReady.store(1, std::memory_order_release);
         return 1;
     };
@@ -159,35 +201,35 @@ UploadStart DeviceStore::StartUpload(RecordArray records, bool performance, uint
 }
 
 UploadStart DeviceStore::StartButtonUpload(HWND notify, UINT doneMessage, bool quiet) {
-    return StartUpload(AddressedRecords(Records().Table()), false, 0, notify, doneMessage, quiet);
+    return StartUpload(ButtonUpload(), notify, doneMessage, quiet);
 }
 
 UploadStart DeviceStore::StartPerformanceUpload(HWND notify, UINT doneMessage, uint32_t dpi) {
-    // DeviceImage: button edits that were not applied are not sent.
-    const UploadStart started = StartUpload(AddressedRecords(Records().DeviceImage()), true, dpi, notify, doneMessage, false);
-    if (started == UploadStart::Started) table_.SetDpi(static_cast<int32_t>(dpi));
-    return started;
+    return StartUpload(PerformanceUpload(dpi), notify, doneMessage, false);
 }
 
-int DeviceStore::UploadNow(const RecordArray& records, bool performance, uint32_t dpi) {
+int DeviceStore::UploadNow(const Upload& upload) {
     if (TheBusyEvent().IsBusy()) return 0;
     DrainReader& reader = transport_->reader;
     const bool reading = reader.Running();
     if (!reader.Stop()) return 0;
     uint8_t dpiReport[9];
-    BuildDpiReport(dpi, dpiReport);
-    const Sent sent = SendUpload(transport_->link, records, performance ? &dpiReport : nullptr);
+    BuildDpiReport(upload.dpi, dpiReport);
+    const Sent sent = SendUpload(transport_->link, upload.records, upload.mask, upload.dpi ? &dpiReport : nullptr);
     if (reading) reader.Start();
-    if (performance) table_.SetDpi(static_cast<int32_t>(dpi));
     if (sent != Sent::Done) return 0;
-    table_.DeviceImage() = records;
+    Confirm(Records(), upload.records, upload.mask, static_cast<int32_t>(upload.dpi));
     return 1;
 }
 
-int DeviceStore::UploadButtons() { return UploadNow(AddressedRecords(Records().Table()), false, 0); }
+int DeviceStore::UploadButtons() { return UploadNow(ButtonUpload()); }
 
-int DeviceStore::UploadPerformance(uint32_t dpi) {
-    return UploadNow(AddressedRecords(Records().DeviceImage()), true, dpi);
+int DeviceStore::UploadPerformance(uint32_t dpi) { return UploadNow(PerformanceUpload(dpi)); }
+
+int DeviceStore::UploadAll(uint32_t dpi) {
+    Upload upload = ButtonUpload();
+    upload.dpi = dpi;
+    return UploadNow(upload);
 }
 
 void DeviceStore::WaitTransfersAtExit(DWORD ms) {

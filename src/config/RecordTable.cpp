@@ -39,16 +39,39 @@ RecordArray RecordTable::Defaults() {
 }
 
 int RecordTable::ResetToDefaults() {
-    table_ = Defaults();
+    ResetTableToDefaults();
     image_ = table_;
+    imageKnown_ = kAllSlots;
     dpi_ = kDefaultDpi;
     reportRateCode_ = kDefaultReportRateCode;
     return 1;
 }
 
+void RecordTable::ResetTableToDefaults() {
+    table_ = Defaults();
+    known_ = kAllSlots;
+}
+
+void RecordTable::SetTable(const RecordArray& records, SlotMask mask) {
+    for (int slot = 0; slot < kRecordCount; ++slot)
+        if (mask & SlotBit(slot)) table_[slot] = records[slot];
+    known_ |= mask & kAllSlots;
+}
+
+bool RecordTable::HasUnappliedEdits() const {
+    for (int slot = 0; slot < kRecordCount; ++slot) {
+        if (!(known_ & SlotBit(slot))) continue;
+        if (!(imageKnown_ & SlotBit(slot))) return true;
+        for (int i = 3; i < kRecordSize; ++i)
+            if (table_[slot].bytes[i] != image_[slot].bytes[i]) return true;
+    }
+    return false;
+}
+
 void RecordTable::ClearRecord(int slot) {
     if (!IsValidSlot(slot)) return;
     table_[slot] = EmptyRecord(slot);
+    known_ |= SlotBit(slot);
 }
 
 int RecordTable::SetMouseFunction(int slot, int code) {
@@ -72,15 +95,13 @@ int RecordTable::SetMouseFunction(int slot, int code) {
         rec.bytes[kByteCode] = static_cast<uint8_t>(code & 0xFF);
         break;
     }
-    // A performance apply uploads the image, not the table; this is how the
-    // new rate gets there without unapplied button edits.
-    if (slot == kReportRateSlot) image_[slot] = rec;
     return 1;
 }
 
 int RecordTable::SetCommand(int slot, int group, uint8_t number) {
     if (!IsValidSlot(slot)) return 0;
     EncodeCommand(table_[slot], slot, group, number);
+    known_ |= SlotBit(slot);
     return 1;
 }
 
@@ -128,4 +149,5 @@ void RecordTable::ToggleWheelSwap() {
     const bool swapped = IsWheelSwapped();
     table_[kWheelUpSlot].bytes[kByteCode] = swapped ? kMouseWheelUp : kMouseWheelDown;
     table_[kWheelDownSlot].bytes[kByteCode] = swapped ? kMouseWheelDown : kMouseWheelUp;
+    known_ |= SlotBit(kWheelUpSlot) | SlotBit(kWheelDownSlot);
 }

@@ -5,17 +5,26 @@
 #include <cstdint>
 #include "config/FunctionRecord.h"
 
+// One bit per slot (bit s = slot s).
+using SlotMask = uint32_t;
+constexpr SlotMask kAllSlots = (SlotMask{1} << kRecordCount) - 1;
+constexpr SlotMask SlotBit(int slot) { return SlotMask{1} << slot; }
+
 class RecordTable {
 public:
     RecordTable();
     virtual ~RecordTable() = default;
 
-    // Table and DeviceImage = defaults, DPI 600, report-rate code 2. Returns 1.
+    // Table and DeviceImage = defaults, DPI 600, report-rate code 2, every
+    // slot known. Returns 1.
     int ResetToDefaults();
+    // The table only = defaults (a user's choice): DeviceImage, DPI and rate
+    // stay what the mouse holds. Every slot becomes known.
+    void ResetTableToDefaults();
     // Record becomes 0, 4, slot, 0, 0, 0, 0, 0, 0.
     void ClearRecord(int slot);
-    // Mouse code, or 'D'/'U'/'f' for a report rate. Slot 9 also goes into
-    // DeviceImage. Returns 1 (0 for a slot outside the table).
+    // Mouse code, or 'D'/'U'/'f' for a report rate. Returns 1 (0 for a slot
+    // outside the table).
     int SetMouseFunction(int slot, int code);
     // A catalogue command (group 1 editing, 2 window, 3 multimedia). An
     // unknown group changes nothing. Returns 1 (0 for a slot outside the table).
@@ -38,6 +47,19 @@ public:
     RecordArray& DeviceImage() { return image_; }
     const RecordArray& DeviceImage() const { return image_; }
 
+    // Slots of the table that hold a real value: reported by the mouse or
+    // given by the user. An upload leaves the others as the mouse has them.
+    SlotMask Known() const { return known_; }
+    void SetKnown(SlotMask known) { known_ = known & kAllSlots; }
+    // Slots of DeviceImage the mouse confirmed (read, or sent successfully).
+    SlotMask ImageKnown() const { return imageKnown_; }
+    void SetImageKnown(SlotMask known) { imageKnown_ = known & kAllSlots; }
+    // The whole table from elsewhere (a profile, an undo); mask: the slots
+    // that become known.
+    void SetTable(const RecordArray& records, SlotMask mask = kAllSlots);
+    // The table differs from what the mouse holds in a slot it would send.
+    bool HasUnappliedEdits() const;
+
     int32_t Dpi() const { return dpi_; }
     void SetDpi(int32_t dpi) { dpi_ = dpi; }
     int32_t ReportRateCode() const { return reportRateCode_; }
@@ -53,6 +75,8 @@ private:
 
     RecordArray table_{};
     RecordArray image_{};
+    SlotMask known_ = kAllSlots;
+    SlotMask imageKnown_ = kAllSlots;
     int32_t dpi_ = kDefaultDpi;
     int32_t reportRateCode_ = kDefaultReportRateCode;
 };

@@ -85,6 +85,10 @@ const StringIdEntry StringIdTable[kStringCount] = {
     {STR_ID_DPI_NOW, L"STR_ID_DPI_NOW", L"The pointer speed is now %d DPI."},
     {STR_ID_KEEP, L"STR_ID_KEEP", L"Keep"},
     {STR_ID_UNDO, L"STR_ID_UNDO", L"Undo"},
+    {STR_ID_PARTLY_READ, L"STR_ID_PARTLY_READ",
+     L"Some settings could not be read from the mouse. They stay as they are in the mouse."},
+    {STR_ID_PROFILE_WAITS, L"STR_ID_PROFILE_WAITS", L"profile %s waits: apply your changes first"},
+    {STR_ID_PROFILE_NO_LEFT_CLICK, L"STR_ID_PROFILE_NO_LEFT_CLICK", L"profile %s not used: it has no left click"},
 };
 
 const int LanguageBitmapTable[kLanguageBitmapRows][kLanguageCount] = {

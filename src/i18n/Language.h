@@ -91,13 +91,17 @@ enum StringId : int32_t {
     STR_ID_DPI_NOW = 75,
     STR_ID_KEEP = 76,
     STR_ID_UNDO = 77,
+    // The mouse's answers and the profile follower's waits.
+    STR_ID_PARTLY_READ = 78,
+    STR_ID_PROFILE_WAITS = 79,
+    STR_ID_PROFILE_NO_LEFT_CLICK = 80,
 };
-constexpr int kStringCount = 78;
+constexpr int kStringCount = 81;
 
 struct StringIdEntry {
     int32_t id;
     wchar_t key[30];   // ini key in every language section
-    wchar_t text[60];  // English text, used where no translation is found
+    wchar_t text[96];  // English text, used where no translation is found
 };
 extern const StringIdEntry StringIdTable[kStringCount];
 

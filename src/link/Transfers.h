@@ -18,6 +18,12 @@ constexpr DWORD kDrainStopWaitMs = 1000;
 // How long a start waits for the previous upload thread's last steps.
 constexpr DWORD kTransferEndWaitMs = 2000;
 
+// The done message's wParam: how an upload ended. Busy: another program
+// had the mouse, and nothing was sent.
+constexpr WPARAM kTransferFailed = 0;
+constexpr WPARAM kTransferSucceeded = 1;
+constexpr WPARAM kTransferBusy = 2;
+
 enum class UploadStart {
     Started,  // one done message will be posted
     Busy,     // an upload runs (BusyEvent reset); the window says so

@@ -14,7 +14,6 @@
 #include "controls/SkinPicture.h"
 #include "ui/Layout.h"
 #include "ui/Messages.h"
-#include "ui/PerformancePage.h"
 
 struct ButtonsPage::Button {
     int list;
@@ -46,7 +45,6 @@ constexpr int kLastFixedEntry = 21;     // entries 0..21 stand for one item each
 constexpr SIZE kMediaSize{57, 48};
 const wchar_t kProfileFilter[] = L"Mirvostan Files (*.mvf)\0*.mvf\0\0";
 const wchar_t kProfileExtension[] = L"mvf";
-const wchar_t kBusyText[] = L"System Busy!!!";
 
 const COLORREF kKeyTextColour = RGB(0, 255, 128);
 const COLORREF kLabelColour = RGB(0, 0, 0);
@@ -89,34 +87,14 @@ std::wstring WindowText(HWND wnd) {
     return text;
 }
 
-// The wait cursor over the whole window tree while an upload runs: controls
-// pass WM_SETCURSOR up to their parents, so the top window answers for all.
-constexpr UINT_PTR kWaitCursorSubclass = 0x4D57;
-LRESULT CALLBACK WaitCursorProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-    if (msg == WM_SETCURSOR) {
-        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        return TRUE;
-    }
-    if (msg == WM_NCDESTROY) RemoveWindowSubclass(wnd, WaitCursorProc, kWaitCursorSubclass);
-    return DefSubclassProc(wnd, msg, wp, lp);
-}
-
 // The page's pictures: its background (the template's control without an id)
 // and the swap box's decoration.
 const TemplatePicture kPictures[] = {{-1, IDB_BUTTONS_PAGE_BG}, {IDC_BTN_SWAP_DECOR, IDB_SWAP_DECOR}};
 
-// Moves the pointer onto itself, so the window under it chooses the cursor again.
-void RefreshCursor() {
-    POINT p;
-    if (GetCursorPos(&p)) SetCursorPos(p.x, p.y);
-}
-
 }  // namespace
 
-ButtonsPage::ButtonsPage(DeviceStore& store)
-    : Page(IDD_BUTTONS_PAGE), store_(store), layout_(&SystemKeyboardLayout()) {}
-
-ButtonsPage::~ButtonsPage() { UploadEnded(); }
+ButtonsPage::ButtonsPage(DeviceStore& store, UploadOwner& uploads)
+    : Page(IDD_BUTTONS_PAGE), store_(store), uploads_(uploads), layout_(&SystemKeyboardLayout()) {}
 
 BOOL ButtonsPage::OnInitDialog() {
     for (const Button& b : kButtons) {
@@ -131,13 +109,10 @@ BOOL ButtonsPage::OnInitDialog() {
     for (const Button& b : kButtons) ShowWindow(Item(b.edit), SW_HIDE);
     ShowWindow(Item(IDC_BTN_ILLUSTRATION), SW_HIDE);
     ShowStoreConfiguration();
-    safeApply_.Remember(store_);
     SetStaticTexts();
     LayOutOnPictures(Hwnd(), IDD_BUTTONS_PAGE, skin::DpiOf(Hwnd()), kPictures);
     return TRUE;
 }
-
-void ButtonsPage::OnDestroy() { UploadEnded(); }
 
 void ButtonsPage::FillFunctionList(HWND list) {
     SendMessageW(list, CB_RESETCONTENT, 0, 0);
@@ -195,12 +170,6 @@ void ButtonsPage::RepaintLabel(int id) {
     GetWindowRect(label, &r);
     MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&r), 2);
     RedrawWindow(Hwnd(), &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-}
-
-void ButtonsPage::ShowEverywhere() {
-    ShowStoreConfiguration();
-    for (HWND w = GetWindow(GetParent(Hwnd()), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
-        if (auto* performance = dynamic_cast<PerformancePage*>(Dialog::FromHandle(w))) performance->ShowStoreSettings();
 }
 
 void ButtonsPage::ShowStoreConfiguration() {
@@ -338,59 +307,11 @@ void ButtonsPage::WriteReportRate(int index) {
     if (const int letter = ReportRateLetter(index)) store_.SetMouseFunction(kReportRateSlot, letter);
 }
 
-int ButtonsPage::ApplyPage() {
-    if (!LeftKeyRuleHolds()) {
-        ShowUserMessage(Hwnd(), GetUiText(STR_ID_NEED_LEFT_KEY));
-        return 0;
-    }
-    safeApply_.BeforeButtonUpload(store_);
-    return UploadStartedAs(store_.StartButtonUpload(Hwnd(), WM_TRANSFER_DONE));
-}
-
-int ButtonsPage::StartPerformanceApply() {
-    safeApply_.BeforePerformanceUpload(store_, pageDpi_);
-    return UploadStartedAs(store_.StartPerformanceUpload(Hwnd(), WM_TRANSFER_DONE, pageDpi_));
-}
-
-int ButtonsPage::UploadStartedAs(UploadStart start) {
-    if (start == UploadStart::Busy) ShowUserMessage(Hwnd(), kBusyText);
-    if (start != UploadStart::Started) {
-        safeApply_.Forget();
-        return 0;
-    }
-    UploadStarted();
-    return 1;
-}
+int ButtonsPage::ApplyPage() { return uploads_.ApplyButtons() == UploadOwner::Start::Started ? 1 : 0; }
 
 int ButtonsPage::WaitPageIdle() {
-    if (HANDLE thread = uploadStarted_ ? store_.TransferThread() : nullptr) WaitForSingleObject(thread, kTransferEndWaitMs);
+    if (HANDLE thread = uploads_.Running() ? store_.TransferThread() : nullptr) WaitForSingleObject(thread, kTransferEndWaitMs);
     return 1;
-}
-
-void ButtonsPage::UploadStarted() {
-    uploadStarted_ = true;
-    if (waitCursor_) return;
-    HWND root = GetAncestor(Hwnd(), GA_ROOT);
-    if (root && SetWindowSubclass(root, WaitCursorProc, kWaitCursorSubclass, 0)) {
-        cursorRoot_ = root;
-        waitCursor_ = true;
-        RefreshCursor();
-    }
-}
-
-void ButtonsPage::UploadEnded() {
-    if (!waitCursor_) return;
-    waitCursor_ = false;
-    if (cursorRoot_ && IsWindow(cursorRoot_)) RemoveWindowSubclass(cursorRoot_, WaitCursorProc, kWaitCursorSubclass);
-    cursorRoot_ = nullptr;
-    RefreshCursor();
-}
-
-void ButtonsPage::TransferDone(WPARAM result) {
-    UploadEnded();
-    // A risky apply asks whether to keep it instead of saying it went well.
-    if (safeApply_.AfterUpload(Hwnd(), store_, result == 1, [this] { ShowEverywhere(); })) return;
-    ShowUserMessage(Hwnd(), GetUiText(result == 1 ? STR_ID_OPERATION_OK : STR_ID_OPERATION_FAIL));
 }
 
 void ButtonsPage::ToggleIllustration(int index) {
@@ -571,10 +492,6 @@ bool ButtonsPage::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         return true;
     case WM_PAGE_REPORT_RATE:
         WriteReportRate(static_cast<int>(wp));
-        result = 0;
-        return true;
-    case WM_TRANSFER_DONE:
-        TransferDone(wp);
         result = 0;
         return true;
     default:

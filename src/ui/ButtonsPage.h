@@ -1,7 +1,6 @@
 // The buttons page: a function for each of the mouse's five buttons, the
 // wheel swap, profiles and defaults. Every choice goes into the store at
-// once; the mouse gets it when the user applies. The page also runs the
-// uploads of both pages and reports how they ended.
+// once; the mouse gets it when the user applies, through the upload owner.
 #pragma once
 #include <windows.h>
 
@@ -12,14 +11,13 @@
 #include "controls/SkinButton.h"
 #include "keys/KeyUsage.h"
 #include "ui/Page.h"
-#include "ui/SafeApply.h"
+#include "ui/Uploads.h"
 
 class ButtonsPage : public Page {
 public:
-    explicit ButtonsPage(DeviceStore& store);
-    ~ButtonsPage() override;
+    ButtonsPage(DeviceStore& store, UploadOwner& uploads);
 
-    // The left-key rule, then the button upload.
+    // The button upload (the owner checks the left-key rule).
     int ApplyPage() override;
     int WaitPageIdle() override;
     // Texts in the current language; every list keeps its selection.
@@ -27,25 +25,16 @@ public:
 
     // Report rate by index 0 (125 Hz), 1 (500 Hz), 2 (1000 Hz); others write nothing.
     void WriteReportRate(int index);
-    // The DPI the performance upload sends.
-    void SetPageDpi(uint32_t dpi) { pageDpi_ = dpi; }
-    // Starts the performance upload; 1 started.
-    int StartPerformanceApply();
     // Shows what the store holds: lists, key texts, swap box.
     void ShowStoreConfiguration();
-    // The same, and on a performance page beside this one (after an undo).
-    void ShowEverywhere();
 
     // Tests name keys in a layout of their own.
     void SetKeyboardLayout(const KeyboardLayout* layout) { layout_ = layout ? layout : &SystemKeyboardLayout(); }
-    // True from the start of an upload until its outcome arrived.
-    bool UploadRunning() const { return waitCursor_; }
 
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT message) override;
-    void OnDestroy() override;
     bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
@@ -64,7 +53,6 @@ private:
     void MediaChosen(const Button& b);
     void KeyPressed(unsigned vk, LPARAM data);
     void KeyCaptured(uint8_t modifiers, unsigned vk);
-    void TransferDone(WPARAM result);
     void ToggleIllustration(int index);
     void LoadDefaults();
     void SaveConfig();
@@ -72,21 +60,14 @@ private:
     void WidenDropDown(HWND list);
     void RepaintLabel(int id);
     HWND EditOf(int slot) const;
-    int UploadStartedAs(UploadStart start);
-    void UploadStarted();
-    void UploadEnded();
 
     DeviceStore& store_;
+    UploadOwner& uploads_;
     const KeyboardLayout* layout_;
     SkinButton small_[5];
     bool illustrated_[5] = {};
     BitmapHandle illustration_;
     int editedSlot_ = 0;
-    uint32_t pageDpi_ = 600;
-    bool uploadStarted_ = false;
-    bool waitCursor_ = false;
-    HWND cursorRoot_ = nullptr;
     unsigned lastKey_ = 0;
     LPARAM lastKeyData_ = 0;
-    SafeApply safeApply_;
 };

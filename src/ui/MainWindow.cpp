@@ -7,7 +7,6 @@
 #include "config/DeviceStore.h"
 #include "i18n/Language.h"
 #include "i18n/UserMessage.h"
-#include "link/Busy.h"
 #include "resources/resource.h"
 #include "ui/AboutDialog.h"
 #include "ui/ButtonsPage.h"
@@ -22,7 +21,6 @@ constexpr COLORREF kKey = RGB(20, 255, 12);
 constexpr COLORREF kButtonGreen = RGB(0, 255, 0);
 constexpr UINT kAboutCommand = 0x0010;
 constexpr UINT_PTR kFrameSubclass = 0x4D57;
-constexpr wchar_t kBusyText[] = L"System Busy!!!";
 
 // The order of the window's skinned buttons.
 constexpr int kButtonIds[MainWindow::kButtonCount] = {
@@ -141,7 +139,7 @@ HRGN RegionFromPicture(HBITMAP picture, COLORREF key) {
 }
 
 MainWindow::MainWindow(DeviceStore& store, CTrayIcon::ShellNotify shell)
-    : Dialog(IDD_MAIN), store_(store), tray_(IDM_TRAY, shell) {}
+    : Dialog(IDD_MAIN), store_(store), uploads_(store), tray_(IDM_TRAY, shell) {}
 
 // The pages go first: their windows are children of this one.
 MainWindow::~MainWindow() {
@@ -186,6 +184,7 @@ BOOL MainWindow::OnInitDialog() {
     background_.Reset(skin::LoadPicture(IDB_MAIN_BG, dpi, kKey));
     // The pages show what the mouse holds, so it is read before they exist.
     if (!store_.LoadFromDevice()) ShowUserMessage(nullptr, GetUiText(STR_ID_CANT_OPEN_USB));
+    else if (store_.UnknownSlots() || !store_.DpiKnown()) ShowUserMessage(nullptr, GetUiText(STR_ID_PARTLY_READ));
     BITMAP bm{};
     if (background_ && GetObjectW(background_.Get(), sizeof bm, &bm)) backgroundSize_ = SIZE{bm.bmWidth, bm.bmHeight};
     // The window covers its whole picture whatever the dialog font makes
@@ -209,9 +208,10 @@ BOOL MainWindow::OnInitDialog() {
 }
 
 void MainWindow::PlacePages() {
-    buttonsPage_ = std::make_unique<ButtonsPage>(store_);
-    thirdPage_ = std::make_unique<ProfilesPage>(store_);
-    performancePage_ = std::make_unique<PerformancePage>(store_);
+    uploads_.SetWindow(Hwnd());
+    buttonsPage_ = std::make_unique<ButtonsPage>(store_, uploads_);
+    thirdPage_ = std::make_unique<ProfilesPage>(uploads_);
+    performancePage_ = std::make_unique<PerformancePage>(store_, uploads_);
     RECT area{};
     GetWindowRect(tab_, &area);
     MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&area), 2);
@@ -224,9 +224,12 @@ void MainWindow::PlacePages() {
     // It only marks where the pages go; painted, it would show beside them.
     ShowWindow(tab_, SW_HIDE);
     performancePage_->SetButtonsPage(buttonsPage_->Hwnd());
-    // Profile switches: the buttons page shows what the mouse now holds, the
+    // After an undo or a profile switch the pages show the store again; the
     // tray tip tells which profile is on.
-    thirdPage_->Follower().SetSwitchSink([this] { buttonsPage_->ShowStoreConfiguration(); });
+    uploads_.SetShowStore([this] {
+        buttonsPage_->ShowStoreConfiguration();
+        performancePage_->ShowStoreSettings();
+    });
     thirdPage_->SetStatusSink([this](const std::wstring& text, bool) {
         trayTip_ = std::wstring(L"Mirvostan \u2014 ") + text;
         if (tray_.IsShown()) tray_.SetTrayIcon(tray_.Record().hIcon, trayTip_.c_str());
@@ -297,17 +300,19 @@ void MainWindow::SelectPage(PageId id) {
 }
 
 void MainWindow::Apply() {
-    if (TheBusyEvent().IsBusy()) {
-        ShowUserMessage(Hwnd(), kBusyText);
-        return;
-    }
-    if (current_ != PageId::Performance) {
-        if (Page* page = PageOf(current_)) page->ApplyPage();
-        return;
-    }
-    buttonsPage_->WriteReportRate(performancePage_->RateIndex());
-    buttonsPage_->SetPageDpi(performancePage_->FirstLevelDpi());
-    buttonsPage_->StartPerformanceApply();
+    if (uploads_.RefuseWhenBusy()) return;
+    if (Page* page = PageOf(current_)) page->ApplyPage();
+}
+
+// OK applies and ends once the mouse has it (the upload owner ends the
+// window then). An apply refused as busy or by the left-click rule ends at
+// once; one that failed to start keeps the window and the user's choices.
+void MainWindow::Ok() {
+    uploads_.EndAfterApply([this] { EndDialog(IDOK); });
+    Apply();
+    if (uploads_.Running()) return;
+    uploads_.CancelEnd();
+    if (uploads_.LastStart() != UploadOwner::Start::Failed) EndDialog(IDOK);
 }
 
 void MainWindow::SwitchLanguage(int code) {
@@ -337,8 +342,7 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
     if (control && code != BN_CLICKED) return false;
     switch (id) {
     case IDC_MAIN_OK:
-        Apply();
-        EndDialog(IDOK);  // whatever the apply did
+        Ok();
         return true;
     case IDC_MAIN_APPLY:
         Apply();

@@ -12,6 +12,7 @@
 #include "controls/SkinButton.h"
 #include "controls/Window.h"
 #include "ui/TrayIcon.h"
+#include "ui/Uploads.h"
 
 class DeviceStore;
 class ButtonsPage;
@@ -45,6 +46,7 @@ private:
     void SetPageButton(int id, int overId, int restingId);
     void SelectPage(PageId id);
     void Apply();
+    void Ok();
     void SwitchLanguage(int code);
     void HideToTray();
     void ShowFromTray();
@@ -52,6 +54,8 @@ private:
     static LRESULT CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
 
     DeviceStore& store_;
+    // Before the pages, which use it, and after them in destruction.
+    UploadOwner uploads_;
     SkinButton buttons_[kButtonCount];
     HWND tab_ = nullptr;
     BitmapHandle background_;

@@ -55,7 +55,8 @@ void SetPicture(HWND picture, BitmapHandle& owned, int bitmapId) {
 
 }  // namespace
 
-PerformancePage::PerformancePage(DeviceStore& store) : Page(IDD_PERFORMANCE_PAGE), store_(store) {}
+PerformancePage::PerformancePage(DeviceStore& store, UploadOwner& uploads)
+    : Page(IDD_PERFORMANCE_PAGE), store_(store), uploads_(uploads) {}
 
 PerformancePage::Mark PerformancePage::SnapToMark(int distance) {
     int i = 0;
@@ -150,7 +151,7 @@ void PerformancePage::ShowStoreSettings() {
 
 int PerformancePage::ApplyPage() {
     SendMessageW(buttonsPage_, WM_PAGE_REPORT_RATE, static_cast<WPARAM>(rateIndex_), 0);
-    return 1;
+    return uploads_.ApplyPerformance(FirstLevelDpi()) == UploadOwner::Start::Started ? 1 : 0;
 }
 
 void PerformancePage::Click(POINT client) {

@@ -1,7 +1,7 @@
 // The performance page: the mouse's resolution on a slider of painted
 // tracks with small thumb buttons, and the USB report rate. It only holds
-// the user's choices; an apply hands them to the buttons page, which
-// stores and uploads them.
+// the user's choices; an apply hands the rate to the buttons page, which
+// stores it, and the DPI to the upload owner.
 #pragma once
 #include <windows.h>
 
@@ -11,10 +11,11 @@
 #include "controls/Gdi.h"
 #include "controls/SkinButton.h"
 #include "ui/Page.h"
+#include "ui/Uploads.h"
 
 class PerformancePage : public Page {
 public:
-    explicit PerformancePage(DeviceStore& store);
+    PerformancePage(DeviceStore& store, UploadOwner& uploads);
 
     // Where the report-rate message goes.
     void SetButtonsPage(HWND buttonsPage) { buttonsPage_ = buttonsPage; }
@@ -25,7 +26,8 @@ public:
     void ShowStoreSettings();
     uint32_t FirstLevelDpi() const { return static_cast<uint32_t>(levelDpi_[0]); }
 
-    // Sends the report-rate choice to the buttons page.
+    // Sends the report-rate choice to the buttons page, then starts the
+    // performance upload with the first level's DPI.
     int ApplyPage() override;
     int WaitPageIdle() override { return 1; }
     // The two caption pictures in the current language.
@@ -53,6 +55,7 @@ private:
     void Click(POINT client);
 
     DeviceStore& store_;
+    UploadOwner& uploads_;
     HWND buttonsPage_ = nullptr;
     int32_t levelDpi_[4] = {600, 600, 600, 600};
     int rateIndex_ = 1;

@@ -1,18 +1,19 @@
 #include "ui/ProfileFollower.h"
 
-#include "config/DeviceStore.h"
 #include "files/Profile.h"
 #include "i18n/Language.h"
-#include "link/Busy.h"
-#include "ui/Messages.h"
+#include "ui/Uploads.h"
 
 namespace {
 
 const wchar_t kWindowClass[] = L"MirvostanProfileFollower";
 constexpr UINT_PTR kSettleTimer = 1;
 constexpr UINT_PTR kIdleTimer = 2;
-// How often a switch that waits for a running upload looks again.
+constexpr UINT_PTR kFrontTimer = 3;
+// How often a switch that waits (an upload, the user's edits) looks again.
 constexpr UINT kIdlePollMs = 100;
+// How often the window in front is looked at.
+constexpr UINT kFrontPollMs = 500;
 
 // The hook reports to the one follower of the thread that set it.
 ProfileFollower* g_follower = nullptr;
@@ -27,7 +28,7 @@ ATOM RegisterFollowerClass(WNDPROC proc) {
 
 }  // namespace
 
-ProfileFollower::ProfileFollower(DeviceStore& store) : store_(store) {
+ProfileFollower::ProfileFollower(UploadOwner& uploads) : uploads_(uploads) {
     static const ATOM atom = RegisterFollowerClass(WndProc);
     (void)atom;
     window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
@@ -36,6 +37,7 @@ ProfileFollower::ProfileFollower(DeviceStore& store) : store_(store) {
 }
 
 ProfileFollower::~ProfileFollower() {
+    uploads_.ForgetSwitch();
     if (hook_) UnhookWinEvent(hook_);
     if (g_follower == this) g_follower = nullptr;
     if (window_) {
@@ -50,7 +52,11 @@ int ProfileFollower::SetProfiles(const ProgramProfiles& profiles) {
         if (hook_) UnhookWinEvent(hook_);
         hook_ = nullptr;
         if (g_follower == this) g_follower = nullptr;
-        if (window_) KillTimer(window_, kSettleTimer);
+        if (window_) {
+            KillTimer(window_, kSettleTimer);
+            KillTimer(window_, kIdleTimer);
+            KillTimer(window_, kFrontTimer);
+        }
         wanted_.clear();
         return 1;
     }
@@ -60,10 +66,18 @@ int ProfileFollower::SetProfiles(const ProgramProfiles& profiles) {
         hook_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, HookProc, 0, 0,
                                 WINEVENT_OUTOFCONTEXT);
         if (!hook_) return 0;
+        if (window_) SetTimer(window_, kFrontTimer, kFrontPollMs, nullptr);
         // The program already in front counts as the first change.
-        if (HWND front = GetForegroundWindow()) OnWindowInFront(front);
+        lastFront_ = GetForegroundWindow();
+        if (lastFront_) OnWindowInFront(lastFront_);
     }
     return 1;
+}
+
+void ProfileFollower::PollForeground() {
+    HWND front = GetForegroundWindow();
+    if (!front || front == lastFront_) return;
+    OnWindowInFront(front);
 }
 
 std::wstring ProfileFollower::ProgramOfWindow(HWND window) {
@@ -87,6 +101,7 @@ void CALLBACK ProfileFollower::HookProc(HWINEVENTHOOK, DWORD event, HWND window,
 }
 
 void ProfileFollower::OnWindowInFront(HWND window) {
+    lastFront_ = window;
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     const bool own = process == GetCurrentProcessId();
@@ -125,43 +140,57 @@ void ProfileFollower::OnSettleTimer() {
 
 void ProfileFollower::TrySwitch() {
     if (wanted_.empty() || !window_) return;
-    // A running upload (the user's, or a switch before) is never cut short.
-    if (TheBusyEvent().IsBusy()) {
+    RecordArray records{};
+    if (ReadProfileFile(wanted_, records) != ProfileStatus::Accepted) {
+        active_.swap(wanted_);
+        wanted_.clear();
+        KillTimer(window_, kIdleTimer);
+        Report(true);
+        return;
+    }
+    const UploadOwner::Switch result = uploads_.SwitchProfile(records, [this](bool ok) { Report(!ok); });
+    const std::wstring name = FileNameOf(wanted_);
+    switch (result) {
+    case UploadOwner::Switch::Busy:
+        // A running upload (the user's, or a switch before) is never cut short.
         SetTimer(window_, kIdleTimer, kIdlePollMs, nullptr);
         return;
+    case UploadOwner::Switch::UnappliedEdits: {
+        const std::wstring text = FillText(GetUiText(STR_ID_PROFILE_WAITS), name);
+        if (text != lastStatus_) ReportText(text, false);
+        SetTimer(window_, kIdleTimer, kIdlePollMs, nullptr);
+        return;
+    }
+    default:
+        break;
     }
     KillTimer(window_, kIdleTimer);
     active_.swap(wanted_);
     wanted_.clear();
-    RecordArray records{};
-    if (ReadProfileFile(active_, records) != ProfileStatus::Accepted) {
-        Report(true);
-        return;
-    }
-    store_.Records().Table() = records;
-    if (switched_) switched_();
-    if (!RecordsDiffer(records, store_.DeviceImage())) {
+    switch (result) {
+    case UploadOwner::Switch::Started:
+        ++uploadsStarted_;
+        break;
+    case UploadOwner::Switch::NoLeftClick:
+        ReportText(FillText(GetUiText(STR_ID_PROFILE_NO_LEFT_CLICK), name), true);
+        break;
+    case UploadOwner::Switch::Same:
         Report(false);
-        return;
-    }
-    switch (store_.StartButtonUpload(window_, WM_PROFILE_UPLOAD_DONE, true)) {
-    case UploadStart::Started:
-        ++uploads_;
         break;
-    case UploadStart::Busy:
-        // Started between the test above and now: try again when idle.
-        wanted_ = active_;
-        SetTimer(window_, kIdleTimer, kIdlePollMs, nullptr);
-        break;
-    case UploadStart::Failed:
+    default:
         Report(true);
         break;
     }
 }
 
 void ProfileFollower::Report(bool failed) {
-    lastStatus_ = failed ? GetUiText(STR_ID_PROFILE_SWITCH_FAILED)
-                         : FillText(GetUiText(STR_ID_PROFILE_STATUS), FileNameOf(active_));
+    ReportText(failed ? GetUiText(STR_ID_PROFILE_SWITCH_FAILED)
+                      : FillText(GetUiText(STR_ID_PROFILE_STATUS), FileNameOf(active_)),
+               failed);
+}
+
+void ProfileFollower::ReportText(const std::wstring& text, bool failed) {
+    lastStatus_ = text;
     if (status_) status_(lastStatus_, failed);
 }
 
@@ -175,10 +204,9 @@ LRESULT CALLBACK ProfileFollower::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM 
             self->OnSettleTimer();
         } else if (wp == kIdleTimer) {
             self->TrySwitch();
+        } else if (wp == kFrontTimer) {
+            self->PollForeground();
         }
-        return 0;
-    case WM_PROFILE_UPLOAD_DONE:
-        self->Report(wp != 1);
         return 0;
     }
     return DefWindowProcW(wnd, msg, wp, lp);

@@ -1,9 +1,12 @@
 // Follows the program in front and switches the mouse to its profile. The
 // system reports foreground changes through an out-of-context event hook
-// (no DLL in other programs, no polling); once a program has stayed in
-// front for the settle time, its profile (or the default) is read and, when
-// it differs from what the mouse holds, uploaded with the button upload.
-// Never shows a message box: the outcome goes to a status sink.
+// (no DLL in other programs); where it reports none from other programs
+// (Wine), a look at the window in front every half second finds them. Once
+// a program has stayed in front for the settle time, its profile (or the
+// default) is read and handed to the upload owner, which uploads it when it
+// differs from what the mouse holds. A switch waits while the user has
+// choices that are not applied, and a profile without a left click is never
+// used. Never shows a message box: the outcome goes to a status sink.
 #pragma once
 #include <windows.h>
 
@@ -12,17 +15,14 @@
 
 #include "config/ProgramProfiles.h"
 
-class DeviceStore;
+class UploadOwner;
 
 class ProfileFollower {
 public:
     // failed: the switch could not be made. text: "profile game.mvf" or
     // "profile switch failed", in the UI language.
     using StatusSink = std::function<void(const std::wstring& text, bool failed)>;
-    // Called after a switch changed the store's table.
-    using SwitchSink = std::function<void()>;
-
-    explicit ProfileFollower(DeviceStore& store);
+    explicit ProfileFollower(UploadOwner& uploads);
     ~ProfileFollower();
     ProfileFollower(const ProfileFollower&) = delete;
     ProfileFollower& operator=(const ProfileFollower&) = delete;
@@ -32,7 +32,6 @@ public:
     int SetProfiles(const ProgramProfiles& profiles);
     bool Following() const { return hook_ != nullptr; }
     void SetStatusSink(StatusSink sink) { status_ = std::move(sink); }
-    void SetSwitchSink(SwitchSink sink) { switched_ = std::move(sink); }
 
     // The seam between the hook and the decisions: a window came to the
     // front (tick count, its program's file name, whether it is ours).
@@ -40,11 +39,14 @@ public:
     // What the hook does with the window it reports: finds its program and
     // whether it is one of ours, then OnForeground.
     void OnWindowInFront(HWND window);
+    // The look at the window in front: a window other than the last one seen
+    // counts as a change.
+    void PollForeground();
     // Foreground events the system delivered to the hook so far. (Wine 8
     // delivers none from other processes; see the README.)
     int HookEvents() const { return hookEvents_; }
     // Uploads started by switches so far (for tests and the page).
-    int UploadsStarted() const { return uploads_; }
+    int UploadsStarted() const { return uploadsStarted_; }
     const std::wstring& LastStatus() const { return lastStatus_; }
     // The message-only window that receives the timers and the done message.
     HWND Window() const { return window_; }
@@ -60,17 +62,18 @@ private:
     void OnSettleTimer();
     void TrySwitch();
     void Report(bool failed);
+    void ReportText(const std::wstring& text, bool failed);
 
-    DeviceStore& store_;
+    UploadOwner& uploads_;
     ProgramProfiles profiles_;
     ForegroundSettle settle_;
     HWND window_ = nullptr;
     HWINEVENTHOOK hook_ = nullptr;
+    HWND lastFront_ = nullptr;
     std::wstring wanted_;  // profile waiting for the mouse to be idle
     std::wstring active_;  // profile of the last switch in progress
-    int uploads_ = 0;
+    int uploadsStarted_ = 0;
     int hookEvents_ = 0;
     std::wstring lastStatus_;
     StatusSink status_;
-    SwitchSink switched_;
 };

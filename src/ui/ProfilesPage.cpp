@@ -54,7 +54,7 @@ std::wstring ComboText(HWND combo) {
 
 }  // namespace
 
-ProfilesPage::ProfilesPage(DeviceStore& store) : Page(IDD_THIRD_PAGE), follower_(store) {}
+ProfilesPage::ProfilesPage(UploadOwner& uploads) : Page(IDD_THIRD_PAGE), follower_(uploads) {}
 
 std::vector<std::wstring> ProfilesPage::ProgramsWithWindows() {
     std::vector<std::wstring> names;

@@ -15,11 +15,11 @@
 #include "ui/Page.h"
 #include "ui/ProfileFollower.h"
 
-class DeviceStore;
+class UploadOwner;
 
 class ProfilesPage : public Page {
 public:
-    explicit ProfilesPage(DeviceStore& store);
+    explicit ProfilesPage(UploadOwner& uploads);
 
     // Nothing to upload: the rules are stored as they change.
     int ApplyPage() override { return 1; }

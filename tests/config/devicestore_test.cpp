@@ -125,29 +125,46 @@ TEST_F(DeviceStoreTest, DpiComesFromTheTwentyFirstReport) {
     }
 }
 
-TEST_F(DeviceStoreTest, LostReportLeavesItsSlotAsItWas) {
+// A lost answer is asked for again (three requests at most); a slot that
+// never answers stays unknown and keeps its default in the table.
+TEST_F(DeviceStoreTest, LostAnswersAreAskedForAgain) {
     const vmouse::Memory memory = CustomMemory();
     const RecordArray defaults = RecordTable::Defaults();
-    for (int lost : {1, 2, 7, 20, 21}) {
+    const struct {
+        const char* name;
+        int loseRead, silentSlot;
+        size_t requests;
+    } rows[] = {{"read 1 lost", 1, -1, 2},   {"read 7 lost", 7, -1, 2}, {"read 20 lost", 20, -1, 2},
+                {"DPI report lost", 21, -1, 2}, {"slot 15 silent", 0, 15, 3}};
+    for (const auto& row : rows) {
         vmouse::Faults faults;
-        faults.loseRead = lost;
+        faults.loseRead = row.loseRead;
+        faults.silentSlot = row.silentSlot;
         vmouse::Write(memory, faults);
+        vmouse::Transcript transcript;
         DeviceStore store;
-        store.LoadFromDevice();
+        EXPECT_EQ(store.LoadFromDevice(), 1) << row.name;
+        size_t requests = 0;
+        for (const Bytes& b : transcript.Reports("out")) requests += b == kConfigRequest;
+        EXPECT_EQ(requests, row.requests) << row.name;
         for (int slot = 0; slot < 20; ++slot) {
-            const Bytes expected = slot == lost - 1 ? vmouse::ToBytes(defaults[slot]) : memory.records[slot];
-            EXPECT_EQ(vmouse::ToBytes(store.Table()[slot]), expected) << "read " << lost << " lost, slot " << slot;
-            EXPECT_EQ(store.Table()[slot].bytes[2], slot) << "read " << lost << " lost: slot " << slot << " has another number";
+            const Bytes expected = slot == row.silentSlot ? vmouse::ToBytes(defaults[slot]) : memory.records[slot];
+            EXPECT_EQ(vmouse::ToBytes(store.Table()[slot]), expected) << row.name << ", slot " << slot;
         }
-        EXPECT_EQ(store.GetDpi(), lost == 21 ? 600 : 2400) << "read " << lost << " lost";
+        EXPECT_EQ(store.UnknownSlots(), row.silentSlot < 0 ? 0u : SlotBit(row.silentSlot)) << row.name;
+        EXPECT_EQ(store.GetDpi(), 2400) << row.name;
+        EXPECT_TRUE(store.DpiKnown()) << row.name;
     }
 }
 
 TEST_F(DeviceStoreTest, PerformanceApplySendsImageThenDpiButNoButtonEdits) {
+    vmouse::Write(CustomMemory(), vmouse::Faults{});
     DeviceStore store;
     ASSERT_EQ(store.LoadFromDevice(), 1);
     ASSERT_TRUE(store.Reader().Stop());
     const RecordArray image = store.DeviceImage();
+    // Load Default Config is an edit too: the mouse keeps its records.
+    store.ResetToDefaults();
     store.SetCommand(0, 1, 2);
     for (int slot = 1; slot <= 4; ++slot) store.SetMouseFunction(slot, 128);
     store.SetMouseFunction(9, 'f');
@@ -170,7 +187,7 @@ TEST_F(DeviceStoreTest, PerformanceApplySendsImageThenDpiButNoButtonEdits) {
     for (int slot = 0; slot <= 4; ++slot)
         EXPECT_EQ(mouse.records[slot], vmouse::ToBytes(image[slot])) << "slot " << slot << ": unapplied edit reached the mouse";
     EXPECT_EQ(store.GetDpi(), 800);
-    EXPECT_EQ(store.GetReportRate(), 2) << "the field changes only on load and reset";
+    EXPECT_EQ(store.GetReportRate(), 8) << "the rate the mouse now holds";
 }
 
 TEST_F(DeviceStoreTest, DpiReportCarriesDpiOverTwoHundred) {
@@ -224,6 +241,7 @@ TEST_F(DeviceStoreTest, UploadWithoutMouseFailsAndSaysNothing) {
         EXPECT_EQ(result, 0) << "performance " << performance;
         EXPECT_FALSE(TheBusyEvent().IsBusy()) << "performance " << performance;
         EXPECT_TRUE(MessageRecorder::Texts().empty()) << "performance " << performance;
+        EXPECT_EQ(store.GetDpi(), 600) << "performance " << performance << ": the mouse never took 1200";
     }
 }
 
@@ -274,7 +292,8 @@ TEST_F(DeviceStoreTest, ProfileLoadLeavesTheBusyStateAlone) {
                 EXPECT_EQ(store.LoadProfile(row.path), row.status) << row.name;
                 EXPECT_EQ(TheBusyEvent().IsBusy(), busy) << row.name << (busy ? ", during an upload" : ", idle");
                 EXPECT_EQ(store.GetFunctionItem(0), loaded ? 20 : 3) << row.name;
-                EXPECT_EQ(store.DeviceImage()[0].bytes[4], store.Table()[0].bytes[4]) << row.name;
+                EXPECT_EQ(vmouse::Hex(vmouse::ToBytes(store.DeviceImage()[0])), "00 04 00 00 01 00 00 00 00")
+                    << row.name << ": the mouse still holds L-Button";
             }
         }
         TheBusyEvent().SetIdle();
@@ -297,8 +316,7 @@ TEST_F(DeviceStoreTest, ConfigurationReadStoresEachAnswerByItsSlot) {
         {"every answer", vmouse::Faults{}, -1, 1, 1},
         {"late first answer", [] { vmouse::Faults f; f.lateAnswerMs = 150; return f; }(), -1, 1, 1},
         {"late by two time-outs", [] { vmouse::Faults f; f.lateAnswerMs = 250; return f; }(), -1, 1, 1},
-        {"slot 4 lost", [] { vmouse::Faults f; f.loseRead = 5; return f; }(), 4, 0, 1},
-        {"DPI report lost", [] { vmouse::Faults f; f.loseRead = 21; return f; }(), 20, 0, 1},
+        {"slot 4 silent", [] { vmouse::Faults f; f.silentSlot = 4; return f; }(), 4, 0, 1},
         {"no answer at all", [] { vmouse::Faults f; f.failReads = 1; return f; }(), 21, 0, 0},
     };
     for (const auto& row : rows) {
@@ -316,6 +334,8 @@ TEST_F(DeviceStoreTest, ConfigurationReadStoresEachAnswerByItsSlot) {
             }
             EXPECT_EQ(store.GetDpi(), row.lostSlot >= 20 ? 600 : 2400) << name;
             EXPECT_EQ(ToBytes(store.DeviceImage()), ToBytes(store.Table())) << name;
+            const SlotMask unknown = row.lostSlot == 21 ? kAllSlots : row.lostSlot >= 0 ? SlotBit(row.lostSlot) : 0;
+            EXPECT_EQ(store.UnknownSlots(), unknown) << name;
         }
     }
     EXPECT_TRUE(MessageRecorder::Texts().empty());

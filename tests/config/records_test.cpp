@@ -36,12 +36,13 @@ TEST(RecordTable, DefaultsAndReset) {
 }
 
 TEST(RecordTable, SetMouseFunction) {
+    // DeviceImage is what the mouse holds: no edit reaches it.
     struct Row { const char* name; int slot, code, type, byte4; bool image; };
     const Row rows[] = {
-        {"slot 9 'D' -> 1000 Hz", 9, 'D', 4, 1, true},
-        {"slot 9 'U' -> 500 Hz", 9, 'U', 4, 2, true},
-        {"slot 9 'f' -> 125 Hz", 9, 'f', 4, 8, true},
-        {"slot 9 plain code", 9, 16, 0, 16, true},
+        {"slot 9 'D' -> 1000 Hz", 9, 'D', 4, 1, false},
+        {"slot 9 'U' -> 500 Hz", 9, 'U', 4, 2, false},
+        {"slot 9 'f' -> 125 Hz", 9, 'f', 4, 8, false},
+        {"slot 9 plain code", 9, 16, 0, 16, false},
         {"slot 4 'D' table only", 4, 'D', 4, 1, false},
         {"slot 19 'f' table only", 19, 'f', 4, 8, false},
         {"300 keeps its low byte", 0, 300, 0, 44, false},

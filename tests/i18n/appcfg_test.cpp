@@ -98,7 +98,9 @@ TEST(ShippedAppCfg, TextsFitTheirControls) {
         {STR_ID_MUTE, STR_ID_VOL_UP, 12},
         {STR_ID_LOAD_DEFAULT, STR_ID_LOAD_CONFIG, 23},
         {STR_ID_UP_DOWN_SWAP, STR_ID_UP_DOWN_SWAP, 12},
-        {0, kStringCount - 1, 80},
+        {0, STR_ID_UNDO, 80},
+        {STR_ID_PARTLY_READ, STR_ID_PARTLY_READ, 130},  // a message box of its own
+        {STR_ID_PROFILE_WAITS, kStringCount - 1, 80},
     };
     std::string tooLong;
     for (const wchar_t* section : kSections)

@@ -35,6 +35,7 @@ struct Faults {
     int lateAnswerMs = 0;
     int corruptSlot = -1;
     int corruptByte = 4;
+    int silentSlot = -1;
 };
 
 struct Event {
@@ -93,7 +94,8 @@ inline void Write(const Memory& m, const Faults& f) {
         << "read-timeout-ms " << f.readTimeoutMs << "\n"
         << "late-answer-ms " << f.lateAnswerMs << "\n"
         << "corrupt-slot " << f.corruptSlot << "\n"
-        << "corrupt-byte " << f.corruptByte << "\n";
+        << "corrupt-byte " << f.corruptByte << "\n"
+        << "silent-slot " << f.silentSlot << "\n";
     std::ofstream file(MemoryPath().c_str(), std::ios::binary | std::ios::trunc);
     file << out.str();
 }

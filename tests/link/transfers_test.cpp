@@ -421,6 +421,22 @@ TEST_F(TransfersTest, HostileRecordsNeverAddressAnythingButTheirSlot) {
     CoUninitialize();
 }
 
+// At exit a reader may still be inside the library, in a read that outlasts
+// the stop wait: the library stays under it, and its read ends harmlessly.
+TEST_F(TransfersTest, AReaderThatWillNotStopAtExitKeepsTheLibrary) {
+    vmouse::Faults slowReads;
+    slowReads.readTimeoutMs = 2000;
+    SetFaults(slowReads);
+    const std::wstring library = vmouse::Dir() + L"SonixUSB.DLL";
+    {
+        std::unique_ptr<DeviceStore> store(new DeviceStore);
+        ASSERT_EQ(store->LoadFromDevice(), 1);
+        Sleep(50);  // the reader now waits in a read
+    }
+    EXPECT_NE(GetModuleHandleW(library.c_str()), nullptr) << "the library went while the reader was in it";
+    Sleep(2100);  // the read ends in a library that must still be there
+}
+
 // At exit a transfer thread may outlive the wait (its box still open): the
 // store goes, but what the thread uses, the library included, stays.
 TEST_F(TransfersTest, ATransferThatOutlivesTheExitWaitKeepsTheLibrary) {

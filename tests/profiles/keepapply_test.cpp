@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cwchar>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,6 +18,7 @@
 #include "ui/ButtonsPage.h"
 #include "ui/KeepDialog.h"
 #include "ui/PerformancePage.h"
+#include "ui/Uploads.h"
 
 namespace {
 
@@ -35,7 +35,6 @@ struct Seen {
 };
 
 using Act = std::function<void(HWND dialog)>;
-void Nothing(HWND) {}
 // A key as the user presses it on the focused button: the dialog manager
 // turns it into its command.
 void Key(HWND dialog, UINT vk) {
@@ -49,23 +48,35 @@ protected:
         LoadAppSettingsFrom(HerePath(L"AppCfg.ini"), 0x0409);
         SetUiLanguage(English);
         TheBusyEvent().SetIdle();
-        // 15 steps of 30 ms: long enough to act first, short enough to wait out.
-        KeepDialog::SetTickMs(30);
-        vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
-        store_.reset(new DeviceStore());
-        ASSERT_EQ(store_->LoadFromDevice(), 1);
-        page_.reset(new ButtonsPage(*store_));
-        page_hwnd_ = page_->Create(host_.Wnd());
-        ASSERT_NE(page_hwnd_, nullptr);
-        ShowWindow(page_hwnd_, SW_SHOW);
-        Pump();
-        messages_.Clear();
+        // The countdown's steps are sent by the cases themselves.
+        KeepDialog::SetTickMs(3600 * 1000);
+        Fresh();
     }
     void TearDown() override {
         page_->WaitPageIdle();
         Pump();
         page_.reset();
+        uploads_.reset();
         KeepDialog::SetTickMs(1000);
+    }
+    // The factory setup on the mouse, a store that read it and a page over it.
+    void Fresh() {
+        vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
+        page_.reset();
+        uploads_.reset();
+        store_.reset(new DeviceStore());
+        ASSERT_EQ(store_->LoadFromDevice(), 1);
+        uploads_.reset(new UploadOwner(*store_));
+        uploads_->SetShowStore([this] {
+            page_->ShowStoreConfiguration();
+            if (performance_) performance_->ShowStoreSettings();
+        });
+        page_.reset(new ButtonsPage(*store_, *uploads_));
+        page_hwnd_ = page_->Create(host_.Wnd());
+        ASSERT_NE(page_hwnd_, nullptr);
+        ShowWindow(page_hwnd_, SW_SHOW);
+        Pump();
+        messages_.Clear();
     }
     // Starts an upload, acts in the keep dialog if one opens, and waits until
     // every upload (also an undo) has ended.
@@ -96,7 +107,9 @@ protected:
     Host host_;
     Messages messages_;
     std::unique_ptr<DeviceStore> store_;
+    std::unique_ptr<UploadOwner> uploads_;
     std::unique_ptr<ButtonsPage> page_;
+    PerformancePage* performance_ = nullptr;
     HWND page_hwnd_ = nullptr;
 };
 
@@ -110,7 +123,17 @@ TEST_F(KeepApplyTest, LeftClickMovedOffTheLeftButtonIsKeptOrUndone) {
         Act act;
         bool kept;
     } rows[] = {
-        {"the countdown reaches 0", Nothing, false},
+        {"the countdown reaches 0",
+         [](HWND d) {
+             // 15 steps: the last one shown is "1 s", and the 15th undoes.
+             for (int step = 1; step < 15; ++step) SendMessageW(d, WM_TIMER, 1, 0);
+             EXPECT_EQ(Text(GetDlgItem(d, IDC_KEEP_COUNTDOWN)), L"Undoing in 1 s");
+             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDOK))) << "undone before the 15th second";
+             SendMessageW(d, WM_TIMER, 1, 0);
+             EXPECT_NE(Text(GetDlgItem(d, IDC_KEEP_COUNTDOWN)), L"Undoing in 0 s");
+             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDOK))) << "not undone after the 15th second";
+         },
+         false},
         {"Esc", [](HWND d) { Key(d, VK_ESCAPE); }, false},
         {"Undo", [](HWND d) { Click(d, IDCANCEL); }, false},
         {"closing the dialog", [](HWND d) { PostMessageW(d, WM_CLOSE, 0, 0); }, false},
@@ -120,11 +143,8 @@ TEST_F(KeepApplyTest, LeftClickMovedOffTheLeftButtonIsKeptOrUndone) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.how);
         // Each row starts from the factory setup on the mouse and the page.
-        vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
+        Fresh();
         const vmouse::Memory before = vmouse::ReadMemory();
-        store_->ResetToDefaults();
-        page_->ShowStoreConfiguration();
-        messages_.Clear();
         Choose(page_hwnd_, IDC_BTN_LIST_B4, kLButtonEntry);
         Choose(page_hwnd_, IDC_BTN_LIST_LEFT, kCopyEntry);
         ASSERT_TRUE(Messages::Texts().empty());
@@ -134,10 +154,7 @@ TEST_F(KeepApplyTest, LeftClickMovedOffTheLeftButtonIsKeptOrUndone) {
         ASSERT_NE(seen.dialog, nullptr) << "no keep dialog";
         EXPECT_EQ(seen.question, L"Keep these button settings?");
         EXPECT_EQ(seen.info, L"The left click is now on Button-4.");
-        // Counting down from 15 (a step may have passed before the test looked).
-        int left = 0;
-        EXPECT_EQ(swscanf(seen.countdown.c_str(), L"Undoing in %d s", &left), 1) << "countdown text";
-        EXPECT_TRUE(left >= 12 && left <= 15) << left;
+        EXPECT_EQ(seen.countdown, L"Undoing in 15 s");
         EXPECT_EQ(Messages::Joined(), L"") << "no \"operation ok.\" after the question";
 
         const vmouse::Memory after = vmouse::ReadMemory();
@@ -164,16 +181,12 @@ TEST_F(KeepApplyTest, PointerSpeedJumpIsAskedAboutAndUndoneWithItsRate) {
     } rows[] = {{"one mark up", 1200, false}, {"600 to 3200", 3200, true}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
-        store_.reset();
-        page_.reset();
-        store_.reset(new DeviceStore());
-        ASSERT_EQ(store_->LoadFromDevice(), 1);
-        page_.reset(new ButtonsPage(*store_));
-        page_hwnd_ = page_->Create(host_.Wnd());
+        Fresh();
         // The performance page beside it shows the new speed and rate until an undo.
-        PerformancePage performance(*store_);
+        PerformancePage performance(*store_, *uploads_);
+        performance_ = &performance;
         HWND perf = performance.Create(host_.Wnd());
+        performance.SetButtonsPage(page_hwnd_);
         ASSERT_NE(perf, nullptr);
         ShowWindow(perf, SW_SHOW);
         RECT track;
@@ -186,14 +199,14 @@ TEST_F(KeepApplyTest, PointerSpeedJumpIsAskedAboutAndUndoneWithItsRate) {
         ASSERT_EQ(performance.FirstLevelDpi(), row.dpi);
         messages_.Clear();
         const vmouse::Memory before = vmouse::ReadMemory();
-        // What the main window does for Apply on the performance page.
-        page_->WriteReportRate(performance.RateIndex());
-        page_->SetPageDpi(performance.FirstLevelDpi());
-        const Seen seen = Run([&] { return page_->StartPerformanceApply(); }, Nothing);
+        const Seen seen = Run([&] { return performance.ApplyPage(); }, [](HWND d) { Click(d, IDCANCEL); });
         if (!row.asks) {
             EXPECT_EQ(seen.dialog, nullptr);
             EXPECT_EQ(Messages::Joined(), L"[operation ok.]");
             EXPECT_EQ(vmouse::ReadMemory().dpi, row.dpi / 200);
+            EXPECT_EQ(vmouse::Hex(vmouse::ReadMemory().records[kReportRateSlot]), "00 04 09 04 08 00 00 00 00")
+                << "the rate chosen on the page";
+            performance_ = nullptr;
             continue;
         }
         ASSERT_NE(seen.dialog, nullptr);
@@ -203,5 +216,6 @@ TEST_F(KeepApplyTest, PointerSpeedJumpIsAskedAboutAndUndoneWithItsRate) {
         EXPECT_TRUE(SameMemory(vmouse::ReadMemory(), before)) << "DPI and report rate are not back";
         EXPECT_EQ(performance.FirstLevelDpi(), 600u) << "the performance page still shows the undone speed";
         EXPECT_EQ(performance.RateIndex(), 1) << "the performance page still shows the undone rate";
+        performance_ = nullptr;
     }
 }

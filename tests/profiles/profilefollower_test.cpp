@@ -14,6 +14,7 @@
 #include "files/Profile.h"
 #include "i18n/UserMessage.h"
 #include "ui/ProfileFollower.h"
+#include "ui/Uploads.h"
 
 namespace {
 
@@ -67,17 +68,12 @@ bool g_hookDelivered = false;
 
 // Brings a window to the front and waits while the follower works. Where
 // the system does not report the change to the hook (Wine 8 does not for
-// other processes), the test hands the window in front to the follower the
-// way the hook would.
+// other processes), the follower's own look at the window in front finds it.
 void Front(ProfileFollower& follower, HWND window, DWORD ms) {
     const int seen = follower.HookEvents();
     SetForegroundWindow(window);
-    Pump(50);
-    if (follower.HookEvents() != seen)
-        g_hookDelivered = true;
-    else
-        follower.OnWindowInFront(GetForegroundWindow());
-    Pump(ms - 50);
+    Pump(ms);
+    if (follower.HookEvents() != seen) g_hookDelivered = true;
 }
 
 // Records written to the mouse since the transcript's mark.
@@ -125,7 +121,8 @@ TEST(ProfileFollower, SwitchesOncePerSettledProgramAndNotForQuickBackAndForth) {
     HWND own = CreateWindowExW(0, L"STATIC", L"own", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr,
                                nullptr);
 
-    ProfileFollower follower(store);
+    UploadOwner uploads(store);
+    ProfileFollower follower(uploads);
     std::vector<std::wstring> statuses;
     follower.SetStatusSink([&](const std::wstring& text, bool) { statuses.push_back(text); });
     SetForegroundWindow(own);
@@ -150,7 +147,7 @@ TEST(ProfileFollower, SwitchesOncePerSettledProgramAndNotForQuickBackAndForth) {
         SCOPED_TRACE(s.what);
         vmouse::Transcript transcript;
         for (size_t i = 0; i + 1 < s.fronts.size(); ++i) Front(follower, s.fronts[i], 200);
-        Front(follower, s.fronts.back(), 1200);
+        Front(follower, s.fronts.back(), 1500);
         std::vector<vmouse::Bytes> writes = RecordWrites(transcript);
         if (!s.expected) {
             EXPECT_EQ(writes.size(), 0u);
@@ -173,7 +170,7 @@ TEST(ProfileFollower, SwitchesOncePerSettledProgramAndNotForQuickBackAndForth) {
     follower.SetProfiles(rules);
     for (HWND w : {b.window, a.window}) {
         vmouse::Transcript transcript;
-        Front(follower, w, 1200);
+        Front(follower, w, 1500);
         EXPECT_EQ(RecordWrites(transcript).size(), 0u) << (w == a.window ? "missing profile" : "same records");
     }
     EXPECT_EQ(follower.UploadsStarted(), 3);
@@ -194,7 +191,65 @@ TEST(ProfileFollower, SwitchesOncePerSettledProgramAndNotForQuickBackAndForth) {
     follower.SetProfiles(rules);
     EXPECT_FALSE(follower.Following());
     DestroyWindow(own);
-    std::printf("foreground event delivered to the hook: %s\n", g_hookDelivered ? "yes" : "no (fed as the hook would)");
+    std::printf("foreground event delivered to the hook: %s\n", g_hookDelivered ? "yes" : "no (found by looking)");
+    SetUserMessageSink(nullptr);
+    CoUninitialize();
+}
+
+// A switch never replaces choices the user has not applied, and never
+// uploads a profile without a left click; the program already in front
+// when following starts counts as a change.
+TEST(ProfileFollower, WaitsForUnappliedEditsAndRefusesAProfileWithoutLeftClick) {
+    SetUserMessageSink(CountBox);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
+    DeviceStore store;
+    ASSERT_EQ(store.LoadFromDevice(), 1);
+    UploadOwner uploads(store);
+    RecordArray noLeft = RecordTable::Defaults();
+    noLeft[0] = WithCommand(0, 2)[0];  // Copy on the left, no left click anywhere
+    const std::wstring alphaFile = vmouse::Dir() + L"alpha.mvf";
+    const std::wstring noLeftFile = vmouse::Dir() + L"no left.mvf";
+    ASSERT_EQ(WriteProfileFile(alphaFile, WithCommand(3, 2)), 1);
+    ASSERT_EQ(WriteProfileFile(noLeftFile, noLeft), 1);
+    Program a, b;
+    Launch(L"alpha", a);
+    Launch(L"beta", b);
+    ASSERT_TRUE(a.window && b.window);
+
+    // The user changed button 5 and has not applied it.
+    store.SetCommand(4, 1, 3);
+    const vmouse::Bytes edit = vmouse::ToBytes(store.Table()[4]);
+    ProgramProfiles rules;
+    rules.SetRule(L"alpha.exe", alphaFile);
+    rules.SetRule(L"beta.exe", noLeftFile);
+    rules.SetFollow(true);
+    ProfileFollower follower(uploads);
+    std::wstring status;
+    follower.SetStatusSink([&](const std::wstring& text, bool) { status = text; });
+    SetForegroundWindow(a.window);
+    Pump(200);
+    vmouse::Transcript transcript;
+    ASSERT_EQ(follower.SetProfiles(rules), 1);
+    Pump(1000);
+    EXPECT_EQ(status, L"profile alpha.mvf waits: apply your changes first") << "alpha, in front at the start";
+    EXPECT_TRUE(RecordWrites(transcript).empty());
+    EXPECT_EQ(vmouse::ToBytes(store.Table()[4]), edit) << "the user's choice was replaced";
+
+    // Applied: the waiting switch goes ahead.
+    ASSERT_EQ(store.UploadButtons(), 1);
+    Pump(1000);
+    EXPECT_EQ(status, L"profile alpha.mvf");
+    EXPECT_EQ(vmouse::ReadMemory().records[3], vmouse::ToBytes(WithCommand(3, 2)[3]));
+
+    // A profile without a left click is never uploaded.
+    vmouse::Transcript later;
+    Front(follower, b.window, 1500);
+    EXPECT_EQ(status, L"profile no left.mvf not used: it has no left click");
+    EXPECT_TRUE(RecordWrites(later).empty());
+    EXPECT_EQ(g_boxes, 0);
+    rules.SetFollow(false);
+    follower.SetProfiles(rules);
     SetUserMessageSink(nullptr);
     CoUninitialize();
 }

@@ -14,6 +14,7 @@
 #include "i18n/Language.h"
 #include "resources/resource.h"
 #include "ui/ProfilesPage.h"
+#include "ui/Uploads.h"
 
 namespace {
 
@@ -46,8 +47,9 @@ TEST(ProfilesPage, RulesFollowSwitchAndDefaultAreStoredAtOnce) {
 
     vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
     DeviceStore store;
+    UploadOwner uploads(store);
     Host host;
-    ProfilesPage page(store);
+    ProfilesPage page(uploads);
     std::wstring answer;
     page.SetFileChooser([&](HWND, bool) { return answer; });
     HWND wnd = page.Create(host.Wnd());

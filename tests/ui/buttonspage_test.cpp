@@ -18,6 +18,7 @@
 #include "link/Busy.h"
 #include "resources/resource.h"
 #include "ui/ButtonsPage.h"
+#include "ui/Uploads.h"
 #include "ui/Messages.h"
 
 namespace {
@@ -50,13 +51,17 @@ protected:
         if (page_) page_->WaitPageIdle();
         Pump();
         page_.reset();
+        uploads_.reset();
     }
     // A page over a store that read the virtual mouse.
     HWND Open(const vmouse::Memory& memory = vmouse::FactoryMemory(), vmouse::Faults faults = {}) {
         vmouse::Write(memory, faults);
         store_.reset(new DeviceStore());
         store_->LoadFromDevice();
-        page_.reset(new ButtonsPage(*store_));
+        page_.reset();
+        uploads_.reset(new UploadOwner(*store_));
+        uploads_->SetWindow(host_.Wnd());
+        page_.reset(new ButtonsPage(*store_, *uploads_));
         HWND page = page_->Create(host_.Wnd());
         EXPECT_NE(page, nullptr);
         ShowWindow(page, SW_SHOW);
@@ -76,6 +81,7 @@ protected:
     Host host_;
     Messages messages_;
     std::unique_ptr<DeviceStore> store_;
+    std::unique_ptr<UploadOwner> uploads_;
     std::unique_ptr<ButtonsPage> page_;
 };
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ const std::wstring kNoMouseText = L"can't open usb mouse,please try again!!!";
 const std::wstring kBusyText = L"System Busy!!!";
 const std::wstring kOkText = L"operation ok.";
 const std::wstring kNeedLeftText = L"Need at least one Mouse Left Key!!!";
+const std::wstring kFailText = L"Operation fail";
+const std::wstring kPartlyReadText =
+    L"Some settings could not be read from the mouse. They stay as they are in the mouse.";
 constexpr int kLeftList = 1049, kRightList = 1050, kButton4List = 1052, kButton5List = 1053, kLeftLabel = 1090;
 constexpr int kDpiCaption = 1105;
 
@@ -106,6 +110,27 @@ RECT ScreenRect(HWND wnd) {
 POINT At(HWND main, int x, int y) {
     RECT r = ScreenRect(main);
     return POINT{r.left + x, r.top + y};
+}
+
+// The keep question's dialog, once it shows; nullptr when none came.
+HWND WaitKeepQuestion(const Program& p, DWORD ms = 10000) {
+    HWND keep = nullptr;
+    driver::WaitFor(
+        [&] {
+            for (const auto& b : p.Boxes())
+                if (b.text.rfind(L"Keep these button settings?", 0) == 0) return (keep = b.wnd) != nullptr;
+            return false;
+        },
+        ms);
+    return keep;
+}
+
+// Record writes to the mouse since the transcript's mark, by slot.
+std::vector<int> WrittenSlots(const vmouse::Transcript& t) {
+    std::vector<int> slots;
+    for (const vmouse::Bytes& b : t.Reports("out"))
+        if (b[2] < 20) slots.push_back(b[2]);
+    return slots;
 }
 
 HWND VisiblePage(HWND main) {
@@ -390,6 +415,147 @@ TEST_F(MainWindowTest, ApplyWhileAnUploadRunsIsRefused) {
     driver::Click(main, IDC_MAIN_APPLY);
     EXPECT_TRUE(p.DismissBox(kOkText, 15000));
     EXPECT_TRUE(p.Boxes().empty());
+}
+
+// OK applies as Apply does and ends only once the mouse has the change: a
+// risky change asks first, a failure keeps the window and the choices.
+TEST_F(MainWindowTest, OkEndsOnlyWhenTheMouseHasTheChange) {
+    const struct {
+        const char* what;
+        bool risky;
+        int failWritesFrom;
+        int answer;  // in the keep question: IDOK keeps, IDCANCEL undoes
+        bool changed;
+    } rows[] = {
+        {"a plain change", false, 0, 0, true},
+        {"a risky change, kept", true, 0, IDOK, true},
+        {"a risky change, undone", true, 0, IDCANCEL, false},
+        {"the mouse unplugged during the upload", false, 5, 0, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        faults_.failWritesFrom = row.failWritesFrom;
+        vmouse::Write(vmouse::FactoryMemory(), faults_);
+        const vmouse::Memory before = vmouse::ReadMemory();
+        Program p;
+        HWND main = Launch(p);
+        ASSERT_NE(main, nullptr);
+        HWND page = driver::PageWith(main, kLeftList);
+        if (row.risky) {
+            ASSERT_TRUE(Choose(page, kButton4List, L"L-Button"));
+        }
+        ASSERT_TRUE(Choose(page, row.risky ? kLeftList : kButton5List, L"Copy"));
+        driver::WaitFor([] { return false; }, 300);
+        driver::Click(main, IDC_MAIN_OK);
+        if (row.risky) {
+            HWND keep = WaitKeepQuestion(p);
+            ASSERT_NE(keep, nullptr) << "OK did not ask";
+            EXPECT_TRUE(p.Running()) << "ended before the answer";
+            driver::Click(keep, row.answer);
+        }
+        if (row.failWritesFrom) {
+            ASSERT_TRUE(p.DismissBox(kFailText)) << "no failure shown";
+            EXPECT_FALSE(p.WaitExit(1000)) << "a failed OK ended the program";
+            EXPECT_EQ(driver::TextOf(GetDlgItem(page, kButton5List)), L"Copy") << "the choice is gone";
+            continue;
+        }
+        ASSERT_TRUE(p.WaitExit(15000)) << "OK did not end the program";
+        EXPECT_EQ(p.ExitCode(), static_cast<DWORD>(IDOK));
+        const vmouse::Memory mouse = vmouse::ReadMemory();
+        const int slot = row.risky ? 0 : 4;
+        const vmouse::Bytes want = row.changed ? Rec(slot, 1, 0x01, 0x06) : before.records[slot];
+        EXPECT_EQ(vmouse::Hex(mouse.records[slot]), vmouse::Hex(want));
+    }
+}
+
+// A slot whose answer never came at start-up is left as the mouse has it
+// by every upload until the user gives it a value.
+TEST_F(MainWindowTest, ASlotTheStartupReadMissedIsNeverOverwritten) {
+    const struct {
+        const char* what;
+        int loseRead, silentSlot;
+        bool told;
+    } rows[] = {{"one answer lost, asked again", 16, -1, false}, {"slot 15 never answers", 0, 15, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        vmouse::Memory memory = vmouse::FactoryMemory();
+        memory.records[15] = Rec(15, 1, 0x01, 0x06);
+        faults_.loseRead = row.loseRead;
+        faults_.silentSlot = row.silentSlot;
+        vmouse::Write(memory, faults_);
+        Program p;
+        ASSERT_TRUE(p.Start());
+        if (row.told) {
+            ASSERT_TRUE(p.DismissBox(kPartlyReadText, 15000)) << "the user was not told";
+        }
+        HWND main = p.WaitMainWindow();
+        ASSERT_NE(main, nullptr);
+        EXPECT_TRUE(p.Boxes().empty()) << "told more than once";
+        HWND page = driver::PageWith(main, kLeftList);
+        ASSERT_TRUE(Choose(page, kButton5List, L"Copy"));
+        driver::WaitFor([] { return false; }, 300);
+        vmouse::Transcript transcript;
+        driver::Click(main, IDC_MAIN_APPLY);
+        ASSERT_TRUE(p.DismissBox(kOkText, 15000));
+        const std::vector<int> written = WrittenSlots(transcript);
+        EXPECT_EQ(written.size(), row.told ? 19u : 20u);
+        EXPECT_EQ(std::count(written.begin(), written.end(), 15), row.told ? 0 : 1);
+        EXPECT_EQ(vmouse::ReadMemory().records[15], memory.records[15]) << "slot 15 was overwritten";
+        EXPECT_EQ(vmouse::Hex(vmouse::ReadMemory().records[4]), vmouse::Hex(Rec(4, 1, 0x01, 0x06)));
+    }
+}
+
+// A reader stuck in a long read cannot be stopped: the apply says so, and
+// the program still ends cleanly (the library stays loaded under it).
+TEST_F(MainWindowTest, ApplyWithAReaderThatWillNotStopFailsAndTheEndIsClean) {
+    faults_.readTimeoutMs = 3000;
+    vmouse::Write(vmouse::FactoryMemory(), faults_);
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    vmouse::Transcript transcript;
+    driver::Click(main, IDC_MAIN_APPLY);
+    EXPECT_TRUE(p.DismissBox(kFailText, 10000)) << "the apply that could not start said nothing";
+    EXPECT_TRUE(WrittenSlots(transcript).empty());
+    driver::Click(main, IDC_MAIN_CANCEL);
+    ASSERT_TRUE(p.WaitExit(15000));
+    EXPECT_EQ(p.ExitCode(), static_cast<DWORD>(IDCANCEL)) << "the end crashed";
+}
+
+// A speed change that failed leaves the mouse's DPI in the store: once the
+// mouse is back, the same jump is still a jump and is asked about.
+TEST_F(MainWindowTest, FailedSpeedChangeKeepsTheMousesDpi) {
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    driver::Click(main, IDC_MAIN_PAGE_PERF);
+    driver::WaitFor([] { return false; }, 300);
+    HWND perf = driver::PageWith(main, kDpiCaption);
+    ASSERT_NE(perf, nullptr);
+    RECT track{};
+    GetWindowRect(GetDlgItem(perf, IDC_PERF_TRACK1), &track);
+    MapWindowPoints(nullptr, perf, reinterpret_cast<POINT*>(&track), 2);
+    // A click that snaps to 3200 DPI, four marks above the mouse's 600.
+    PostMessageW(perf, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(track.left + 280, (track.top + track.bottom) / 2));
+    PostMessageW(perf, WM_LBUTTONUP, 0, MAKELPARAM(track.left + 280, (track.top + track.bottom) / 2));
+    driver::WaitFor([] { return false; }, 300);
+    faults_.failWritesFrom = 3;
+    vmouse::Write(vmouse::ReadMemory(), faults_);
+    driver::Click(main, IDC_MAIN_APPLY);
+    ASSERT_TRUE(p.DismissBox(kFailText, 10000));
+    vmouse::Write(vmouse::ReadMemory(), vmouse::Faults{});
+    driver::Click(main, IDC_MAIN_APPLY);
+    HWND keep = nullptr;
+    ASSERT_TRUE(driver::WaitFor(
+        [&] {
+            for (const auto& b : p.Boxes())
+                if (b.text.rfind(L"Keep this pointer speed?", 0) == 0) return (keep = b.wnd) != nullptr;
+            return false;
+        },
+        10000))
+        << "the failed apply's DPI was taken for the mouse's";
+    driver::Click(keep, IDOK);
+    EXPECT_EQ(vmouse::ReadMemory().dpi, 16u);
 }
 
 TEST_F(MainWindowTest, OkWhileAnUploadRunsShowsBusyAndStillCloses) {

@@ -15,6 +15,7 @@
 #include "resources/resource.h"
 #include "ui/ButtonsPage.h"
 #include "ui/PerformancePage.h"
+#include "ui/Uploads.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ protected:
         Pump();
         performance_.reset();
         buttons_.reset();
+        uploads_.reset();
     }
     // Both pages over a store that read a mouse at this DPI and rate code.
     HWND Open(unsigned dpiDivisor = 3, uint8_t rateCode = 2) {
@@ -41,9 +43,12 @@ protected:
         vmouse::Write(memory, vmouse::Faults{});
         store_.reset(new DeviceStore());
         store_->LoadFromDevice();
-        buttons_.reset(new ButtonsPage(*store_));
+        performance_.reset();
+        buttons_.reset();
+        uploads_.reset(new UploadOwner(*store_));
+        buttons_.reset(new ButtonsPage(*store_, *uploads_));
         buttons_->Create(host_.Wnd());
-        performance_.reset(new PerformancePage(*store_));
+        performance_.reset(new PerformancePage(*store_, *uploads_));
         HWND page = performance_->Create(host_.Wnd());
         EXPECT_NE(page, nullptr);
         performance_->SetButtonsPage(buttons_->Hwnd());
@@ -55,14 +60,13 @@ protected:
     // The main window's Apply while this page is shown.
     void ApplyFromThisPage() {
         ASSERT_EQ(performance_->ApplyPage(), 1);
-        buttons_->SetPageDpi(performance_->FirstLevelDpi());
-        ASSERT_EQ(buttons_->StartPerformanceApply(), 1);
         ASSERT_TRUE(PumpUntil([] { return !Messages::Texts().empty(); }));
     }
 
     Host host_;
     Messages messages_;
     std::unique_ptr<DeviceStore> store_;
+    std::unique_ptr<UploadOwner> uploads_;
     std::unique_ptr<ButtonsPage> buttons_;
     std::unique_ptr<PerformancePage> performance_;
 };

@@ -82,8 +82,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     HWND host = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_POPUP | WS_VISIBLE, 10, 10, size.cx, size.cy,
                                 nullptr, nullptr, instance, nullptr);
 
-    ButtonsPage buttonsPage(store);
-    PerformancePage performancePage(store);
+    UploadOwner uploads(store);
+    ButtonsPage buttonsPage(store, uploads);
+    PerformancePage performancePage(store, uploads);
     HWND page = nullptr;
     if (buttons) {
         page = buttonsPage.Create(host);

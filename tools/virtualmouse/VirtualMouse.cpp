@@ -42,6 +42,7 @@ struct Faults {
     int lateAnswerMs = 0;   // the first answer to a configuration request comes this late
     int corruptSlot = -1;   // a record written to this slot is stored with one byte inverted
     int corruptByte = 4;
+    int silentSlot = -1;    // this slot never answers a configuration request
 };
 
 Memory FactoryMemory() {
@@ -165,6 +166,7 @@ bool LoadFile() {
         else if (std::strcmp(key, "late-answer-ms") == 0) m.faults.lateAnswerMs = value < 0 ? 0 : value;
         else if (std::strcmp(key, "corrupt-slot") == 0) m.faults.corruptSlot = value;
         else if (std::strcmp(key, "corrupt-byte") == 0) m.faults.corruptByte = value;
+        else if (std::strcmp(key, "silent-slot") == 0) m.faults.silentSlot = value;
     }
     std::fclose(f);
     // Lengths size the buffers this library fills; keep them sane.
@@ -219,7 +221,8 @@ void SaveFile() {
                     {"no-echo", f.noEcho},       {"latency-ms", f.latencyMs},
                     {"input-length", f.inputLength}, {"output-length", f.outputLength},
                     {"read-timeout-ms", f.readTimeoutMs}, {"late-answer-ms", f.lateAnswerMs},
-                    {"corrupt-slot", f.corruptSlot}, {"corrupt-byte", f.corruptByte}};
+                    {"corrupt-slot", f.corruptSlot}, {"corrupt-byte", f.corruptByte},
+                    {"silent-slot", f.silentSlot}};
     char line[64];
     for (const auto& s : settings) {
         std::snprintf(line, sizeof line, "%s %d\r\n", s.key, s.value);
@@ -363,6 +366,7 @@ BOOL WINAPI VmWrite(HANDLE device, const BYTE* buffer, DWORD length, DWORD* coun
         // A late first answer holds back the ones behind it as well.
         const ULONGLONG first = now + static_cast<ULONGLONG>(m.faults.lateAnswerMs);
         for (int s = 0; s < kSlots; ++s) {
+            if (s == m.faults.silentSlot) continue;
             Report rec;
             std::memcpy(rec.data(), m.memory.records[s], 9);
             m.queue.push_back(Queued{rec, first});
