@@ -215,28 +215,35 @@ void MainWindow::PlacePages() {
     RECT area{};
     GetWindowRect(tab_, &area);
     MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&area), 2);
-    for (Page* page : {static_cast<Page*>(buttonsPage_.get()), static_cast<Page*>(thirdPage_.get()),
-                       static_cast<Page*>(performancePage_.get())}) {
-        if (!page->Create(Hwnd())) continue;
-        // Above the tab control, which only marks the page area.
-        SetWindowPos(page->Hwnd(), HWND_TOP, area.left, area.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
-    }
+    pageOrigin_ = POINT{area.left, area.top};
     // It only marks where the pages go; painted, it would show beside them.
     ShowWindow(tab_, SW_HIDE);
-    performancePage_->SetButtonsPage(buttonsPage_->Hwnd());
+    // Only the buttons page is made now; the others when first shown. The
+    // profile follower works without its page's window.
+    MadePage(PageId::Buttons);
     // After an undo or a profile switch the pages show the store again; the
     // tray tip tells which profile is on.
     uploads_.SetShowStore([this] {
         buttonsPage_->ShowStoreConfiguration();
-        performancePage_->ShowStoreSettings();
+        if (performancePage_->Hwnd()) performancePage_->ShowStoreSettings();
     });
     thirdPage_->SetStatusSink([this](const std::wstring& text, bool) {
         trayTip_ = std::wstring(L"Mirvostan \u2014 ") + text;
         if (tray_.IsShown()) tray_.SetTrayIcon(tray_.Record().hIcon, trayTip_.c_str());
     });
+    thirdPage_->LoadRules();
     ShowWindow(buttonsPage_->Hwnd(), SW_SHOW);
-    ShowWindow(thirdPage_->Hwnd(), SW_HIDE);
-    ShowWindow(performancePage_->Hwnd(), SW_HIDE);
+}
+
+Page* MainWindow::MadePage(PageId id) {
+    Page* page = PageOf(id);
+    if (!page || page->Hwnd()) return page;
+    if (!page->Create(Hwnd())) return page;
+    // Above the tab control, which only marks the page area; hidden until selected.
+    SetWindowPos(page->Hwnd(), HWND_TOP, pageOrigin_.x, pageOrigin_.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowWindow(page->Hwnd(), SW_HIDE);
+    if (id == PageId::Performance) performancePage_->SetButtonsPage(buttonsPage_->Hwnd());
+    return page;
 }
 
 void MainWindow::SetupButtons() {
@@ -288,6 +295,7 @@ void MainWindow::SetPageButton(int id, int overId, int restingId) {
 void MainWindow::SelectPage(PageId id) {
     for (const PageSelection& s : kSelections) {
         if (s.page != id) continue;
+        MadePage(id);
         for (PageId other : {PageId::Buttons, PageId::Third, PageId::Performance}) {
             Page* page = PageOf(other);
             if (page && page->Hwnd()) ShowWindow(page->Hwnd(), other == id ? SW_SHOW : SW_HIDE);
@@ -323,8 +331,8 @@ void MainWindow::SwitchLanguage(int code) {
     SetPageButton(IDC_MAIN_PAGE_PERF, IDB_PAGE_PERF, 0);
     SelectPage(current_);
     buttonsPage_->RefreshPageTexts();
-    performancePage_->RefreshPageTexts();
-    thirdPage_->RefreshPageTexts();
+    if (performancePage_->Hwnd()) performancePage_->RefreshPageTexts();
+    if (thirdPage_->Hwnd()) thirdPage_->RefreshPageTexts();
 }
 
 void MainWindow::HideToTray() {

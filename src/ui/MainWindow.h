@@ -40,6 +40,8 @@ protected:
 private:
     SkinButton& Button(int id);
     Page* PageOf(PageId id) const;
+    // The page's window, made when the page is first needed.
+    Page* MadePage(PageId id);
     void PlacePages();
     void SetupButtons();
     void LoadOkCancelApply();
@@ -58,6 +60,7 @@ private:
     UploadOwner uploads_;
     SkinButton buttons_[kButtonCount];
     HWND tab_ = nullptr;
+    POINT pageOrigin_{0, 0};
     BitmapHandle background_;
     SIZE backgroundSize_{0, 0};
     HICON icon_ = nullptr;

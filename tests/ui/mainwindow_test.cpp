@@ -601,10 +601,11 @@ TEST_F(MainWindowTest, LanguageSwitchKeepsThePerformancePageAndReachesBothPages)
     HWND main = Launch(p);
     ASSERT_NE(main, nullptr);
     HWND buttons = driver::PageWith(main, kLeftList);
-    HWND performance = driver::PageWith(main, kDpiCaption);
-    ASSERT_TRUE(buttons && performance);
+    ASSERT_NE(buttons, nullptr);
+    EXPECT_EQ(driver::PageWith(main, kDpiCaption), nullptr) << "the performance page is made when first shown";
     driver::Click(main, IDC_MAIN_PAGE_PERF);
-    ASSERT_TRUE(driver::WaitFor([&] { return IsWindowVisible(performance) && !IsWindowVisible(buttons); }, 5000));
+    HWND performance = nullptr;
+    ASSERT_TRUE(driver::WaitFor([&] { return (performance = driver::PageWith(main, kDpiCaption)) && IsWindowVisible(performance) && !IsWindowVisible(buttons); }, 5000));
     const std::wstring ini = driver::Dir() + L"AppCfg.pristine.ini";
     struct Row {
         int flag;
