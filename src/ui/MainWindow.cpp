@@ -15,6 +15,7 @@
 #include "ui/Messages.h"
 #include "ui/PerformancePage.h"
 #include "ui/ProfilesPage.h"
+#include "ui/StartupRead.h"
 
 namespace {
 constexpr COLORREF kKey = RGB(20, 255, 12);
@@ -182,9 +183,6 @@ BOOL MainWindow::OnInitDialog() {
 
     const UINT dpi = skin::DpiOf(Hwnd());
     background_.Reset(skin::LoadPicture(IDB_MAIN_BG, dpi, kKey));
-    // The pages show what the mouse holds, so it is read before they exist.
-    if (!store_.LoadFromDevice()) ShowUserMessage(nullptr, GetUiText(STR_ID_CANT_OPEN_USB));
-    else if (store_.UnknownSlots() || !store_.DpiKnown()) ShowUserMessage(nullptr, GetUiText(STR_ID_PARTLY_READ));
     BITMAP bm{};
     if (background_ && GetObjectW(background_.Get(), sizeof bm, &bm)) backgroundSize_ = SIZE{bm.bmWidth, bm.bmHeight};
     // The window covers its whole picture whatever the dialog font makes
@@ -200,6 +198,10 @@ BOOL MainWindow::OnInitDialog() {
     }
 
     LayOutOnPictures(Hwnd(), IDD_MAIN, dpi);
+    // The pages show what the mouse holds: the read ends before they exist.
+    const bool read = startupRead_ ? startupRead_->Join() : store_.LoadFromDevice();
+    if (!read) ShowUserMessage(nullptr, GetUiText(STR_ID_CANT_OPEN_USB));
+    else if (store_.UnknownSlots() || !store_.DpiKnown()) ShowUserMessage(nullptr, GetUiText(STR_ID_PARTLY_READ));
     PlacePages();
     SetupButtons();
     tray_.SetNotifyTarget(Hwnd(), WM_TRAY_NOTIFY);

@@ -19,6 +19,7 @@ class ButtonsPage;
 class PerformancePage;
 class ProfilesPage;
 class Page;
+class StartupRead;
 
 class MainWindow : public Dialog {
 public:
@@ -31,6 +32,10 @@ public:
     ~MainWindow() override;
 
     PageId CurrentPage() const { return current_; }
+    // The start-up read of the mouse, running since before the window; the
+    // window joins it before the pages show the store. Without one the
+    // window reads the mouse itself.
+    void SetStartupRead(StartupRead* read) { startupRead_ = read; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -56,6 +61,7 @@ private:
     static LRESULT CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
 
     DeviceStore& store_;
+    StartupRead* startupRead_ = nullptr;
     // Before the pages, which use it, and after them in destruction.
     UploadOwner uploads_;
     SkinButton buttons_[kButtonCount];
