@@ -134,6 +134,27 @@ void ButtonsPage::FillMediaList(HWND list) {
 
 HWND ButtonsPage::MediaIfMade(const Button& b) const { return Item(b.media); }
 
+void ButtonsPage::OnDpiChanged(UINT dpi) {
+    SetDialogFontAt(Hwnd(), IDD_BUTTONS_PAGE, dpi);
+    for (SkinButton& small : small_) {
+        small.SetBitmaps(IDB_SMALL_BUTTON, kSmallButtonKey);
+        small.SizeToContent();
+    }
+    LayOutOnPictures(Hwnd(), IDD_BUTTONS_PAGE, dpi, kPictures);
+    for (const Button& b : kButtons) {
+        if (HWND media = MediaIfMade(b))
+            SetWindowPos(media, nullptr, skin::Scale(PicturePixelsX(b.mediaAt.x), dpi),
+                         skin::Scale(PicturePixelsY(b.mediaAt.y), dpi), skin::Scale(PicturePixelsX(kMediaSize.cx), dpi),
+                         skin::Scale(PicturePixelsY(kMediaSize.cy), dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    for (int i = 0; i < 5; ++i) {
+        if (!illustrated_[i]) continue;
+        illustrated_[i] = false;  // shown again at the new scale
+        ToggleIllustration(i);
+    }
+    InvalidateRect(Hwnd(), nullptr, TRUE);
+}
+
 HWND ButtonsPage::Media(const Button& b) {
     if (HWND made = Item(b.media)) return made;
     const UINT dpi = skin::DpiOf(Hwnd());

@@ -22,6 +22,7 @@ public:
     int WaitPageIdle() override;
     // Texts in the current language; every list keeps its selection.
     void RefreshPageTexts() override;
+    void OnDpiChanged(UINT dpi) override;
 
     // Report rate by index 0 (125 Hz), 1 (500 Hz), 2 (1000 Hz); others write nothing.
     void WriteReportRate(int index);

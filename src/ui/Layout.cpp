@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "controls/Gdi.h"
@@ -32,7 +33,14 @@ const WORD* AlignDword(const WORD* p) {
 }
 
 // The items of an extended dialog template, and its own size.
-bool ReadTemplate(int templateId, SIZE& size, std::vector<Item>& items) {
+struct TemplateFont {
+    int points = 0;
+    int weight = FW_NORMAL;
+    bool italic = false;
+    std::wstring face;
+};
+
+bool ReadTemplate(int templateId, SIZE& size, std::vector<Item>& items, TemplateFont* font = nullptr) {
     HMODULE module = GetModuleHandleW(nullptr);
     HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
     HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
@@ -43,8 +51,15 @@ bool ReadTemplate(int templateId, SIZE& size, std::vector<Item>& items) {
     size = SIZE{static_cast<short>(p[11]), static_cast<short>(p[12])};
     p = SkipField(SkipField(SkipField(p + 13)));  // menu, class, title
     if (style & (DS_SETFONT | DS_SHELLFONT)) {
+        if (font) {
+            font->points = p[0];
+            font->weight = p[1];
+            font->italic = (p[2] & 0xFF) != 0;
+        }
         p += 3;  // point size, weight, italic and character set
+        const WORD* face = p;
         while (*p) ++p;
+        if (font) font->face.assign(reinterpret_cast<const wchar_t*>(face), static_cast<size_t>(p - face));
         ++p;
     }
     for (WORD i = 0; i < count; ++i) {
@@ -68,10 +83,17 @@ constexpr UINT_PTR kPictureOwner = 0x4C59;
 
 struct OwnedPictures {
     std::vector<HBITMAP> bitmaps;
+    HFONT font = nullptr;
     ~OwnedPictures() {
         for (HBITMAP b : bitmaps) DeleteObject(b);
+        if (font) DeleteObject(font);
     }
 };
+
+BOOL CALLBACK SetFontOf(HWND child, LPARAM font) {
+    SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    return TRUE;
+}
 
 constexpr wchar_t kPictureProp[] = L"Mirvostan.Pictures";
 
@@ -107,6 +129,22 @@ bool IsOwnerDrawButton(HWND control) {
     return lstrcmpiW(cls, L"Button") == 0 && (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW;
 }
 }  // namespace
+
+void SetDialogFontAt(HWND dialog, int templateId, UINT dpi) {
+    SIZE size{};
+    std::vector<Item> items;
+    TemplateFont font;
+    if (!ReadTemplate(templateId, size, items, &font) || font.points <= 0) return;
+    HFONT made = CreateFontW(-MulDiv(font.points, static_cast<int>(dpi), 72), 0, 0, 0, font.weight, font.italic, FALSE,
+                             FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, font.face.c_str());
+    if (!made) return;
+    OwnedPictures& owned = PicturesOf(dialog);
+    SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(made), FALSE);
+    EnumChildWindows(dialog, SetFontOf, reinterpret_cast<LPARAM>(made));
+    if (owned.font) DeleteObject(owned.font);
+    owned.font = made;
+}
 
 int PicturePixelsX(int units) { return Round(static_cast<double>(units) * kPictureW / kTemplateW); }
 int PicturePixelsY(int units) { return Round(static_cast<double>(units) * kPictureH / kTemplateH); }

@@ -31,6 +31,10 @@ inline void LayOutOnPictures(HWND dialog, int templateId, UINT dpi) {
     LayOutOnPictures(dialog, templateId, dpi, nullptr, 0);
 }
 
+// Gives the dialog and its controls the template's font made for `dpi` (the
+// dialog keeps it): after the window moved to a monitor of another scale.
+void SetDialogFontAt(HWND dialog, int templateId, UINT dpi);
+
 template <size_t N>
 void LayOutOnPictures(HWND dialog, int templateId, UINT dpi, const TemplatePicture (&pictures)[N]) {
     LayOutOnPictures(dialog, templateId, dpi, pictures, N);

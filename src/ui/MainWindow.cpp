@@ -182,21 +182,9 @@ BOOL MainWindow::OnInitDialog() {
     SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
 
     const UINT dpi = skin::DpiOf(Hwnd());
-    background_.Reset(skin::LoadPicture(IDB_MAIN_BG, dpi, kKey));
-    BITMAP bm{};
-    if (background_ && GetObjectW(background_.Get(), sizeof bm, &bm)) backgroundSize_ = SIZE{bm.bmWidth, bm.bmHeight};
-    // The window covers its whole picture whatever the dialog font makes
-    // of the template's size; the region then cuts it to shape.
-    if (backgroundSize_.cx > 0)
-        SetWindowPos(Hwnd(), nullptr, 0, 0, backgroundSize_.cx, backgroundSize_.cy,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(Hwnd(), nullptr, TRUE);
-
-    // The system owns the region once the window has it.
-    if (HRGN shape = RegionFromPicture(background_.Get(), kKey)) {
-        if (!SetWindowRgn(Hwnd(), shape, TRUE)) DeleteObject(shape);
-    }
-
+    RECT r{};
+    GetWindowRect(Hwnd(), &r);
+    ShapeAt(dpi, POINT{r.left, r.top});
     LayOutOnPictures(Hwnd(), IDD_MAIN, dpi);
     // The pages show what the mouse holds: the read ends before they exist.
     const bool read = startupRead_ ? startupRead_->Join() : store_.LoadFromDevice();
@@ -207,6 +195,41 @@ BOOL MainWindow::OnInitDialog() {
     tray_.SetNotifyTarget(Hwnd(), WM_TRAY_NOTIFY);
     SelectPage(PageId::Buttons);
     return TRUE;
+}
+
+void MainWindow::ShapeAt(UINT dpi, POINT at) {
+    background_.Reset(skin::LoadPicture(IDB_MAIN_BG, dpi, kKey));
+    BITMAP bm{};
+    if (background_ && GetObjectW(background_.Get(), sizeof bm, &bm)) backgroundSize_ = SIZE{bm.bmWidth, bm.bmHeight};
+    // The window covers its whole picture whatever the dialog font makes
+    // of the template's size; the region then cuts it to shape.
+    if (backgroundSize_.cx > 0)
+        SetWindowPos(Hwnd(), nullptr, at.x, at.y, backgroundSize_.cx, backgroundSize_.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(Hwnd(), nullptr, TRUE);
+    // The system owns the region once the window has it.
+    if (HRGN shape = RegionFromPicture(background_.Get(), kKey)) {
+        if (!SetWindowRgn(Hwnd(), shape, TRUE)) DeleteObject(shape);
+    }
+}
+
+// Moved to a monitor of another scale: everything again at its DPI, the
+// window where the system suggests.
+void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    ShapeAt(dpi, POINT{suggested.left, suggested.top});
+    LayOutOnPictures(Hwnd(), IDD_MAIN, dpi);
+    RECT area{};
+    GetWindowRect(tab_, &area);
+    MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&area), 2);
+    pageOrigin_ = POINT{area.left, area.top};
+    SetupButtons();
+    SelectPage(current_);
+    for (PageId id : {PageId::Buttons, PageId::Third, PageId::Performance}) {
+        Page* page = PageOf(id);
+        if (!page || !page->Hwnd()) continue;
+        SetWindowPos(page->Hwnd(), nullptr, pageOrigin_.x, pageOrigin_.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        page->OnDpiChanged(dpi);
+    }
+    RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void MainWindow::PlacePages() {
@@ -432,6 +455,10 @@ bool MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
         result = 1;
         return true;
     }
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        result = 0;
+        return true;
     case WM_NCHITTEST: {
         // Dragging anywhere on the window's own background moves it.
         const LRESULT hit = DefWindowProcW(Hwnd(), msg, wp, lp);

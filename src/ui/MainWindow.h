@@ -58,6 +58,9 @@ private:
     void HideToTray();
     void ShowFromTray();
     bool PaintMinimised();
+    // Picture, size and shape at `dpi`, the window's top-left corner at `at`.
+    void ShapeAt(UINT dpi, POINT at);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
     static LRESULT CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
 
     DeviceStore& store_;

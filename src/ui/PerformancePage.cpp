@@ -110,6 +110,20 @@ BOOL PerformancePage::OnInitDialog() {
     return TRUE;
 }
 
+void PerformancePage::OnDpiChanged(UINT dpi) {
+    SetDialogFontAt(Hwnd(), IDD_PERFORMANCE_PAGE, dpi);
+    for (int i = 0; i < 4; ++i) {
+        labels_[i].SetBitmaps(kLabelPictures[i][0], kLabelKey, kLabelPictures[i][1], kLabelKey);
+        labels_[i].SizeToContent();
+        thumbs_[i].SetBitmaps(IDB_DPI_THUMB, kThumbKey);
+        thumbs_[i].SizeToContent();
+    }
+    LoadCaptions();
+    LayOutOnPictures(Hwnd(), IDD_PERFORMANCE_PAGE, dpi, kPictures);
+    for (int i = 0; i < 4; ++i) PlaceThumb(i, MarkOfDpi(levelDpi_[i]).offset);
+    InvalidateRect(Hwnd(), nullptr, TRUE);
+}
+
 void PerformancePage::MoveThumb(int level, int left) {
     HWND thumb = Item(kThumbs[level]);
     const RECT track = ClientRectOf(Hwnd(), Item(kTracks[level]));
