@@ -73,8 +73,16 @@ constexpr PageSelection kSelections[] = {
      {IDB_PAGE_PERF_SEL_OVER, IDB_PAGE_PERF_SEL}},
 };
 
-HICON LoadAppIcon(int sizeMetric) {
-    const int size = GetSystemMetrics(sizeMetric);
+// The icon's size at the window's DPI where the system tells it.
+int IconSize(int sizeMetric, UINT dpi) {
+    using ForDpi = int(WINAPI*)(int, UINT);
+    static const auto forDpi = reinterpret_cast<ForDpi>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    return forDpi ? forDpi(sizeMetric, dpi) : GetSystemMetrics(sizeMetric);
+}
+
+HICON LoadAppIcon(int sizeMetric, UINT dpi) {
+    const int size = IconSize(sizeMetric, dpi);
     return static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_SHARED));
 }
@@ -176,8 +184,8 @@ BOOL MainWindow::OnInitDialog() {
             AppendMenuW(system, MF_STRING, kAboutCommand, about.c_str());
         }
     }
-    icon_ = LoadAppIcon(SM_CXICON);
-    smallIcon_ = LoadAppIcon(SM_CXSMICON);
+    icon_ = LoadAppIcon(SM_CXICON, skin::DpiOf(Hwnd()));
+    smallIcon_ = LoadAppIcon(SM_CXSMICON, skin::DpiOf(Hwnd()));
     SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
 
