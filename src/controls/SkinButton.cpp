@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "controls/SkinPicture.h"
+
 namespace {
 void OpenWithShell(HWND, const std::wstring& link) {
     SHELLEXECUTEINFOW info{};
@@ -48,6 +50,8 @@ SkinButton::~SkinButton() {
 void SkinButton::OnAttached() {
     const LONG_PTR style = GetWindowLongPtrW(Hwnd(), GWL_STYLE);
     isDefault_ = (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    // Owner-drawn in its template already: nothing to change or recalculate.
+    if ((style & BS_TYPEMASK) == BS_OWNERDRAW) return;
     SetWindowLongPtrW(Hwnd(), GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW);
     SetWindowPos(Hwnd(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     InvalidateRect(Hwnd(), nullptr, TRUE);
@@ -126,18 +130,29 @@ void SkinButton::SetTextPainted(bool painted, bool repaint) {
 
 void SkinButton::SetTooltipText(const std::wstring& text, bool activate) {
     if (!Hwnd()) return;
-    if (!tooltip_) {
-        tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
-        if (!tooltip_) return;
-        SendMessageW(tooltip_, TTM_ACTIVATE, FALSE, 0);
-        SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
-    }
+    tipText_ = text;
+    tipActive_ = activate;
+    // A tooltip is a top-level window, slow to make: it comes when the
+    // pointer first does.
+    if (tooltip_) UpdateTooltip();
+}
+
+void SkinButton::MakeTooltip() {
+    if (tooltip_ || tipText_.empty() || !Hwnd()) return;
+    tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!tooltip_) return;
+    SendMessageW(tooltip_, TTM_ACTIVATE, FALSE, 0);
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+    UpdateTooltip();
+}
+
+void SkinButton::UpdateTooltip() {
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.hwnd = Hwnd();
     tool.uId = 1;
-    tool.lpszText = const_cast<wchar_t*>(text.c_str());
+    tool.lpszText = const_cast<wchar_t*>(tipText_.c_str());
     if (SendMessageW(tooltip_, TTM_GETTOOLCOUNT, 0, 0) == 0) {
         tool.uFlags = 0;
         GetClientRect(Hwnd(), &tool.rect);
@@ -145,7 +160,7 @@ void SkinButton::SetTooltipText(const std::wstring& text, bool activate) {
     } else {
         SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     }
-    SendMessageW(tooltip_, TTM_ACTIVATE, activate ? TRUE : FALSE, 0);
+    SendMessageW(tooltip_, TTM_ACTIVATE, tipActive_ ? TRUE : FALSE, 0);
 }
 
 // ---- Pictures ----------------------------------------------------------------------
@@ -158,9 +173,9 @@ void SkinButton::ReleaseImages() {
 // Loads one picture and builds its mask: 1 where the picture has the
 // transparent colour. Those pixels turn black in the picture, so that AND
 // with the mask, then OR with the picture, leaves the background there.
-int SkinButton::LoadImage(int id, COLORREF transparent, Image& image) {
+int SkinButton::LoadImage(int id, COLORREF transparent, UINT dpi, Image& image) {
     image.Reset();
-    HBITMAP loaded = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+    HBITMAP loaded = skin::LoadPicture(id, dpi, transparent);
     if (!loaded) return kBitmapsOk;  // no such picture: the button goes without
     image.bitmap.Reset(loaded);
     BITMAP info{};
@@ -183,8 +198,10 @@ int SkinButton::LoadImage(int id, COLORREF transparent, Image& image) {
 
 int SkinButton::SetBitmaps(int overId, COLORREF overTransparent, int restingId, COLORREF restingTransparent) {
     ReleaseImages();
-    int r = LoadImage(overId, overTransparent, over_);
-    if (r == kBitmapsOk && restingId) r = LoadImage(restingId, restingTransparent, resting_);
+    // Pictures come at the window's scale.
+    dpi_ = Hwnd() ? skin::DpiOf(Hwnd()) : skin::kBaseDpi;
+    int r = LoadImage(overId, overTransparent, dpi_, over_);
+    if (r == kBitmapsOk && restingId) r = LoadImage(restingId, restingTransparent, dpi_, resting_);
     if (r != kBitmapsOk) ReleaseImages();
     Repaint(true);
     return r;
@@ -285,8 +302,8 @@ void SkinButton::DrawImage(HDC dc, const RECT& item, bool hasText, bool pressed,
         y = item.top + ((item.bottom - item.top) - h) / 2;
     }
     if (pressed) {
-        x += pressedShift_.x;
-        y += pressedShift_.y;
+        x += skin::Scale(pressedShift_.x, dpi_);
+        y += skin::Scale(pressedShift_.y, dpi_);
     }
 
     MemoryDC src(dc);
@@ -378,6 +395,7 @@ void SkinButton::OnMouseMove(WPARAM keys) {
 }
 
 void SkinButton::RelayToTooltip(UINT msg, WPARAM wp, LPARAM lp) {
+    MakeTooltip();
     if (!tooltip_) return;
     MSG m{Hwnd(), msg, wp, lp, static_cast<DWORD>(GetMessageTime()), {}};
     const DWORD pos = GetMessagePos();

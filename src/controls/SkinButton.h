@@ -34,7 +34,8 @@ public:
     ~SkinButton() override;
 
     // Loads the pointer-over picture and, unless restingId is 0, the resting
-    // one, each with the colour that shows the background. Repaints.
+    // one, each with the colour that shows the background, at the window's
+    // DPI (call again after a DPI change). Repaints.
     int SetBitmaps(int overId, COLORREF overTransparent, int restingId = 0, COLORREF restingTransparent = 0);
     // Makes the button as large as its pointer-over picture.
     void SizeToContent();
@@ -46,6 +47,7 @@ public:
     COLORREF GetColour(int index) const;
     // Back to the system's button colours.
     void SetDefaultColours(bool repaint = true);
+    // The tooltip window is made when the pointer first comes over the button.
     void SetTooltipText(const std::wstring& text, bool activate = true);
     // At most 260 characters are kept; nullptr or "" removes the link.
     void SetLink(const wchar_t* link);
@@ -88,7 +90,7 @@ private:
         }
     };
 
-    static int LoadImage(int id, COLORREF transparent, Image& image);
+    static int LoadImage(int id, COLORREF transparent, UINT dpi, Image& image);
     void ReleaseImages();
     void Repaint(bool repaint);
     void OnMouseMove(WPARAM keys);
@@ -96,6 +98,8 @@ private:
     void DrawImage(HDC dc, const RECT& item, bool hasText, bool pressed, bool disabled);
     void DrawText(HDC dc, const RECT& item, const RECT& textArea, bool pressed, bool focused, bool disabled);
     void RelayToTooltip(UINT msg, WPARAM wp, LPARAM lp);
+    void MakeTooltip();
+    void UpdateTooltip();
 
     bool flat_ = true;
     bool drawBorder_ = true;
@@ -108,6 +112,9 @@ private:
     COLORREF colours_[kColourCount]{};
     std::wstring link_;
     HWND tooltip_ = nullptr;
+    std::wstring tipText_;
+    bool tipActive_ = false;
     Image over_;
     Image resting_;
+    UINT dpi_ = 96;  // of the pictures loaded
 };

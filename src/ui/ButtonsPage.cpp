@@ -11,6 +11,7 @@
 #include "keys/KeyNames.h"
 #include "link/Transfers.h"
 #include "ui/KeyCaptureDialog.h"
+#include "controls/SkinPicture.h"
 #include "ui/Layout.h"
 #include "ui/Messages.h"
 
@@ -22,23 +23,26 @@ struct ButtonsPage::Button {
     int small;
     int illustration;
     int defaultEntry;  // the template's selection before the store is shown
+    POINT mediaAt;     // where its multimedia list goes, in dialog units
 };
 
 // In the order the store's configuration is shown: left, right, middle, 4, 5.
 const ButtonsPage::Button ButtonsPage::kButtons[5] = {
-    {IDC_BTN_LIST_LEFT, IDC_BTN_MEDIA_LEFT, IDC_BTN_KEY_LEFT, 0, IDC_BTN_SMALL_LEFT, IDB_ILLUSTRATION_LEFT, 2},
-    {IDC_BTN_LIST_RIGHT, IDC_BTN_MEDIA_RIGHT, IDC_BTN_KEY_RIGHT, 2, IDC_BTN_SMALL_RIGHT, IDB_ILLUSTRATION_RIGHT, 3},
-    {IDC_BTN_LIST_MIDDLE, IDC_BTN_MEDIA_MIDDLE, IDC_BTN_KEY_MIDDLE, 1, IDC_BTN_SMALL_MIDDLE, IDB_ILLUSTRATION_MIDDLE, 4},
-    {IDC_BTN_LIST_B4, IDC_BTN_MEDIA_B4, IDC_BTN_KEY_B4, 3, IDC_BTN_SMALL_B4, IDB_ILLUSTRATION_BUTTON4, 1},
-    {IDC_BTN_LIST_B5, IDC_BTN_MEDIA_B5, IDC_BTN_KEY_B5, 4, IDC_BTN_SMALL_B5, IDB_ILLUSTRATION_BUTTON5, 0},
+    {IDC_BTN_LIST_LEFT, IDC_BTN_MEDIA_LEFT, IDC_BTN_KEY_LEFT, 0, IDC_BTN_SMALL_LEFT, IDB_ILLUSTRATION_LEFT, 2, {5, 39}},
+    {IDC_BTN_LIST_RIGHT, IDC_BTN_MEDIA_RIGHT, IDC_BTN_KEY_RIGHT, 2, IDC_BTN_SMALL_RIGHT, IDB_ILLUSTRATION_RIGHT, 3,
+     {221, 39}},
+    {IDC_BTN_LIST_MIDDLE, IDC_BTN_MEDIA_MIDDLE, IDC_BTN_KEY_MIDDLE, 1, IDC_BTN_SMALL_MIDDLE, IDB_ILLUSTRATION_MIDDLE, 4,
+     {5, 148}},
+    {IDC_BTN_LIST_B4, IDC_BTN_MEDIA_B4, IDC_BTN_KEY_B4, 3, IDC_BTN_SMALL_B4, IDB_ILLUSTRATION_BUTTON4, 1, {5, 91}},
+    {IDC_BTN_LIST_B5, IDC_BTN_MEDIA_B5, IDC_BTN_KEY_B5, 4, IDC_BTN_SMALL_B5, IDB_ILLUSTRATION_BUTTON5, 0, {221, 92}},
 };
 
 namespace {
 
 constexpr int kUserDefinedEntry = 22;   // last entry of a function list
 constexpr int kLastFixedEntry = 21;     // entries 0..21 stand for one item each
-constexpr int kRate500HzEntry = 1;
-const wchar_t* const kRateTexts[] = {L"125HZ", L"500HZ", L"1000HZ"};
+// A multimedia list's size in dialog units, its drop-down part included.
+constexpr SIZE kMediaSize{57, 48};
 const wchar_t kProfileFilter[] = L"Mirvostan Files (*.mvf)\0*.mvf\0\0";
 const wchar_t kProfileExtension[] = L"mvf";
 
@@ -87,6 +91,10 @@ std::wstring WindowText(HWND wnd) {
     return text;
 }
 
+// The page's pictures: its background (the template's control without an id)
+// and the swap box's decoration.
+const TemplatePicture kPictures[] = {{-1, IDB_BUTTONS_PAGE_BG}, {IDC_BTN_SWAP_DECOR, IDB_SWAP_DECOR}};
+
 }  // namespace
 
 ButtonsPage::ButtonsPage(DeviceStore& store, UploadOwner& uploads)
@@ -96,7 +104,6 @@ BOOL ButtonsPage::OnInitDialog() {
     for (const Button& b : kButtons) {
         FillFunctionList(Item(b.list));
         SendMessageW(Item(b.list), CB_SETCURSEL, b.defaultEntry, 0);
-        FillMediaList(Item(b.media));
     }
     for (int i = 0; i < 5; ++i) {
         small_[i].Attach(Hwnd(), kButtons[i].small);
@@ -106,22 +113,24 @@ BOOL ButtonsPage::OnInitDialog() {
     }
     for (const Button& b : kButtons) ShowWindow(Item(b.edit), SW_HIDE);
     ShowWindow(Item(IDC_BTN_ILLUSTRATION), SW_HIDE);
-    HWND rate = Item(IDC_BTN_RATE_LIST);
-    for (const wchar_t* text : kRateTexts) SendMessageW(rate, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-    SendMessageW(rate, CB_SETCURSEL, kRate500HzEntry, 0);
     ShowStoreConfiguration();
     SetStaticTexts();
-    NormaliseLayout(Hwnd());
-    FitPageToBaseUnits(Hwnd());
-    // The swap box carries its name as text; no wider than its box, it
-    // paints none of it over the label beside it.
+    LayOutOnPictures(Hwnd(), IDD_BUTTONS_PAGE, skin::DpiOf(Hwnd()), kPictures);
+    NarrowSwapBox();
+    return TRUE;
+}
+
+// The swap box carries its name as text; no wider than its box, it paints
+// none of it over the label beside it.
+void ButtonsPage::NarrowSwapBox() {
     HWND swap = Item(IDC_BTN_SWAP);
     RECT box{};
     GetWindowRect(swap, &box);
-    const int side = GetSystemMetrics(SM_CXMENUCHECK);
+    // The system's check box size, from the screen's DPI to this window's.
+    const int side = MulDiv(GetSystemMetrics(SM_CXMENUCHECK), static_cast<int>(skin::DpiOf(Hwnd())),
+                            static_cast<int>(skin::DpiOf(nullptr)));
     if (side > 0 && box.right - box.left > side)
         SetWindowPos(swap, nullptr, 0, 0, side, box.bottom - box.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    return TRUE;
 }
 
 void ButtonsPage::FillFunctionList(HWND list) {
@@ -140,6 +149,48 @@ void ButtonsPage::FillMediaList(HWND list) {
     }
     ShowWindow(list, SW_HIDE);
     SendMessageW(list, CB_SETCURSEL, 1, 0);
+}
+
+HWND ButtonsPage::MediaIfMade(const Button& b) const { return Item(b.media); }
+
+void ButtonsPage::OnDpiChanged(UINT dpi) {
+    SetDialogFontAt(Hwnd(), IDD_BUTTONS_PAGE, dpi);
+    for (SkinButton& small : small_) {
+        small.SetBitmaps(IDB_SMALL_BUTTON, kSmallButtonKey);
+        small.SizeToContent();
+    }
+    LayOutOnPictures(Hwnd(), IDD_BUTTONS_PAGE, dpi, kPictures);
+    NarrowSwapBox();
+    for (const Button& b : kButtons) {
+        if (HWND media = MediaIfMade(b))
+            SetWindowPos(media, nullptr, skin::Scale(PicturePixelsX(b.mediaAt.x), dpi),
+                         skin::Scale(PicturePixelsY(b.mediaAt.y), dpi), skin::Scale(PicturePixelsX(kMediaSize.cx), dpi),
+                         skin::Scale(PicturePixelsY(kMediaSize.cy), dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    for (int i = 0; i < 5; ++i) {
+        if (!illustrated_[i]) continue;
+        illustrated_[i] = false;  // shown again at the new scale
+        ToggleIllustration(i);
+    }
+    InvalidateRect(Hwnd(), nullptr, TRUE);
+}
+
+HWND ButtonsPage::Media(const Button& b) {
+    if (HWND made = Item(b.media)) return made;
+    const UINT dpi = skin::DpiOf(Hwnd());
+    HWND list = Item(b.list);
+    HWND media = CreateWindowExW(0, WC_COMBOBOXW, L"", WS_CHILD | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+                                 skin::Scale(PicturePixelsX(b.mediaAt.x), dpi),
+                                 skin::Scale(PicturePixelsY(b.mediaAt.y), dpi),
+                                 skin::Scale(PicturePixelsX(kMediaSize.cx), dpi),
+                                 skin::Scale(PicturePixelsY(kMediaSize.cy), dpi), Hwnd(),
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.media)), GetModuleHandleW(nullptr), nullptr);
+    if (!media) return nullptr;
+    SendMessageW(media, WM_SETFONT, SendMessageW(Hwnd(), WM_GETFONT, 0, 0), FALSE);
+    // Right after its function list, in the tab order too.
+    SetWindowPos(media, list, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    FillMediaList(media);
+    return media;
 }
 
 void ButtonsPage::SetStaticTexts() {
@@ -173,7 +224,6 @@ void ButtonsPage::RepaintLabel(int id) {
 void ButtonsPage::ShowStoreConfiguration() {
     for (const Button& b : kButtons) {
         HWND list = Item(b.list);
-        HWND media = Item(b.media);
         HWND edit = Item(b.edit);
         const FunctionItem item = store_.GetFunctionItem(b.slot);
         ShowWindow(edit, SW_HIDE);
@@ -188,10 +238,14 @@ void ButtonsPage::ShowStoreConfiguration() {
         const int entry = FindItem(list, item, kLastFixedEntry);
         if (entry >= 0) {
             SendMessageW(list, CB_SETCURSEL, entry, 0);
-            ShowWindow(media, SW_HIDE);
+            if (HWND media = MediaIfMade(b)) ShowWindow(media, SW_HIDE);
         } else {
-            const int mediaEntry = item == kItemNone ? -1 : FindItem(media, item, 0x7FFF);
-            if (mediaEntry >= 0) {
+            // The multimedia list holds its entries in the table's order.
+            int mediaEntry = -1;
+            for (size_t i = 0; i < sizeof kMultimediaList / sizeof kMultimediaList[0]; ++i)
+                if (item != kItemNone && kMultimediaList[i].item == item) mediaEntry = static_cast<int>(i);
+            HWND media = mediaEntry >= 0 ? Media(b) : nullptr;
+            if (media) {
                 SendMessageW(list, CB_SETCURSEL, kUserDefinedEntry, 0);
                 SendMessageW(list, CB_SETITEMDATA, kUserDefinedEntry, item);
                 SendMessageW(media, CB_SETCURSEL, mediaEntry, 0);
@@ -221,7 +275,6 @@ HWND ButtonsPage::EditOf(int slot) const {
 
 void ButtonsPage::FunctionChosen(const Button& b) {
     HWND list = Item(b.list);
-    HWND media = Item(b.media);
     HWND edit = Item(b.edit);
     editedSlot_ = b.slot;
     if (!LeftKeyRuleHolds()) {
@@ -231,7 +284,8 @@ void ButtonsPage::FunctionChosen(const Button& b) {
     }
     const int sel = Selection(list);
     if (sel == kUserDefinedEntry) {
-        if (!IsShown(media)) {
+        HWND media = Media(b);
+        if (media && !IsShown(media)) {
             // What the list shows is what the store holds: "Mute" at once.
             const MediaEntry& first = kMultimediaList[0];
             SendMessageW(media, CB_SETCURSEL, 0, 0);
@@ -242,7 +296,7 @@ void ButtonsPage::FunctionChosen(const Button& b) {
         }
         return;
     }
-    ShowWindow(media, SW_HIDE);
+    if (HWND media = MediaIfMade(b)) ShowWindow(media, SW_HIDE);
     ShowWindow(edit, SW_HIDE);
     const FunctionItem item = ItemData(list, sel);
     int group = 0;
@@ -316,7 +370,7 @@ void ButtonsPage::ToggleIllustration(int index) {
         ShowWindow(picture, SW_HIDE);
         return;
     }
-    BitmapHandle bitmap(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kButtons[index].illustration)));
+    BitmapHandle bitmap(skin::LoadPicture(kButtons[index].illustration, skin::DpiOf(Hwnd())));
     SetWindowLongPtrW(picture, GWL_STYLE, WS_CHILD | WS_VISIBLE | SS_BITMAP);
     HGDIOBJ previous = reinterpret_cast<HGDIOBJ>(
         SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.Get())));
@@ -331,7 +385,6 @@ void ButtonsPage::ToggleIllustration(int index) {
 void ButtonsPage::LoadDefaults() {
     if (ShowUserMessage(Hwnd(), GetUiText(STR_ID_RESET_TO_DEFAULT), MB_YESNO) != IDYES) return;
     store_.ResetToDefaults();
-    SendMessageW(Item(IDC_BTN_RATE_LIST), CB_SETCURSEL, kRate500HzEntry, 0);
     ShowStoreConfiguration();
 }
 
@@ -367,7 +420,6 @@ void ButtonsPage::LoadConfig() {
         ShowProfileRefusal(status);
         return;
     }
-    SendMessageW(Item(IDC_BTN_RATE_LIST), CB_SETCURSEL, kRate500HzEntry, 0);
     ShowStoreConfiguration();
     ShowUserMessage(Hwnd(), GetUiText(STR_ID_KEY_FUNCTION_UPDATED));
 }
@@ -421,9 +473,6 @@ bool ButtonsPage::OnCommand(int id, int code, HWND control) {
     case IDC_BTN_SWAP:
         if (code == BN_CLICKED) store_.ToggleWheelSwap();
         return true;
-    case IDC_BTN_RATE_LIST:
-        if (code == CBN_SELCHANGE) WriteReportRate(Selection(control));
-        return true;
     default:
         return Page::OnCommand(id, code, control);
     }
@@ -469,7 +518,8 @@ void ButtonsPage::RefreshPageTexts() {
         SendMessageW(list, CB_SETCURSEL, sel, 0);
     }
     for (const Button& b : kButtons) {
-        HWND media = Item(b.media);
+        HWND media = MediaIfMade(b);
+        if (!media) continue;
         const int sel = Selection(media);
         const bool shown = IsShown(media);
         FillMediaList(media);

@@ -22,6 +22,7 @@ public:
     int WaitPageIdle() override;
     // Texts in the current language; every list keeps its selection.
     void RefreshPageTexts() override;
+    void OnDpiChanged(UINT dpi) override;
 
     // Report rate by index 0 (125 Hz), 1 (500 Hz), 2 (1000 Hz); others write nothing.
     void WriteReportRate(int index);
@@ -43,6 +44,11 @@ private:
 
     void FillFunctionList(HWND list);
     void FillMediaList(HWND list);
+    // A button's multimedia list, made when first needed (a drop-down combo
+    // box is a slow top-level window at start); nullptr if not made yet.
+    HWND Media(const Button& b);
+    HWND MediaIfMade(const Button& b) const;
+    void NarrowSwapBox();
     void SetStaticTexts();
     bool LeftKeyRuleHolds() const;
     void FunctionChosen(const Button& b);

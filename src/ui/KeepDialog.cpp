@@ -1,5 +1,6 @@
 #include "ui/KeepDialog.h"
 
+#include "controls/SkinPicture.h"
 #include "i18n/Language.h"
 #include "resources/resource.h"
 #include "ui/Messages.h"
@@ -27,7 +28,7 @@ BOOL KeepDialog::OnInitDialog() {
     background_.Reset(CreateSolidBrush(kPanel));
     // Set here, not named in the template, so the picture's control has no
     // text of its own.
-    emblem_.Reset(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_KEEP_EMBLEM)));
+    emblem_.Reset(skin::LoadPicture(IDB_KEEP_EMBLEM, skin::DpiOf(Hwnd())));
     SendDlgItemMessageW(Hwnd(), IDC_KEEP_EMBLEM, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(emblem_.Get()));
     SetDlgItemTextW(Hwnd(), IDC_KEEP_QUESTION, GetUiText(request_.questionId).c_str());
     SetDlgItemTextW(Hwnd(), IDC_KEEP_INFO, request_.info.c_str());

@@ -2,6 +2,8 @@
 
 #include "keys/KeyUsage.h"
 #include "resources/resource.h"
+#include "controls/SkinPicture.h"
+#include "ui/Layout.h"
 #include "ui/Messages.h"
 
 namespace {
@@ -10,6 +12,9 @@ namespace {
 KeyCaptureDialog* g_open = nullptr;
 HHOOK g_keyboardHook = nullptr;
 HHOOK g_filterHook = nullptr;
+
+// The full-size picture under the prompt (the template's control without an id).
+const TemplatePicture kPictures[] = {{-1, IDB_KEY_CAPTURE_BG}};
 
 bool IsDown(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
 
@@ -44,6 +49,7 @@ BOOL KeyCaptureDialog::OnInitDialog() {
     finished_ = false;
     for (bool& d : downHere_) d = false;
     prompt_.Attach(Hwnd(), IDC_KEY_PROMPT);
+    LayOutOnPictures(Hwnd(), IDD_KEY_CAPTURE, skin::DpiOf(Hwnd()), kPictures);
     // No caption shows it; a screen reader names the pop-up by it.
     SetWindowTextW(Hwnd(), L"Press The Key...");
     prompt_.SetTransparent(true);

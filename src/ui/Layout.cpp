@@ -1,52 +1,191 @@
 #include "ui/Layout.h"
 
-namespace {
-// Rounding adds one half and truncates.
-int Round(double v) { return static_cast<int>(v + 0.5); }
-}  // namespace
+#include <commctrl.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "controls/Gdi.h"
+#include "controls/SkinPicture.h"
 
 namespace {
-struct Units {
-    double u, v;    // pixels of 4 x 8 dialog units in the dialog's own font
-    double bx, by;  // the system's dialog base units
+// The main template is 398 x 281 units and its picture 807 x 563 pixels.
+constexpr int kTemplateW = 398, kTemplateH = 281, kPictureW = 807, kPictureH = 563;
+
+int Round(double v) { return static_cast<int>(v + 0.5); }
+
+struct Item {
+    int id;
+    short x, y, cx, cy;
 };
 
-bool GetUnits(HWND dialog, Units& units) {
-    RECT unit{0, 0, 4, 8};
-    if (!MapDialogRect(dialog, &unit) || unit.right <= 0 || unit.bottom <= 0) return false;
-    const LONG base = GetDialogBaseUnits();
-    units = {double(unit.right), double(unit.bottom), double(LOWORD(base)), double(HIWORD(base))};
+// Skips a name-or-ordinal field of a template.
+const WORD* SkipField(const WORD* p) {
+    if (*p == 0x0000) return p + 1;
+    if (*p == 0xFFFF) return p + 2;
+    while (*p) ++p;
+    return p + 1;
+}
+
+const WORD* AlignDword(const WORD* p) {
+    return reinterpret_cast<const WORD*>((reinterpret_cast<uintptr_t>(p) + 3) & ~static_cast<uintptr_t>(3));
+}
+
+// The items of an extended dialog template, and its own size.
+struct TemplateFont {
+    int points = 0;
+    int weight = FW_NORMAL;
+    bool italic = false;
+    std::wstring face;
+};
+
+bool ReadTemplate(int templateId, SIZE& size, std::vector<Item>& items, TemplateFont* font = nullptr) {
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const auto* p = static_cast<const WORD*>(loaded ? LockResource(loaded) : nullptr);
+    if (!p || p[0] != 1 || p[1] != 0xFFFF) return false;  // only DIALOGEX templates
+    const DWORD style = *reinterpret_cast<const DWORD*>(p + 6);
+    const WORD count = p[8];
+    size = SIZE{static_cast<short>(p[11]), static_cast<short>(p[12])};
+    p = SkipField(SkipField(SkipField(p + 13)));  // menu, class, title
+    if (style & (DS_SETFONT | DS_SHELLFONT)) {
+        if (font) {
+            font->points = p[0];
+            font->weight = p[1];
+            font->italic = (p[2] & 0xFF) != 0;
+        }
+        p += 3;  // point size, weight, italic and character set
+        const WORD* face = p;
+        while (*p) ++p;
+        if (font) font->face.assign(reinterpret_cast<const wchar_t*>(face), static_cast<size_t>(p - face));
+        ++p;
+    }
+    for (WORD i = 0; i < count; ++i) {
+        p = AlignDword(p);
+        Item item{};
+        item.x = static_cast<short>(p[6]);
+        item.y = static_cast<short>(p[7]);
+        item.cx = static_cast<short>(p[8]);
+        item.cy = static_cast<short>(p[9]);
+        item.id = static_cast<int>(*reinterpret_cast<const DWORD*>(p + 10));
+        p = SkipField(SkipField(p + 12));  // class, title
+        const WORD extra = *p++;
+        p = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(p) + extra);
+        items.push_back(item);
+    }
     return true;
+}
+
+// The pictures a dialog shows in its picture controls, freed with the dialog.
+constexpr UINT_PTR kPictureOwner = 0x4C59;
+
+struct OwnedPictures {
+    std::vector<HBITMAP> bitmaps;
+    HFONT font = nullptr;
+    ~OwnedPictures() {
+        for (HBITMAP b : bitmaps) DeleteObject(b);
+        if (font) DeleteObject(font);
+    }
+};
+
+BOOL CALLBACK SetFontOf(HWND child, LPARAM font) {
+    SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    return TRUE;
+}
+
+constexpr wchar_t kPictureProp[] = L"Mirvostan.Pictures";
+
+LRESULT CALLBACK PictureOwnerProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+    if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(wnd, PictureOwnerProc, kPictureOwner);
+        RemovePropW(wnd, kPictureProp);
+        delete reinterpret_cast<OwnedPictures*>(ref);
+    }
+    return DefSubclassProc(wnd, msg, wp, lp);
+}
+
+OwnedPictures& PicturesOf(HWND dialog) {
+    if (auto* owned = static_cast<OwnedPictures*>(GetPropW(dialog, kPictureProp))) return *owned;
+    auto* owned = new OwnedPictures;
+    SetPropW(dialog, kPictureProp, owned);
+    SetWindowSubclass(dialog, PictureOwnerProc, kPictureOwner, reinterpret_cast<DWORD_PTR>(owned));
+    return *owned;
+}
+
+// A control without an id has -1, which a 16-bit id field holds as 0xFFFF.
+bool IsUnnamed(int id) { return id == -1 || id == 0xFFFF; }
+
+bool IsPictureControl(HWND control) {
+    wchar_t cls[16] = {};
+    GetClassNameW(control, cls, 16);
+    return lstrcmpiW(cls, L"Static") == 0 && (GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP;
+}
+
+bool IsOwnerDrawButton(HWND control) {
+    wchar_t cls[16] = {};
+    GetClassNameW(control, cls, 16);
+    return lstrcmpiW(cls, L"Button") == 0 && (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW;
 }
 }  // namespace
 
-void NormaliseLayout(HWND dialog) {
-    Units units;
-    if (!GetUnits(dialog, units)) return;
-    const double u = units.u, v = units.v, bx = units.bx, by = units.by;
-    // Only the dialog's own children: a combo box's edit and list move with it.
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        RECT r;
-        GetWindowRect(child, &r);
-        POINT p{r.left, r.top};
-        ScreenToClient(dialog, &p);
-        const int units_x = Round(p.x * 4 / u);
-        const int units_y = Round(p.y * 8 / v);
-        SetWindowPos(child, nullptr, Round(units_x * bx / 4), Round(units_y * by / 8), 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-    }
+void SetDialogFontAt(HWND dialog, int templateId, UINT dpi) {
+    SIZE size{};
+    std::vector<Item> items;
+    TemplateFont font;
+    if (!ReadTemplate(templateId, size, items, &font) || font.points <= 0) return;
+    HFONT made = CreateFontW(-MulDiv(font.points, static_cast<int>(dpi), 72), 0, 0, 0, font.weight, font.italic, FALSE,
+                             FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, font.face.c_str());
+    if (!made) return;
+    OwnedPictures& owned = PicturesOf(dialog);
+    SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(made), FALSE);
+    EnumChildWindows(dialog, SetFontOf, reinterpret_cast<LPARAM>(made));
+    if (owned.font) DeleteObject(owned.font);
+    owned.font = made;
 }
 
-void FitPageToBaseUnits(HWND page) {
-    Units units;
-    if (!GetUnits(page, units)) return;
-    RECT client;
-    GetClientRect(page, &client);
-    const int width = Round(Round(client.right * 4 / units.u) * units.bx / 4);
-    const int height = Round(Round(client.bottom * 8 / units.v) * units.by / 8);
-    if (width <= client.right && height <= client.bottom) return;
-    RECT frame{0, 0, width > client.right ? width : client.right, height > client.bottom ? height : client.bottom};
-    AdjustWindowRectEx(&frame, GetWindowLongW(page, GWL_STYLE), FALSE, GetWindowLongW(page, GWL_EXSTYLE));
-    SetWindowPos(page, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+int PicturePixelsX(int units) { return Round(static_cast<double>(units) * kPictureW / kTemplateW); }
+int PicturePixelsY(int units) { return Round(static_cast<double>(units) * kPictureH / kTemplateH); }
+
+void LayOutOnPictures(HWND dialog, int templateId, UINT dpi, const TemplatePicture* pictures, size_t pictureCount) {
+    SIZE size{};
+    std::vector<Item> items;
+    if (!ReadTemplate(templateId, size, items)) return;
+    auto sx = [dpi](int units) { return skin::Scale(PicturePixelsX(units), dpi); };
+    auto sy = [dpi](int units) { return skin::Scale(PicturePixelsY(units), dpi); };
+
+    // Controls without an id go by their order in the template.
+    std::vector<HWND> unnamed;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (IsUnnamed(GetDlgCtrlID(c))) unnamed.push_back(c);
+    auto control = [&](int id) -> HWND { return id == -1 ? (unnamed.empty() ? nullptr : unnamed[0]) : GetDlgItem(dialog, id); };
+
+    if (pictureCount) {
+        OwnedPictures& owned = PicturesOf(dialog);
+        std::vector<HBITMAP> old;
+        old.swap(owned.bitmaps);
+        for (size_t i = 0; i < pictureCount; ++i) {
+            HWND picture = control(pictures[i].control);
+            HBITMAP bitmap = picture ? skin::LoadPicture(pictures[i].picture, dpi) : nullptr;
+            if (!bitmap) continue;
+            SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+            owned.bitmaps.push_back(bitmap);
+        }
+        for (HBITMAP b : old) DeleteObject(b);
+    }
+
+    // The dialog itself: frameless, so its window is its client area.
+    SetWindowPos(dialog, nullptr, 0, 0, sx(size.cx), sy(size.cy), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    size_t nextUnnamed = 0;
+    for (const Item& item : items) {
+        HWND c = nullptr;
+        if (IsUnnamed(item.id)) c = nextUnnamed < unnamed.size() ? unnamed[nextUnnamed++] : nullptr;
+        else c = GetDlgItem(dialog, item.id);
+        if (!c) continue;
+        UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW;
+        if (IsPictureControl(c) || IsOwnerDrawButton(c)) flags |= SWP_NOSIZE;
+        SetWindowPos(c, nullptr, sx(item.x), sy(item.y), sx(item.cx), sy(item.cy), flags);
+    }
 }

@@ -10,10 +10,12 @@
 #include "resources/resource.h"
 #include "ui/AboutDialog.h"
 #include "ui/ButtonsPage.h"
+#include "controls/SkinPicture.h"
 #include "ui/Layout.h"
 #include "ui/Messages.h"
 #include "ui/PerformancePage.h"
 #include "ui/ProfilesPage.h"
+#include "ui/StartupRead.h"
 
 namespace {
 constexpr COLORREF kKey = RGB(20, 255, 12);
@@ -79,8 +81,16 @@ constexpr PageSelection kSelections[] = {
      {IDB_PAGE_PERF_SEL_OVER, IDB_PAGE_PERF_SEL}},
 };
 
-HICON LoadAppIcon(int sizeMetric) {
-    const int size = GetSystemMetrics(sizeMetric);
+// The icon's size at the window's DPI where the system tells it.
+int IconSize(int sizeMetric, UINT dpi) {
+    using ForDpi = int(WINAPI*)(int, UINT);
+    static const auto forDpi = reinterpret_cast<ForDpi>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    return forDpi ? forDpi(sizeMetric, dpi) : GetSystemMetrics(sizeMetric);
+}
+
+HICON LoadAppIcon(int sizeMetric, UINT dpi) {
+    const int size = IconSize(sizeMetric, dpi);
     return static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_SHARED));
 }
@@ -182,40 +192,65 @@ BOOL MainWindow::OnInitDialog() {
             AppendMenuW(system, MF_STRING, kAboutCommand, about.c_str());
         }
     }
-    icon_ = LoadAppIcon(SM_CXICON);
-    smallIcon_ = LoadAppIcon(SM_CXSMICON);
+    icon_ = LoadAppIcon(SM_CXICON, skin::DpiOf(Hwnd()));
+    smallIcon_ = LoadAppIcon(SM_CXSMICON, skin::DpiOf(Hwnd()));
     SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
 
-    background_.Reset(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MAIN_BG)));
-    // The pages show what the mouse holds, so it is read before they exist.
-    if (!store_.LoadFromDevice()) ShowUserMessage(nullptr, GetUiText(STR_ID_CANT_OPEN_USB));
+    const UINT dpi = skin::DpiOf(Hwnd());
+    RECT r{};
+    GetWindowRect(Hwnd(), &r);
+    ShapeAt(dpi, POINT{r.left, r.top});
+    LayOutOnPictures(Hwnd(), IDD_MAIN, dpi);
+    // The pages show what the mouse holds: the read ends before they exist.
+    const bool read = startupRead_ ? startupRead_->Join() : store_.LoadFromDevice();
+    if (!read) ShowUserMessage(nullptr, GetUiText(STR_ID_CANT_OPEN_USB));
     else if (store_.UnknownSlots() || !store_.DpiKnown()) ShowUserMessage(nullptr, GetUiText(STR_ID_PARTLY_READ));
-    BITMAP bm{};
-    if (background_ && GetObjectW(background_.Get(), sizeof bm, &bm)) backgroundSize_ = SIZE{bm.bmWidth, bm.bmHeight};
-    // The window covers its whole picture whatever the dialog font makes
-    // of the template's size; the region then cuts it to shape.
-    if (backgroundSize_.cx > 0)
-        SetWindowPos(Hwnd(), nullptr, 0, 0, backgroundSize_.cx, backgroundSize_.cy,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(Hwnd(), nullptr, TRUE);
-
-    // The system owns the region once the window has it.
-    if (HRGN shape = RegionFromPicture(background_.Get(), kKey)) {
-        if (!SetWindowRgn(Hwnd(), shape, TRUE)) DeleteObject(shape);
-    }
-
     PlacePages();
     SetupButtons();
     tray_.SetNotifyTarget(Hwnd(), WM_TRAY_NOTIFY);
     SelectPage(PageId::Buttons);
-    NormaliseLayout(Hwnd());
     // Focus rings stay hidden until the keyboard is used (the dialog manager
     // clears this at the first Tab or arrow), unless the user wants them always.
     BOOL alwaysCues = FALSE;
     SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &alwaysCues, 0);
     if (!alwaysCues) SendMessageW(Hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     return TRUE;
+}
+
+void MainWindow::ShapeAt(UINT dpi, POINT at) {
+    background_.Reset(skin::LoadPicture(IDB_MAIN_BG, dpi, kKey));
+    BITMAP bm{};
+    if (background_ && GetObjectW(background_.Get(), sizeof bm, &bm)) backgroundSize_ = SIZE{bm.bmWidth, bm.bmHeight};
+    // The window covers its whole picture whatever the dialog font makes
+    // of the template's size; the region then cuts it to shape.
+    if (backgroundSize_.cx > 0)
+        SetWindowPos(Hwnd(), nullptr, at.x, at.y, backgroundSize_.cx, backgroundSize_.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(Hwnd(), nullptr, TRUE);
+    // The system owns the region once the window has it.
+    if (HRGN shape = RegionFromPicture(background_.Get(), kKey)) {
+        if (!SetWindowRgn(Hwnd(), shape, TRUE)) DeleteObject(shape);
+    }
+}
+
+// Moved to a monitor of another scale: everything again at its DPI, the
+// window where the system suggests.
+void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    ShapeAt(dpi, POINT{suggested.left, suggested.top});
+    LayOutOnPictures(Hwnd(), IDD_MAIN, dpi);
+    RECT area{};
+    GetWindowRect(tab_, &area);
+    MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&area), 2);
+    pageOrigin_ = POINT{area.left, area.top};
+    SetupButtons();
+    SelectPage(current_);
+    for (PageId id : {PageId::Buttons, PageId::Third, PageId::Performance}) {
+        Page* page = PageOf(id);
+        if (!page || !page->Hwnd()) continue;
+        SetWindowPos(page->Hwnd(), nullptr, pageOrigin_.x, pageOrigin_.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        page->OnDpiChanged(dpi);
+    }
+    RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void MainWindow::PlacePages() {
@@ -226,29 +261,37 @@ void MainWindow::PlacePages() {
     RECT area{};
     GetWindowRect(tab_, &area);
     MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&area), 2);
-    for (Page* page : {static_cast<Page*>(buttonsPage_.get()), static_cast<Page*>(thirdPage_.get()),
-                       static_cast<Page*>(performancePage_.get())}) {
-        if (!page->Create(Hwnd())) continue;
-        // Right after the page buttons in z-order, so that Tab reaches the
-        // page between them and OK, as a reader would.
-        SetWindowPos(page->Hwnd(), Item(IDC_MAIN_PAGE_THIRD), area.left, area.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
-    }
+    pageOrigin_ = POINT{area.left, area.top};
     // It only marks where the pages go; painted, it would show beside them.
     ShowWindow(tab_, SW_HIDE);
-    performancePage_->SetButtonsPage(buttonsPage_->Hwnd());
+    // Only the buttons page is made now; the others when first shown. The
+    // profile follower works without its page's window.
+    MadePage(PageId::Buttons);
     // After an undo or a profile switch the pages show the store again; the
     // tray tip tells which profile is on.
     uploads_.SetShowStore([this] {
         buttonsPage_->ShowStoreConfiguration();
-        performancePage_->ShowStoreSettings();
+        if (performancePage_->Hwnd()) performancePage_->ShowStoreSettings();
     });
     thirdPage_->SetStatusSink([this](const std::wstring& text, bool) {
         trayTip_ = std::wstring(L"Mirvostan \u2014 ") + text;
         if (tray_.IsShown()) tray_.SetTrayIcon(tray_.Record().hIcon, trayTip_.c_str());
     });
+    thirdPage_->LoadRules();
     ShowWindow(buttonsPage_->Hwnd(), SW_SHOW);
-    ShowWindow(thirdPage_->Hwnd(), SW_HIDE);
-    ShowWindow(performancePage_->Hwnd(), SW_HIDE);
+}
+
+Page* MainWindow::MadePage(PageId id) {
+    Page* page = PageOf(id);
+    if (!page || page->Hwnd()) return page;
+    if (!page->Create(Hwnd())) return page;
+    // Right after the page buttons in z-order, so that Tab reaches the page
+    // between them and OK, as a reader would; hidden until selected.
+    SetWindowPos(page->Hwnd(), Item(IDC_MAIN_PAGE_THIRD), pageOrigin_.x, pageOrigin_.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowWindow(page->Hwnd(), SW_HIDE);
+    if (id == PageId::Performance) performancePage_->SetButtonsPage(buttonsPage_->Hwnd());
+    return page;
 }
 
 void MainWindow::SetupButtons() {
@@ -268,6 +311,7 @@ void MainWindow::SetupButtons() {
 
     SkinButton& banner = Button(IDC_MAIN_BANNER);
     banner.SetBitmaps(IDB_BANNER, kKey);
+    banner.SizeToContent();
     banner.SetLink(kBannerLink);
     banner.SetTooltipText(kBannerLink);
     SetWindowTextW(banner.Hwnd(), kBannerLink);
@@ -318,6 +362,7 @@ void MainWindow::SetPageButton(int id, int overId, int restingId) {
 void MainWindow::SelectPage(PageId id) {
     for (const PageSelection& s : kSelections) {
         if (s.page != id) continue;
+        MadePage(id);
         for (PageId other : {PageId::Buttons, PageId::Third, PageId::Performance}) {
             Page* page = PageOf(other);
             if (page && page->Hwnd()) ShowWindow(page->Hwnd(), other == id ? SW_SHOW : SW_HIDE);
@@ -354,8 +399,8 @@ void MainWindow::SwitchLanguage(int code) {
     SetPageButton(IDC_MAIN_PAGE_PERF, IDB_PAGE_PERF, 0);
     SelectPage(current_);
     buttonsPage_->RefreshPageTexts();
-    performancePage_->RefreshPageTexts();
-    thirdPage_->RefreshPageTexts();
+    if (performancePage_->Hwnd()) performancePage_->RefreshPageTexts();
+    if (thirdPage_->Hwnd()) thirdPage_->RefreshPageTexts();
 }
 
 void MainWindow::HideToTray() {
@@ -453,6 +498,10 @@ bool MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
         result = 1;
         return true;
     }
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        result = 0;
+        return true;
     case WM_NCHITTEST: {
         // Dragging anywhere on the window's own background moves it.
         const LRESULT hit = DefWindowProcW(Hwnd(), msg, wp, lp);

@@ -19,6 +19,7 @@ class ButtonsPage;
 class PerformancePage;
 class ProfilesPage;
 class Page;
+class StartupRead;
 
 class MainWindow : public Dialog {
 public:
@@ -31,6 +32,10 @@ public:
     ~MainWindow() override;
 
     PageId CurrentPage() const { return current_; }
+    // The start-up read of the mouse, running since before the window; the
+    // window joins it before the pages show the store. Without one the
+    // window reads the mouse itself.
+    void SetStartupRead(StartupRead* read) { startupRead_ = read; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -40,6 +45,8 @@ protected:
 private:
     SkinButton& Button(int id);
     Page* PageOf(PageId id) const;
+    // The page's window, made when the page is first needed.
+    Page* MadePage(PageId id);
     void PlacePages();
     void SetupButtons();
     void NameButtons();
@@ -53,13 +60,18 @@ private:
     void ShowFromTray();
     bool PaintMinimised();
     static BOOL CALLBACK LeaveHover(HWND child, LPARAM);
+    // Picture, size and shape at `dpi`, the window's top-left corner at `at`.
+    void ShapeAt(UINT dpi, POINT at);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
     static LRESULT CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
 
     DeviceStore& store_;
+    StartupRead* startupRead_ = nullptr;
     // Before the pages, which use it, and after them in destruction.
     UploadOwner uploads_;
     SkinButton buttons_[kButtonCount];
     HWND tab_ = nullptr;
+    POINT pageOrigin_{0, 0};
     BitmapHandle background_;
     SIZE backgroundSize_{0, 0};
     HICON icon_ = nullptr;

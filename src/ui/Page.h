@@ -16,6 +16,9 @@ public:
     virtual int WaitPageIdle() = 0;
     // Reloads every text and picture that depends on the language.
     virtual void RefreshPageTexts() = 0;
+    // The window moved to a monitor of another scale: font, pictures and
+    // places again at `dpi`.
+    virtual void OnDpiChanged(UINT dpi) { (void)dpi; }
 
 protected:
     // A page lives as long as its parent: Enter, Escape and a close request

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "i18n/Language.h"
+#include "controls/SkinPicture.h"
 #include "ui/Layout.h"
 #include "ui/Messages.h"
 
@@ -32,6 +33,14 @@ struct Rate {
 const Rate kRates[3] = {{kRate125Hz, L"125HZ"}, {kRate500Hz, L"500HZ"}, {kRate1000Hz, L"1000HZ"}};
 const wchar_t* const kLevelCounts[] = {L"1", L"2", L"3", L"4"};
 
+// The page's pictures: its background (the template's control without an
+// id) and the four tracks.
+const TemplatePicture kPictures[] = {{-1, IDB_PERF_PAGE_BG},
+                                     {IDC_PERF_TRACK1, IDB_DPI_TRACK},
+                                     {IDC_PERF_TRACK2, IDB_DPI_TRACK},
+                                     {IDC_PERF_TRACK3, IDB_DPI_TRACK},
+                                     {IDC_PERF_TRACK4, IDB_DPI_TRACK}};
+
 RECT ClientRectOf(HWND parent, HWND child) {
     RECT r;
     GetWindowRect(child, &r);
@@ -40,7 +49,7 @@ RECT ClientRectOf(HWND parent, HWND child) {
 }
 
 void SetPicture(HWND picture, BitmapHandle& owned, int bitmapId) {
-    BitmapHandle bitmap(LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId)));
+    BitmapHandle bitmap(skin::LoadPicture(bitmapId, skin::DpiOf(picture)));
     SetWindowLongPtrW(picture, GWL_STYLE, WS_CHILD | WS_VISIBLE | SS_BITMAP);
     HGDIOBJ previous = reinterpret_cast<HGDIOBJ>(
         SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.Get())));
@@ -138,19 +147,32 @@ BOOL PerformancePage::OnInitDialog() {
     levelDpi_[0] = store_.GetDpi();  // as it is, also when it is no mark's
 
     LoadCaptions();
-    NormaliseLayout(Hwnd());
-    FitPageToBaseUnits(Hwnd());
-    // The thumbs are placed on the tracks where the layout put them: the
-    // layout moves each control by its own rounding.
-    for (int i = 0; i < 4; ++i) MoveThumb(i, kFirstThumbLeft);
+    LayOutOnPictures(Hwnd(), IDD_PERFORMANCE_PAGE, skin::DpiOf(Hwnd()), kPictures);
+    // The thumbs sit on the tracks the layout placed.
+    for (int i = 0; i < 4; ++i) MoveThumb(i, skin::Scale(kFirstThumbLeft, skin::DpiOf(Hwnd())));
     for (int i = 0; i < 4; ++i) SetLevelDpi(i, levelDpi_[i], MarkOfDpi(levelDpi_[i]).offset);
     return TRUE;
+}
+
+void PerformancePage::OnDpiChanged(UINT dpi) {
+    SetDialogFontAt(Hwnd(), IDD_PERFORMANCE_PAGE, dpi);
+    for (int i = 0; i < 4; ++i) {
+        labels_[i].SetBitmaps(kLabelPictures[i][0], kLabelKey, kLabelPictures[i][1], kLabelKey);
+        labels_[i].SizeToContent();
+        thumbs_[i].SetBitmaps(IDB_DPI_THUMB, kThumbKey);
+        thumbs_[i].SizeToContent();
+    }
+    LoadCaptions();
+    LayOutOnPictures(Hwnd(), IDD_PERFORMANCE_PAGE, dpi, kPictures);
+    for (int i = 0; i < 4; ++i) PlaceThumb(i, MarkOfDpi(levelDpi_[i]).offset);
+    InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
 void PerformancePage::MoveThumb(int level, int left) {
     HWND thumb = Item(kThumbs[level]);
     const RECT track = ClientRectOf(Hwnd(), Item(kTracks[level]));
-    SetWindowPos(thumb, nullptr, track.left + left, track.top - 1, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const int above = skin::Scale(1, skin::DpiOf(Hwnd()));
+    SetWindowPos(thumb, nullptr, track.left + left, track.top - above, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(thumb, nullptr, TRUE);
 }
 
@@ -158,7 +180,7 @@ void PerformancePage::MoveThumb(int level, int left) {
 void PerformancePage::PlaceThumb(int level, int markOffset) {
     RECT t;
     GetWindowRect(Item(kThumbs[level]), &t);
-    MoveThumb(level, markOffset - (t.right - t.left) / 2);
+    MoveThumb(level, skin::Scale(markOffset, skin::DpiOf(Hwnd())) - (t.right - t.left) / 2);
 }
 
 void PerformancePage::LoadCaptions() {
@@ -198,7 +220,8 @@ void PerformancePage::Click(POINT client) {
         HWND track = Item(kTracks[level]);
         RECT r;
         if (!IsWindowVisible(track) || !GetWindowRect(track, &r) || !PtInRect(&r, screen)) continue;
-        const Mark mark = SnapToMark(screen.x - r.left);
+        // Marks are in picture pixels; the track is drawn at the window's scale.
+        const Mark mark = SnapToMark(MulDiv(screen.x - r.left, skin::kBaseDpi, skin::DpiOf(Hwnd())));
         SetLevelDpi(level, mark.dpi, mark.offset);
         return;
     }

@@ -51,6 +51,7 @@ public:
     int WaitPageIdle() override { return 1; }
     // The two caption pictures in the current language.
     void RefreshPageTexts() override;
+    void OnDpiChanged(UINT dpi) override;
 
     // Offset of the mark a click at distance d from a track's left edge snaps
     // to, and that mark's DPI.

@@ -80,15 +80,22 @@ BOOL ProfilesPage::OnInitDialog() {
     column.cx = width - column.cx - GetSystemMetrics(SM_CXVSCROLL);
     ListView_InsertColumn(list, 1, &column);
 
-    follower_.SetStatusSink([this](const std::wstring& text, bool failed) { ShowStatus(text, failed); });
-    profiles_.Load(AppSettingsPath());
+    LoadRules();
     CheckDlgButton(Hwnd(), IDC_PROF_FOLLOW, profiles_.Follow() ? BST_CHECKED : BST_UNCHECKED);
     SetTexts();
     FillRules();
     FillPrograms();
     ShowDefault();
-    follower_.SetProfiles(profiles_);
+    if (!follower_.LastStatus().empty()) ShowStatus(follower_.LastStatus(), statusFailed_);
     return TRUE;
+}
+
+void ProfilesPage::LoadRules() {
+    if (rulesLoaded_) return;
+    rulesLoaded_ = true;
+    follower_.SetStatusSink([this](const std::wstring& text, bool failed) { ShowStatus(text, failed); });
+    profiles_.Load(AppSettingsPath());
+    follower_.SetProfiles(profiles_);
 }
 
 void ProfilesPage::SetTexts() {
@@ -190,8 +197,10 @@ void ProfilesPage::RemoveRule() {
 
 void ProfilesPage::ShowStatus(const std::wstring& text, bool failed) {
     statusFailed_ = failed;
-    SetDlgItemTextW(Hwnd(), IDC_PROF_STATUS, text.c_str());
-    InvalidateRect(Item(IDC_PROF_STATUS), nullptr, TRUE);
+    if (Hwnd()) {
+        SetDlgItemTextW(Hwnd(), IDC_PROF_STATUS, text.c_str());
+        InvalidateRect(Item(IDC_PROF_STATUS), nullptr, TRUE);
+    }
     if (statusSink_) statusSink_(text, failed);
 }
 

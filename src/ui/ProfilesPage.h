@@ -26,6 +26,10 @@ public:
     int WaitPageIdle() override { return 1; }
     void RefreshPageTexts() override;
 
+    // Reads the rules and starts following if they say so: the follower
+    // works whether or not the page's window was made. Once.
+    void LoadRules();
+
     const ProgramProfiles& Profiles() const { return profiles_; }
     ProfileFollower& Follower() { return follower_; }
     // Also told of every switch's outcome (the main window's tray tip).
@@ -62,4 +66,5 @@ private:
     FileChooser chooser_;
     BrushHandle background_;
     bool statusFailed_ = false;
+    bool rulesLoaded_ = false;
 };

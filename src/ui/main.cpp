@@ -11,6 +11,7 @@
 #include "link/Busy.h"
 #include "resources/resource.h"
 #include "ui/MainWindow.h"
+#include "ui/StartupRead.h"
 
 namespace {
 // The single-instance mutex and the main window's class share this name.
@@ -71,12 +72,16 @@ int Application::Run(HINSTANCE instance) {
     }
     // The mutex stays owned until the process ends.
     TheBusyEvent();
+    // A second instance never gets here: only the first reads the mouse,
+    // meanwhile the window is made.
+    StartupRead read(store_);
     const HRESULT com = CoInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
     RegisterMainWindowClass(instance);
 
     auto window = std::make_unique<MainWindow>(store_);
+    window->SetStartupRead(&read);
     const INT_PTR result = window->DoModal(nullptr);
 
     if (SUCCEEDED(com)) CoUninitialize();

@@ -315,10 +315,11 @@ TEST_F(SkinButtonTest, TextIsPaintedInTheRestingTextColour) {
     EXPECT_GT(inText, 5) << "\"Go\" in the resting text colour";
 }
 
-TEST_F(SkinButtonTest, TooltipIsMadeOnFirstUseAndUpdatedAfter) {
+TEST_F(SkinButtonTest, TooltipIsMadeWhenThePointerFirstComesAndUpdatedAfter) {
     Open();
-    EXPECT_EQ(image.Tooltip(), nullptr);
     image.SetTooltipText(L"Apply the settings");
+    EXPECT_EQ(image.Tooltip(), nullptr) << "no window before the pointer comes";
+    SendMessageW(Image(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
     HWND tip = image.Tooltip();
     ASSERT_NE(tip, nullptr);
     EXPECT_EQ(SendMessageW(tip, TTM_GETMAXTIPWIDTH, 0, 0), 400);

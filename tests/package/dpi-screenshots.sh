@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A look rather than a test: starts the built Mirvostan on the virtual mouse
-# at 96, 144 and 192 DPI (Wine's LogPixels) and saves one screenshot each as
-# build/screenshots/dpi-<dpi>.png, so the DPI setting of the manifest can be
-# judged: controls on their painted places, text readable.
+# at 96, 144 and 192 DPI (Wine's LogPixels) and saves every page in all six
+# languages as build/screenshots/dpi-<dpi>-<language>-<page>.png, with a
+# contact sheet per DPI (dpi-<dpi>-sheet.png), so the scaling can be judged:
+# text sharp, controls on their painted places, the shape clean.
 #   dpi-screenshots.sh [dpi ...]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -33,15 +34,26 @@ for dpi in "${dpis[@]}"; do
   wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
     /v LogPixels /t REG_DWORD /d "$hex" /f >/dev/null 2>&1
   (cd "$work/app" && exec wine Mirvostan.exe </dev/null >/dev/null 2>&1) &
-  # The skinned window has no title; the placeholder is called Mirvostan.
-  rect=""
-  for args in "--class 38C86C12-4A73-48d5-934E-44550D5BBF68" "--title Mirvostan"; do
-    # shellcheck disable=SC2086
-    rect=$(wine "$build/tools/screenshot/winrect.exe" $args --wait 15 2>/dev/null | tr -d '\r') && break
+  cls=38C86C12-4A73-48d5-934E-44550D5BBF68
+  wine "$build/tools/screenshot/winrect.exe" --class "$cls" --wait 20 >/dev/null 2>&1 ||
+    { echo "no Mirvostan window at $dpi DPI" >&2; exit 1; }
+  langs=(english german french dutch italian chinese)
+  flags=(1097 1098 1099 1100 1101 1102)
+  pages=(buttons performance profiles)
+  page_buttons=(1070 1072 1071)
+  sheet=()
+  for i in "${!langs[@]}"; do
+    wine "$build/tools/screenshot/winrect.exe" --class "$cls" --command "${flags[$i]}" >/dev/null 2>&1
+    for j in "${!pages[@]}"; do
+      rect=$(wine "$build/tools/screenshot/winrect.exe" --class "$cls" --command "${page_buttons[$j]}" 2>/dev/null | tr -d '\r')
+      read -r x y w h <<<"$rect"
+      out="$build/screenshots/dpi-$dpi-${langs[$i]}-${pages[$j]}.png"
+      import -window root -display "$DISPLAY" -crop "${w}x${h}+${x}+${y}" +repage "$out"
+      sheet+=("$out")
+    done
   done
-  [ -n "$rect" ] || { echo "no Mirvostan window at $dpi DPI" >&2; exit 1; }
-  read -r x y w h <<<"$rect"
-  out="$build/screenshots/dpi-$dpi.png"
-  import -window root -display "$DISPLAY" -crop "${w}x${h}+${x}+${y}" +repage "$out"
-  echo "$out (${w}x${h} at $dpi DPI)"
+  # Back to English for the next run.
+  wine "$build/tools/screenshot/winrect.exe" --class "$cls" --command 1097 >/dev/null 2>&1
+  montage "${sheet[@]}" -tile 3x6 -geometry "${w}x${h}+4+4" -background '#202020' "$build/screenshots/dpi-$dpi-sheet.png"
+  echo "$build/screenshots/dpi-$dpi-sheet.png (${w}x${h} windows at $dpi DPI)"
 done

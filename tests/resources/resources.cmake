@@ -1,1 +1,1 @@
-mv_add_test(resources_test RESOURCES SOURCES ${MV_TEST_DIR}/resources_test.cpp LIBS gdi32 user32)
+mv_add_test(resources_test RESOURCES SOURCES ${MV_TEST_DIR}/resources_test.cpp LIBS mvui gdi32 user32)

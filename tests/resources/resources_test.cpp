@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/SkinPicture.h"
 #include "resources/resource.h"
 
 namespace {
@@ -96,9 +97,8 @@ std::vector<Picture> AllPictures() {
 // A bitmap resource read back as top-down 24-bit pixels.
 class Pixels {
 public:
-    explicit Pixels(int id) {
-        HBITMAP bmp = static_cast<HBITMAP>(
-            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    explicit Pixels(int id, UINT dpi = skin::kBaseDpi, COLORREF key = CLR_INVALID) {
+        HBITMAP bmp = skin::LoadPicture(id, dpi, key);
         if (!bmp) return;
         BITMAP info{};
         GetObjectW(bmp, sizeof info, &info);
@@ -154,7 +154,7 @@ const COLORREF kThumbKey = RGB(0, 0, 0);
 
 TEST(Resources, EveryBitmapHasItsControlsSize) {
     for (const Picture& p : AllPictures()) {
-        HBITMAP bmp = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(p.id));
+        HBITMAP bmp = skin::LoadPicture(p.id, skin::kBaseDpi);
         ASSERT_NE(bmp, nullptr) << "bitmap " << p.id << " (" << p.role << ") is missing";
         BITMAP info{};
         ASSERT_EQ(GetObjectW(bmp, sizeof info, &info), static_cast<int>(sizeof info)) << p.id;
@@ -162,6 +162,32 @@ TEST(Resources, EveryBitmapHasItsControlsSize) {
         EXPECT_EQ(info.bmHeight, p.height) << "height of bitmap " << p.id << " (" << p.role << ")";
         DeleteObject(bmp);
     }
+}
+
+// The 2x set is drawn at twice the pixels. Scaled from it to 144 DPI, the
+// main picture keeps its cut-away outside exact, with none of the key colour
+// blended into the window's edge.
+TEST(Resources, TwiceSetIsTwiceTheSizeAndScalesCleanly) {
+    for (const Picture& p : AllPictures()) {
+        Pixels twice(p.id, 2 * skin::kBaseDpi);
+        ASSERT_TRUE(twice.ok()) << p.id;
+        EXPECT_EQ(twice.width(), 2 * p.width) << "bitmap " << p.id << " (" << p.role << ") at 2x";
+        EXPECT_EQ(twice.height(), 2 * p.height) << "bitmap " << p.id << " (" << p.role << ") at 2x";
+    }
+    Pixels bg(IDB_MAIN_BG, 144, kSkinKey);
+    ASSERT_TRUE(bg.ok());
+    EXPECT_EQ(bg.width(), 1211);
+    EXPECT_EQ(bg.height(), 845);
+    EXPECT_EQ(bg.at(0, 0), kSkinKey);
+    EXPECT_EQ(bg.at(1210, 844), kSkinKey);
+    EXPECT_NE(bg.at(600, 420), kSkinKey);
+    int greenish = 0;
+    for (int y = 0; y < bg.height(); ++y)
+        for (int x = 0; x < bg.width(); ++x) {
+            const COLORREF c = bg.at(x, y);
+            greenish += c != kSkinKey && GetGValue(c) > GetRValue(c) + 80 && GetGValue(c) > GetBValue(c) + 80;
+        }
+    EXPECT_EQ(greenish, 0) << "pixels with the key blended in";
 }
 
 TEST(Resources, LanguageVariantsAreDistinctPictures) {

@@ -154,9 +154,9 @@ TEST_F(ButtonsPageTest, LeftKeyRule) {
 
 TEST_F(ButtonsPageTest, UserDefinedShowsTheMediaListAndWritesItsChoice) {
     HWND page = Open();
-    HWND media = GetDlgItem(page, kRight.media);
-    EXPECT_FALSE(IsWindowVisible(media));
+    EXPECT_EQ(GetDlgItem(page, kRight.media), nullptr) << "made when first needed";
     Choose(page, kRight.list, kUserDefinedEntry);
+    HWND media = GetDlgItem(page, kRight.media);
     EXPECT_TRUE(IsWindowVisible(media));
     EXPECT_EQ(Text(media), L"Mute");
     EXPECT_EQ(Record(2), Rec(2, 2, 64));
@@ -418,11 +418,12 @@ TEST_F(ButtonsPageTest, UnpluggedMouseShowsFailAfterText44) {
 TEST_F(ButtonsPageTest, LanguageSwitchKeepsEverySelectionAndChangesTheTexts) {
     HWND page = Open();
     Choose(page, kB4.list, kLButtonEntry);
-    Choose(page, kLeft.list, 7);
+    Choose(page, kLeft.list, kUserDefinedEntry);
+    Choose(page, kLeft.media, 4);
+    Choose(page, kLeft.list, 7);  // the multimedia list hides with its own choice
     Choose(page, kRight.list, kUserDefinedEntry);
     Choose(page, kRight.media, 6);
     Choose(page, kB5.list, 15);
-    Choose(page, kLeft.media, 4);  // a hidden list's own choice
     const RecordArray before = store_->Table();
     std::map<int, int> selections;
     for (const ButtonIds& b : kAllButtons) {

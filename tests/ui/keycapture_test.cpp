@@ -285,8 +285,9 @@ TEST(KeyCaptureLayout, PromptIsATransparentLabelOnThePicture) {
             wchar_t buf[64] = {};
             GetWindowTextW(Item(IDC_KEY_PROMPT), buf, 64);
             text = buf;
-            rect = RECT{17, 18, 17 + 62, 18 + 11};
-            MapDialogRect(Hwnd(), &rect);
+            // Where the picture paints the prompt's display: the template's
+            // 17, 18 units in picture pixels (x 807 / 398, y 563 / 281).
+            rect = RECT{34, 36, 0, 0};
             RECT actual;
             GetWindowRect(Item(IDC_KEY_PROMPT), &actual);
             MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&actual), 2);

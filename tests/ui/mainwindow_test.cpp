@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/SkinPicture.h"
 #include "../link/VirtualMouseFiles.h"
 #include "ProgramDriver.h"
 #include "resources/resource.h"
@@ -50,7 +51,7 @@ bool Choose(HWND page, int list, const std::wstring& text) {
 // How many pixels of a control on the screen differ from a picture, leaving
 // out the picture's transparent colour (CLR_INVALID: none is transparent).
 int PixelsDifferingFrom(HWND control, int pictureId, COLORREF transparent) {
-    HBITMAP picture = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(pictureId));
+    HBITMAP picture = skin::LoadPicture(pictureId, skin::kBaseDpi);
     if (!picture) return -1;
     BITMAP bm{};
     GetObjectW(picture, sizeof bm, &bm);
@@ -153,7 +154,7 @@ TEST_F(MainWindowTest, ShapeFollowsThePictureWithoutItsKeyColour) {
     EXPECT_EQ(box.bottom, 563);
 
     // Every pixel of the picture: inside the shape exactly when it is not key colour.
-    HBITMAP picture = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_MAIN_BG));
+    HBITMAP picture = skin::LoadPicture(IDB_MAIN_BG, skin::kBaseDpi);
     ASSERT_NE(picture, nullptr);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, picture);
@@ -602,10 +603,11 @@ TEST_F(MainWindowTest, LanguageSwitchKeepsThePerformancePageAndReachesBothPages)
     HWND main = Launch(p);
     ASSERT_NE(main, nullptr);
     HWND buttons = driver::PageWith(main, kLeftList);
-    HWND performance = driver::PageWith(main, kDpiCaption);
-    ASSERT_TRUE(buttons && performance);
+    ASSERT_NE(buttons, nullptr);
+    EXPECT_EQ(driver::PageWith(main, kDpiCaption), nullptr) << "the performance page is made when first shown";
     driver::Click(main, IDC_MAIN_PAGE_PERF);
-    ASSERT_TRUE(driver::WaitFor([&] { return IsWindowVisible(performance) && !IsWindowVisible(buttons); }, 5000));
+    HWND performance = nullptr;
+    ASSERT_TRUE(driver::WaitFor([&] { return (performance = driver::PageWith(main, kDpiCaption)) && IsWindowVisible(performance) && !IsWindowVisible(buttons); }, 5000));
     const std::wstring ini = driver::Dir() + L"AppCfg.pristine.ini";
     struct Row {
         int flag;

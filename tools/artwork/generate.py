@@ -3,8 +3,9 @@
 
     python3 tools/artwork/generate.py [--sheet build/artwork-sheet.png]
 
-Writes src/resources/art/<id>.bmp (24-bit), src/resources/art/app.ico and
-src/resources/artwork.rc. Needs Debian's python3-pil and the DejaVu and
+Writes every picture twice, src/resources/art/<id>.png at 1x and
+src/resources/art/2x/<id>.png at twice the pixels (drawn, not enlarged),
+then src/resources/art/app.ico and src/resources/artwork.rc. Needs Debian's python3-pil and the DejaVu and
 WenQuanYi fonts. The output only depends on those, so a rerun reproduces
 the committed files byte for byte.
 
@@ -169,45 +170,126 @@ WORDS = {
 # ---------------------------------------------------------------- drawing helpers
 SS = 4  # supersampling for shapes
 
+# Device pixels per picture pixel: 1 draws the 1x set, 2 the 2x set. Every
+# coordinate in this file is in picture pixels (the 1x set's); the helpers
+# below turn them into device pixels.
+K = 1
+
+
+def dev(size):
+    """A picture size in device pixels."""
+    return (size[0] * K, size[1] * K)
+
+
+def psize(img):
+    """The picture size of a device image."""
+    return (img.size[0] // K, img.size[1] // K)
+
+
+def new_mask(size):
+    return Image.new('L', dev(size), 0)
+
+
+def erode(mask, n):
+    """What MinFilter(n) does to the 1x picture, at the current scale."""
+    return mask.filter(ImageFilter.MinFilter((n - 1) * K + 1))
+
+
+def blur(radius):
+    return ImageFilter.GaussianBlur(radius * K)
+
+
+class Draw:
+    """ImageDraw in picture pixels, where an integer coordinate names a pixel."""
+
+    def __init__(self, im):
+        self.d = ImageDraw.Draw(im)
+
+    @staticmethod
+    def c(v):
+        return v if K == 1 else v * K + (K - 1) / 2.0
+
+    @staticmethod
+    def pts(xy):
+        if xy and not isinstance(xy[0], (tuple, list)):
+            xy = list(zip(xy[0::2], xy[1::2]))
+        return [(Draw.c(x), Draw.c(y)) for x, y in xy]
+
+    @staticmethod
+    def box(b):
+        if isinstance(b[0], (tuple, list)):
+            b = [b[0][0], b[0][1], b[1][0], b[1][1]]
+        if K == 1:
+            return b
+        return [b[0] * K, b[1] * K, b[2] * K + K - 1, b[3] * K + K - 1]
+
+    def line(self, xy, fill=None, width=0, joint=None):
+        self.d.line(self.pts(xy), fill=fill, width=max(1, width) * K if K > 1 else width, joint=joint)
+
+    def polygon(self, xy, fill=None, outline=None):
+        p = self.pts(xy)
+        self.d.polygon(p, fill=fill, outline=outline if K == 1 else None)
+        if outline is not None and K > 1:
+            self.d.line(p + [p[0]], fill=outline, width=K)
+
+    def rectangle(self, b, fill=None, outline=None, width=1):
+        self.d.rectangle(self.box(b), fill=fill, outline=outline, width=width * K)
+
+    def ellipse(self, b, fill=None, outline=None, width=1):
+        self.d.ellipse(self.box(b), fill=fill, outline=outline, width=width * K)
+
+    def point(self, xy, fill=None):
+        if K == 1:
+            self.d.point(xy, fill=fill)
+        else:
+            x, y = xy
+            self.d.rectangle([x * K, y * K, x * K + K - 1, y * K + K - 1], fill=fill)
+
 
 def font(path, size):
     return ImageFont.truetype(path, size)
 
 
+def device_font(f):
+    return f if K == 1 else ImageFont.truetype(f.path, f.size * K)
+
+
 def canvas(size, color):
-    return Image.new('RGB', size, color)
+    return Image.new('RGB', dev(size), color)
 
 
 def vgrad(size, c0, c1, y0=0, span=None):
     """Vertical gradient from c0 (row y0) to c1 (row y0 + span)."""
     w, h = size
     span = span or max(1, h - 1)
-    col = Image.new('RGB', (1, h))
-    col.putdata([mix(c0, c1, max(0.0, min(1.0, (y - y0) / span))) for y in range(h)])
-    return col.resize((w, h), Image.NEAREST)
+    col = Image.new('RGB', (1, h * K))
+    col.putdata([mix(c0, c1, max(0.0, min(1.0, (y / K - y0) / span))) for y in range(h * K)])
+    return col.resize((w * K, h * K), Image.NEAREST)
 
 
 def frame_bg(size, top):
     """The main window's frame gradient for a picture placed at row `top`."""
     w, h = size
-    col = Image.new('RGB', (1, h))
-    col.putdata([main_bg_color(top + y) for y in range(h)])
-    return col.resize((w, h), Image.NEAREST)
+    col = Image.new('RGB', (1, h * K))
+    col.putdata([main_bg_color(top + y / K if K > 1 else top + y) for y in range(h * K)])
+    return col.resize((w * K, h * K), Image.NEAREST)
 
 
 def poly_mask(size, pts, ss=SS):
     w, h = size
-    big = Image.new('L', (w * ss, h * ss), 0)
-    ImageDraw.Draw(big).polygon([(x * ss, y * ss) for x, y in pts], fill=255)
-    return big.resize((w, h), Image.BOX)
+    s = ss * K
+    big = Image.new('L', (w * s, h * s), 0)
+    ImageDraw.Draw(big).polygon([(x * s, y * s) for x, y in pts], fill=255)
+    return big.resize(dev(size), Image.BOX)
 
 
 def draw_mask(size, fn, ss=SS):
     """fn(draw, s) draws at scale s; returns the antialiased coverage."""
     w, h = size
-    big = Image.new('L', (w * ss, h * ss), 0)
-    fn(ImageDraw.Draw(big), ss)
-    return big.resize((w, h), Image.BOX)
+    s = ss * K
+    big = Image.new('L', (w * s, h * s), 0)
+    fn(ImageDraw.Draw(big), s)
+    return big.resize(dev(size), Image.BOX)
 
 
 def scale_mask(mask, k):
@@ -226,7 +308,7 @@ def paint_image(img, layer, mask):
 
 def glow(img, mask, color, radius, strength=1.0):
     """Screen-blends a blurred copy of mask in color onto img."""
-    m = mask.filter(ImageFilter.GaussianBlur(radius))
+    m = mask.filter(blur(radius))
     if strength != 1.0:
         m = m.point(lambda v: min(255, int(v * strength + 0.5)))
     layer = ImageChops.multiply(Image.new('RGB', img.size, color), Image.merge('RGB', (m, m, m)))
@@ -235,11 +317,12 @@ def glow(img, mask, color, radius, strength=1.0):
 
 def outline_mask(size, pts, width=1.0, ss=SS):
     w, h = size
-    big = Image.new('L', (w * ss, h * ss), 0)
+    s = ss * K
+    big = Image.new('L', (w * s, h * s), 0)
     d = ImageDraw.Draw(big)
-    p = [(x * ss, y * ss) for x, y in pts]
-    d.line(p + [p[0]], fill=255, width=max(1, int(width * ss)), joint='curve')
-    return big.resize((w, h), Image.BOX)
+    p = [(x * s, y * s) for x, y in pts]
+    d.line(p + [p[0]], fill=255, width=max(1, int(width * s)), joint='curve')
+    return big.resize(dev(size), Image.BOX)
 
 
 def chamfer_pts(x0, y0, x1, y1, tl=0, tr=0, br=0, bl=0):
@@ -259,10 +342,11 @@ def carbon(size, base, amp=5):
             d = int(round((t - 1.5) * amp / 1.5)) - (1 if (x + y) % 4 == 0 else 0)
             px.append(tuple(max(0, min(255, c + d)) for c in base))
     tile.putdata(px)
-    w, h = size
-    out = Image.new('RGB', size)
-    for y in range(0, h, 8):
-        for x in range(0, w, 8):
+    tile = tile.resize((8 * K, 8 * K), Image.NEAREST)
+    w, h = dev(size)
+    out = Image.new('RGB', (w, h))
+    for y in range(0, h, 8 * K):
+        for x in range(0, w, 8 * K):
             out.paste(tile, (x, y))
     return out
 
@@ -295,22 +379,25 @@ def fit_font(text, max_w, size, min_size=8, bold=True, tracking=0.0):
 
 
 def text_mask(size, text, f, tracking, cx, cy):
-    """Text centred on (cx, cy): capitals' height for Latin, ink for CJK."""
-    w = text_width(text, f, tracking)
+    """Text centred on (cx, cy): capitals' height for Latin, ink for CJK.
+    f and tracking are the 1x set's; the text is drawn at the current scale."""
     if is_cjk(text):
         # The CJK face has no bold: draw at twice the size with a one-pixel
         # stroke, which comes out as a half-pixel heavier weight.
-        big = ImageFont.truetype(f.path, f.size * 2)
-        l, t, r, b = big.getbbox(text, stroke_width=1)
-        m = Image.new('L', (size[0] * 2, size[1] * 2), 0)
-        ImageDraw.Draw(m).text((round(2 * cx - (l + r) / 2.0), round(2 * cy - (t + b) / 2.0)), text,
-                               font=big, fill=255, stroke_width=1, stroke_fill=255)
-        return m.resize(size, Image.BOX)
+        big = ImageFont.truetype(f.path, f.size * 2 * K)
+        l, t, r, b = big.getbbox(text, stroke_width=K)
+        m = Image.new('L', (size[0] * 2 * K, size[1] * 2 * K), 0)
+        ImageDraw.Draw(m).text((round(2 * K * cx - (l + r) / 2.0), round(2 * K * cy - (t + b) / 2.0)), text,
+                               font=big, fill=255, stroke_width=K, stroke_fill=255)
+        return m.resize(dev(size), Image.BOX)
+    f = device_font(f)
+    tracking = tracking * K
+    w = text_width(text, f, tracking)
     l, t, r, b = f.getbbox('H', anchor='ls')
-    base_y = cy + (-t) / 2.0          # baseline so that capitals are centred
-    m = Image.new('L', size, 0)
+    base_y = cy * K + (-t) / 2.0          # baseline so that capitals are centred
+    m = new_mask(size)
     d = ImageDraw.Draw(m)
-    x = cx - w / 2.0
+    x = cx * K - w / 2.0
     for c in text:
         d.text((round(x), round(base_y)), c, font=f, fill=255, anchor='ls')
         x += f.getlength(c) + tracking
@@ -321,7 +408,7 @@ def put_text(img, text, box, size, color, bold=True, tracking=0.08, glow_color=N
              glow_radius=2.0, glow_strength=1.0, min_size=8):
     x0, y0, x1, y1 = box
     f, tr = fit_font(text, x1 - x0, size, min_size=min_size, bold=bold, tracking=tracking)
-    m = text_mask(img.size, text, f, tr, (x0 + x1) / 2.0, (y0 + y1) / 2.0)
+    m = text_mask(psize(img), text, f, tr, (x0 + x1) / 2.0, (y0 + y1) / 2.0)
     if glow_color:
         img = glow(img, m, glow_color, glow_radius, glow_strength)
     paint(img, m, color)
@@ -414,42 +501,42 @@ class MouseGeometry:
 
 def draw_mouse(img, geo, lit=None, faint=False):
     """Draws the mouse; `lit` names the part shown highlighted."""
-    m = geo.part_masks(img.size)
+    m = geo.part_masks(psize(img))
     if faint:
         for part in ('body', 'side4', 'side5'):
-            edge = ImageChops.subtract(m[part], m[part].filter(ImageFilter.MinFilter(3)))
+            edge = ImageChops.subtract(m[part], erode(m[part], 3))
             paint(img, edge, LINE_HI, 0.55)
-        line = draw_mask(img.size, lambda d, s: d.line(
+        line = draw_mask(psize(img), lambda d, s: d.line(
             [(geo.cx * s, (geo.top + 2) * s), (geo.cx * s, geo.split * s)], fill=255, width=s))
         paint(img, line, LINE_HI, 0.45)
         return img
     # Shell with a soft shadow and a graphite top.
-    shadow = m['body'].filter(ImageFilter.GaussianBlur(6))
+    shadow = m['body'].filter(blur(6))
     paint(img, shadow, (0, 0, 0), 0.7)
-    w, h = img.size
+    w, h = psize(img)
     shell = vgrad((w, h), (58, 64, 76), (22, 25, 31), int(geo.top), int(geo.length))
     paint_image(img, shell, m['body'])
     # Carbon panel on the palm rest.
-    rest = ImageChops.multiply(m['body'], poly_mask(img.size, [(0, geo.split + 8), (w, geo.split + 8),
+    rest = ImageChops.multiply(m['body'], poly_mask(psize(img), [(0, geo.split + 8), (w, geo.split + 8),
                                                                (w, h), (0, h)]))
-    rest = rest.filter(ImageFilter.MinFilter(5))
-    paint_image(img, carbon(img.size, (30, 34, 41), 6), rest)
+    rest = erode(rest, 5)
+    paint_image(img, carbon(psize(img), (30, 34, 41), 6), rest)
     # Button seams.
     for part in ('left', 'right'):
-        edge = ImageChops.subtract(m[part], m[part].filter(ImageFilter.MinFilter(3)))
+        edge = ImageChops.subtract(m[part], erode(m[part], 3))
         paint(img, edge, (12, 14, 18), 0.9)
     paint(img, m['wheel_slot'], (10, 11, 14))
     wheel = vgrad((w, h), (80, 88, 102), (36, 40, 48), int(geo.wheel[1]), int(geo.wheel[3] - geo.wheel[1]))
     paint_image(img, wheel, m['wheel'])
     for part in ('side4', 'side5'):
         paint(img, m[part], (44, 49, 58))
-        edge = ImageChops.subtract(m[part], m[part].filter(ImageFilter.MinFilter(3)))
+        edge = ImageChops.subtract(m[part], erode(m[part], 3))
         paint(img, edge, (12, 14, 18), 0.8)
     # Rim light along the body.
-    rim = ImageChops.subtract(m['body'], m['body'].filter(ImageFilter.MinFilter(3)))
+    rim = ImageChops.subtract(m['body'], erode(m['body'], 3))
     paint(img, rim, (92, 102, 118), 0.8)
     # Accent strip in the back.
-    strip = draw_mask(img.size, lambda d, s: d.line(
+    strip = draw_mask(psize(img), lambda d, s: d.line(
         [(geo.cx * s, (geo.top + geo.length * 0.62) * s), (geo.cx * s, (geo.top + geo.length * 0.9) * s)],
         fill=255, width=int(2 * s)))
     img = glow(img, strip, ACCENT, 3, 0.8)
@@ -459,7 +546,7 @@ def draw_mouse(img, geo, lit=None, faint=False):
         img = glow(img, lm, ACCENT, 7, 1.6)
         fill = vgrad((w, h), (70, 220, 255), (0, 120, 170), int(geo.top), int(geo.length * 0.5))
         paint_image(img, fill, scale_mask(lm, 0.92))
-        edge = ImageChops.subtract(lm, lm.filter(ImageFilter.MinFilter(3)))
+        edge = ImageChops.subtract(lm, erode(lm, 3))
         paint(img, edge, ACCENT_HI, 0.9)
     return img
 
@@ -519,8 +606,8 @@ def banner():
         streak = ImageChops.multiply(streak, body)
         paint(img, streak, ACCENT, a * 0.55)
     # Hex grid fading out to the right.
-    hexes = Image.new('L', (w, h), 0)
-    hd = ImageDraw.Draw(hexes)
+    hexes = new_mask((w, h))
+    hd = Draw(hexes)
     r = 9
     for row in range(-1, 8):
         for col in range(0, 40):
@@ -529,7 +616,7 @@ def banner():
             hp = [(hx + r * math.cos(math.radians(60 * k + 30)), hy + r * math.sin(math.radians(60 * k + 30)))
                   for k in range(6)]
             hd.polygon(hp, outline=255)
-    fade = Image.linear_gradient('L').rotate(90).resize((w, h))
+    fade = Image.linear_gradient('L').rotate(90).resize(dev((w, h)))
     fade = ImageChops.invert(fade).point(lambda v: int(max(0, v - 60) * 0.5))
     hexes = ImageChops.multiply(ImageChops.multiply(hexes, fade), body)
     paint(img, hexes, ACCENT, 0.35)
@@ -634,17 +721,17 @@ def flag_button(rect, country):
     img = on_frame(rect)
     fw, fh = 26, 17                   # same size in every slot, left aligned
     fx, fy = 2, 6
-    fl = flag_image(country, fw, fh)
+    fl = flag_image(country, fw * K, fh * K)
     # A soft sheen over the cloth.
     sheen = vgrad((fw, fh), (255, 255, 255), (0, 0, 0))
     fl = Image.blend(fl, ImageChops.multiply(fl, sheen), 0.0)
     hi = vgrad((fw, fh), (60, 60, 60), (0, 0, 0), 0, fh // 2)
     fl = ImageChops.add(fl, hi)
-    shadow = Image.new('L', (w, h), 0)
-    ImageDraw.Draw(shadow).rectangle([fx, fy + 1, fx + fw + 1, fy + fh + 1], fill=255)
-    paint(img, shadow.filter(ImageFilter.GaussianBlur(1.5)), (0, 0, 0), 0.7)
-    ImageDraw.Draw(img).rectangle([fx - 1, fy - 1, fx + fw, fy + fh], outline=(70, 78, 92))
-    img.paste(fl, (fx, fy))
+    shadow = new_mask((w, h))
+    Draw(shadow).rectangle([fx, fy + 1, fx + fw + 1, fy + fh + 1], fill=255)
+    paint(img, shadow.filter(blur(1.5)), (0, 0, 0), 0.7)
+    Draw(img).rectangle([fx - 1, fy - 1, fx + fw, fy + fh], outline=(70, 78, 92))
+    img.paste(fl, (fx * K, fy * K))
     return img
 
 
@@ -662,7 +749,7 @@ def push_button(rect, word, over):
         edge_col, text_col = (84, 95, 112), TEXT
     paint_image(img, fill, body)
     if over:
-        inner = ImageChops.subtract(body, body.filter(ImageFilter.MinFilter(7)))
+        inner = ImageChops.subtract(body, erode(body, 7))
         img = glow(img, inner, ACCENT, 3, 0.6)
     edge = outline_mask((w, h), pts, 1.0)
     paint(img, edge, edge_col)
@@ -701,7 +788,7 @@ def page_button(rect, word, selected, over):
         notch = poly_mask((w, h), [(sl + 3, 3), (sl + 13, 3), (sl + 10, 6), (sl, 6)])
         paint(img, notch, ACCENT)
     elif over:
-        inner = ImageChops.subtract(body, body.filter(ImageFilter.MinFilter(5)))
+        inner = ImageChops.subtract(body, erode(body, 5))
         img = glow(img, inner, ACCENT, 3, 0.5)
     if word:
         img = put_text(img, word, (sl + 4, 0, w - sl - 4, h - (3 if selected else 0)), 14, text_col,
@@ -721,18 +808,24 @@ def window_shape():
 def main_background():
     size = (MAIN_W, MAIN_H)
     shape_pts = window_shape()
-    inside = Image.new('L', size, 0)
-    ImageDraw.Draw(inside).polygon(shape_pts, fill=255, outline=255)
+    inside = new_mask(size)
+    if K == 1:
+        Draw(inside).polygon(shape_pts, fill=255, outline=255)
+    else:
+        # Stretched so that the outermost pixels stay inside, as at 1x.
+        sx = (REGION_W * K - 1) / float(REGION_W - 1)
+        sy = (MAIN_H * K - 1) / float(MAIN_H - 1)
+        ImageDraw.Draw(inside).polygon([(x * sx, y * sy) for x, y in shape_pts], fill=255, outline=255)
     img = frame_bg(size, 0)
     # Carbon on the side rails and in the bottom right, where nothing sits.
     cb = carbon(size, (22, 25, 31), 4)
-    rails = Image.new('L', size, 0)
-    rd = ImageDraw.Draw(rails)
+    rails = new_mask(size)
+    rd = Draw(rails)
     rd.rectangle([0, 178, 38, 522], fill=255)
     rd.rectangle([776, 178, 806, 522], fill=255)
     rd.polygon([(500, 526), (806, 526), (806, 562), (500, 562)], fill=255)
     img.paste(Image.blend(img, cb, 0.6), (0, 0), rails)
-    d = ImageDraw.Draw(img)
+    d = Draw(img)
     # Title: a small mark and the name.
     mark = poly_mask(size, [(22, 10), (32, 10), (40, 19), (32, 28), (22, 28), (30, 19)])
     img = glow(img, mark, ACCENT, 3, 0.9)
@@ -745,42 +838,43 @@ def main_background():
     paint(img, m, TEXT)
     # A rule from the name towards the title buttons, fading out.
     rx0, rx1 = int(60 + tw + 14), TITLE_TRAY[0] - 16
-    rule = Image.new('L', size, 0)
-    ImageDraw.Draw(rule).line([(rx0, 19), (rx1, 19)], fill=255)
-    ramp = Image.new('L', (rx1 - rx0 + 1, 1))
-    ramp.putdata([int(255 * (1 - i / float(rx1 - rx0)) ** 1.5) for i in range(rx1 - rx0 + 1)])
-    fade = Image.new('L', size, 0)
-    fade.paste(ramp.resize((rx1 - rx0 + 1, 3)), (rx0, 18))
+    rule = new_mask(size)
+    Draw(rule).line([(rx0, 19), (rx1, 19)], fill=255)
+    n = (rx1 - rx0 + 1) * K
+    ramp = Image.new('L', (n, 1))
+    ramp.putdata([int(255 * (1 - (min(i / K, rx1 - rx0) if K > 1 else i) / float(rx1 - rx0)) ** 1.5) for i in range(n)])
+    fade = new_mask(size)
+    fade.paste(ramp.resize((n, 3 * K)), (rx0 * K, 18 * K))
     paint(img, ImageChops.multiply(rule, fade), ACCENT_MID)
     seg = poly_mask(size, [(rx0, 17.5), (rx0 + 24, 17.5), (rx0 + 24, 20.5), (rx0, 20.5)])
     paint(img, seg, ACCENT)
     # Page area: a recessed panel with a frame.
     tx, ty = TAB[0], TAB[1]
     px0, py0, px1, py1 = tx - 3, ty - 3, tx + PERF_PAGE[0] + 2, ty + PERF_PAGE[1] + 2
-    d = ImageDraw.Draw(img)
+    d = Draw(img)
     d.rectangle([px0, py0, px1, py1], fill=PANEL, outline=LINE)
     # Accent brackets on the panel corners.
-    br = Image.new('L', size, 0)
-    bd = ImageDraw.Draw(br)
+    br = new_mask(size)
+    bd = Draw(br)
     for (cx, cy, sx, sy) in [(px0, py0, 1, 1), (px1, py0, -1, 1), (px0, py1, 1, -1), (px1, py1, -1, -1)]:
         bd.line([(cx, cy + sy * 14), (cx, cy), (cx + sx * 14, cy)], fill=255, width=2)
     img = glow(img, br, ACCENT, 2.5, 0.8)
     paint(img, br, ACCENT)
     # Tab rail under the page buttons.
     rail_y = ty - 8
-    rail = Image.new('L', size, 0)
-    ImageDraw.Draw(rail).line([(px0, rail_y), (px1, rail_y)], fill=255, width=1)
+    rail = new_mask(size)
+    Draw(rail).line([(px0, rail_y), (px1, rail_y)], fill=255, width=1)
     paint(img, rail, LINE_HI)
     # Side rail ticks.
-    ticks = Image.new('L', size, 0)
-    td = ImageDraw.Draw(ticks)
+    ticks = new_mask(size)
+    td = Draw(ticks)
     for yy in range(196, 506, 12):
         td.line([(16, yy), (22 if (yy - 196) % 48 else 28, yy)], fill=255)
         td.line([(786, yy), (780 if (yy - 196) % 48 else 774, yy)], fill=255)
     paint(img, ticks, LINE_HI)
     # Bottom right: slashes and a line.
-    sl = Image.new('L', size, 0)
-    sd = ImageDraw.Draw(sl)
+    sl = new_mask(size)
+    sd = Draw(sl)
     for i in range(5):
         bx = 520 + i * 11
         sd.polygon([(bx + 6, 536), (bx + 11, 536), (bx + 5, 550), (bx, 550)], fill=255)
@@ -788,10 +882,10 @@ def main_background():
     img = glow(img, sl, ACCENT, 2, 0.6)
     paint(img, sl, ACCENT_MID)
     # Window edge: a light rim with accent on the cut corners.
-    rim = ImageChops.subtract(inside, inside.filter(ImageFilter.MinFilter(3)))
+    rim = ImageChops.subtract(inside, erode(inside, 3))
     paint(img, rim, (70, 80, 96))
-    acc = Image.new('L', size, 0)
-    ad = ImageDraw.Draw(acc)
+    acc = new_mask(size)
+    ad = Draw(acc)
     W, H = REGION_W - 1, MAIN_H - 1
     for seg in [[(0, 60), (0, 18), (18, 0), (90, 0)], [(W - 90, 0), (W - 16, 0), (W, 16), (W, 60)],
                 [(W, 430), (W, 500), (W - 62, H), (W - 150, H)], [(60, H), (18, H), (0, H - 18), (0, H - 60)],
@@ -801,7 +895,7 @@ def main_background():
     img = glow(img, acc, ACCENT, 3, 1.0)
     paint(img, acc, ACCENT)
     outside = ImageChops.invert(inside)
-    img.paste(SKIN_KEY, (0, 0) + size, outside)
+    img.paste(SKIN_KEY, (0, 0) + dev(size), outside)
     return finish(img, SKIN_KEY, outside)
 
 
@@ -814,11 +908,11 @@ BP_ILLU_MOUSE = (BP_ILLUSTRATION[2] / 2.0, 14, 128, 84)   # cx, top, length, wid
 def card(img, rect, corner=10):
     x0, y0, x1, y1 = rect
     pts = chamfer_pts(x0, y0, x1, y1, tl=corner, br=corner)
-    m = poly_mask(img.size, pts)
+    m = poly_mask(psize(img), pts)
     paint(img, m, CARD)
-    paint(img, outline_mask(img.size, pts, 1.0), CARD_EDGE)
-    tick = Image.new('L', img.size, 0)
-    ImageDraw.Draw(tick).line([(x0 + corner + 2, y0), (x0 + corner + 26, y0)], fill=255, width=2)
+    paint(img, outline_mask(psize(img), pts, 1.0), CARD_EDGE)
+    tick = new_mask(psize(img))
+    Draw(tick).line([(x0 + corner + 2, y0), (x0 + corner + 26, y0)], fill=255, width=2)
     paint(img, tick, ACCENT_MID)
     return img
 
@@ -828,10 +922,10 @@ def label_plate(img, rect, pad_x=4):
     x, y, w, h = rect
     x0, y0, x1, y1 = x - pad_x, y - 3, x + w + pad_x, y + h + 3
     pts = chamfer_pts(x0, y0, x1, y1, tr=6, bl=6)
-    m = poly_mask(img.size, pts)
+    m = poly_mask(psize(img), pts)
     img = glow(img, m, ACCENT, 4, 0.5)
-    paint_image(img, vgrad(img.size, (120, 220, 250), (40, 170, 215), int(y0), int(y1 - y0)), m)
-    hi = ImageChops.multiply(m, poly_mask(img.size, [(x0, y0), (x1, y0), (x1, y0 + 1.2), (x0, y0 + 1.2)]))
+    paint_image(img, vgrad(psize(img), (120, 220, 250), (40, 170, 215), int(y0), int(y1 - y0)), m)
+    hi = ImageChops.multiply(m, poly_mask(psize(img), [(x0, y0), (x1, y0), (x1, y0 + 1.2), (x0, y0 + 1.2)]))
     paint(img, hi, (215, 245, 255))
     return img
 
@@ -854,8 +948,8 @@ def buttons_page_background():
     cx, top, length, width = BP_ILLU_MOUSE
     geo = MouseGeometry(ix + cx, iy + top, length, width)
     img = draw_mouse(img, geo, faint=True)
-    lines = Image.new('L', size, 0)
-    ld = ImageDraw.Draw(lines)
+    lines = new_mask(size)
+    ld = Draw(lines)
     for (x0, y0), (x1, y1) in [((176, 50), (geo.cx - 22, geo.top + 30)),
                                ((440, 54), (geo.cx + 22, geo.top + 30)),
                                ((176, 160), (geo.side4[0], (geo.side4[1] + geo.side4[3]) / 2)),
@@ -872,8 +966,8 @@ def illustration(lit, tag):
     img = canvas((w, h), PANEL)
     cx, top, length, width = BP_ILLU_MOUSE
     # Target rings behind the mouse.
-    rings = Image.new('L', (w, h), 0)
-    rd = ImageDraw.Draw(rings)
+    rings = new_mask((w, h))
+    rd = Draw(rings)
     for r in (44, 64, 84):
         rd.ellipse([cx - r, top + length / 2 - r, cx + r, top + length / 2 + r], outline=255)
     paint(img, rings, LINE, 0.9)
@@ -887,8 +981,8 @@ def illustration(lit, tag):
     right_side = lit in ('right',)
     tx = w - 30 if right_side else 8
     ty = 16 if lit in ('left', 'right', 'wheel') else ay - 10
-    lines = Image.new('L', (w, h), 0)
-    ld = ImageDraw.Draw(lines)
+    lines = new_mask((w, h))
+    ld = Draw(lines)
     ex = tx if right_side else tx + 22
     ld.line([(ax, ay), (ex + (10 if not right_side else -10), ty + 10), (ex, ty + 10)], fill=255)
     ld.ellipse([ax - 2.5, ay - 2.5, ax + 2.5, ay + 2.5], fill=255)
@@ -934,12 +1028,12 @@ def swap_decoration():
                                                                 (wy + 19) * s], radius=7 * s, fill=255))
     img = glow(img, wheel, ACCENT, 3, 0.5)
     paint_image(img, vgrad((w, h), (78, 86, 100), (34, 38, 46), int(wy - 19), 38), wheel)
-    ridges = Image.new('L', (w, h), 0)
-    rd = ImageDraw.Draw(ridges)
+    ridges = new_mask((w, h))
+    rd = Draw(ridges)
     for k in range(-15, 16, 4):
         rd.line([(wx - 5, wy + k), (wx + 5, wy + k)], fill=255)
-    paint(img, ImageChops.multiply(ridges, wheel.filter(ImageFilter.MinFilter(3))), (20, 23, 28), 0.9)
-    paint(img, ImageChops.subtract(wheel, wheel.filter(ImageFilter.MinFilter(3))), (110, 122, 140))
+    paint(img, ImageChops.multiply(ridges, erode(wheel, 3)), (20, 23, 28), 0.9)
+    paint(img, ImageChops.subtract(wheel, erode(wheel, 3)), (110, 122, 140))
 
     def arrows(d, s):
         ax = 44
@@ -969,14 +1063,13 @@ PP_RATE_CARD = (448, 130, 720, 214)
 
 def track_row(img, x0, y0, width):
     """The rail of a track, drawn into img at (x0, y0) over `width` pixels."""
-    w = img.size[0]
-    rail = poly_mask(img.size, [(x0 + 4, y0 + 1.5), (x0 + width - 4, y0 + 1.5), (x0 + width - 4, y0 + 5.5),
+    rail = poly_mask(psize(img), [(x0 + 4, y0 + 1.5), (x0 + width - 4, y0 + 1.5), (x0 + width - 4, y0 + 5.5),
                                 (x0 + 4, y0 + 5.5)])
     paint(img, rail, (8, 9, 12))
-    hl = poly_mask(img.size, [(x0 + 5, y0 + 5), (x0 + width - 5, y0 + 5), (x0 + width - 5, y0 + 6),
+    hl = poly_mask(psize(img), [(x0 + 5, y0 + 5), (x0 + width - 5, y0 + 5), (x0 + width - 5, y0 + 6),
                               (x0 + 5, y0 + 6)])
     paint(img, hl, (60, 68, 82))
-    core = poly_mask(img.size, [(x0 + 6, y0 + 3), (x0 + width - 6, y0 + 3), (x0 + width - 6, y0 + 4),
+    core = poly_mask(psize(img), [(x0 + 6, y0 + 3), (x0 + width - 6, y0 + 3), (x0 + width - 6, y0 + 4),
                                 (x0 + 6, y0 + 4)])
     paint(img, core, ACCENT_LO)
     return img
@@ -986,10 +1079,10 @@ def dpi_track():
     w, h = TRACK
     img = canvas((w, h), CARD)
     img = track_row(img, 0, 0, w)
-    ticks = Image.new('L', (w, h), 0)
-    td = ImageDraw.Draw(ticks)
-    minor = Image.new('L', (w, h), 0)
-    md = ImageDraw.Draw(minor)
+    ticks = new_mask((w, h))
+    td = Draw(ticks)
+    minor = new_mask((w, h))
+    md = Draw(minor)
     for a, b in zip(TRACK_MARKS, TRACK_MARKS[1:]):
         for k in (1, 2, 3):
             mx = round(a + (b - a) * k / 4.0)
@@ -1024,7 +1117,7 @@ def level_label(n, over):
     body = poly_mask((w, h), pts)
     if over:
         paint_image(img, vgrad((w, h), (0, 150, 200), (0, 82, 115)), body)
-        img = glow(img, ImageChops.subtract(body, body.filter(ImageFilter.MinFilter(5))), ACCENT, 2, 0.8)
+        img = glow(img, ImageChops.subtract(body, erode(body, 5)), ACCENT, 2, 0.8)
         paint(img, outline_mask((w, h), pts), ACCENT_HI)
         col, sub = (255, 255, 255), (200, 240, 255)
     else:
@@ -1075,14 +1168,14 @@ def perf_page_background():
     # Below: a motion trace on a dotted grid (the hidden levels 2..4 would sit here).
     img = card(img, PP_TRACE_CARD, corner=14)
     x0, y0, x1, y1 = PP_TRACE_CARD
-    dots = Image.new('L', size, 0)
-    dd = ImageDraw.Draw(dots)
+    dots = new_mask(size)
+    dd = Draw(dots)
     for gy in range(y0 + 20, y1 - 8, 16):
         for gx in range(x0 + 20, x1 - 8, 16):
             dd.point((gx, gy), fill=255)
     paint(img, dots, LINE_HI, 0.9)
-    axis = Image.new('L', size, 0)
-    ad = ImageDraw.Draw(axis)
+    axis = new_mask(size)
+    ad = Draw(axis)
     ad.line([(x0 + 20, y1 - 28), (x1 - 16, y1 - 28)], fill=255)
     ad.line([(x0 + 20, y0 + 20), (x0 + 20, y1 - 28)], fill=255)
     paint(img, axis, CARD_EDGE)
@@ -1095,7 +1188,7 @@ def perf_page_background():
         pts.append((xx, yy))
     trace = draw_mask(size, lambda d, s: d.line([(a * s, b * s) for a, b in pts], fill=255, width=int(1.6 * s),
                                                 joint='curve'))
-    fade = Image.linear_gradient('L').rotate(90).resize(size)
+    fade = Image.linear_gradient('L').rotate(90).resize(dev(size))
     trace = ImageChops.multiply(trace, ImageChops.invert(fade).point(lambda v: min(255, 60 + v)))
     img = glow(img, trace, ACCENT, 4, 0.7)
     paint(img, trace, ACCENT_MID)
@@ -1114,8 +1207,8 @@ def perf_page_background():
     img = card(img, (448, 8, 720, 120), corner=10)
     img = card(img, (448, 224, 720, 332), corner=10)
     cx, cy = 584, 64
-    deco = Image.new('L', size, 0)
-    dd = ImageDraw.Draw(deco)
+    deco = new_mask(size)
+    dd = Draw(deco)
     for r in (14, 26, 40):
         dd.ellipse([cx - r, cy - r, cx + r, cy + r], outline=255)
     dd.line([(cx - 52, cy), (cx - 6, cy)], fill=255)
@@ -1127,11 +1220,11 @@ def perf_page_background():
     img = glow(img, dot, ACCENT, 5, 1.2)
     paint(img, dot, ACCENT_HI)
     # Speed lines in the bottom right.
-    sp = Image.new('L', size, 0)
-    sd = ImageDraw.Draw(sp)
+    sp = new_mask(size)
+    sd = Draw(sp)
     for i, (y0, ln) in enumerate([(250, 190), (262, 140), (274, 220), (286, 120), (298, 170)]):
         sd.line([(712 - ln, y0), (712, y0)], fill=255)
-    fade = Image.linear_gradient('L').rotate(90).resize(size)
+    fade = Image.linear_gradient('L').rotate(90).resize(dev(size))
     fade = ImageChops.invert(fade)
     paint(img, ImageChops.multiply(sp, fade), ACCENT_MID, 0.9)
     # The brand's chevrons, large and quiet.
@@ -1155,7 +1248,7 @@ def key_capture_background():
         key = draw_mask((w, h), lambda d, s: d.rounded_rectangle([kx * s, (vis + 8) * s, (kx + kw) * s,
                                                                   (vis + 28) * s], radius=3 * s, fill=255))
         paint_image(img, vgrad((w, h), (58, 64, 76), (34, 38, 46), vis + 8, 20), key)
-        paint(img, ImageChops.subtract(key, key.filter(ImageFilter.MinFilter(3))), (90, 100, 116))
+        paint(img, ImageChops.subtract(key, erode(key, 3)), (90, 100, 116))
         m = text_mask((w, h), label, f, 0.8, kx + kw / 2.0, vis + 18)
         paint(img, m, TEXT)
         if i < 2:
@@ -1165,9 +1258,9 @@ def key_capture_background():
     # Frame of the visible part.
     pts = chamfer_pts(0.5, 0.5, w - 0.5, vis - 0.5, tl=8, br=8)
     paint(img, outline_mask((w, h), pts, 1.0), ACCENT_MID)
-    acc = Image.new('L', (w, h), 0)
-    ImageDraw.Draw(acc).line([(0, 30), (0, 8), (8, 0), (40, 0)], fill=255, width=2)
-    ImageDraw.Draw(acc).line([(w - 1, vis - 30), (w - 1, vis - 9), (w - 9, vis - 1), (w - 41, vis - 1)],
+    acc = new_mask((w, h))
+    Draw(acc).line([(0, 30), (0, 8), (8, 0), (40, 0)], fill=255, width=2)
+    Draw(acc).line([(w - 1, vis - 30), (w - 1, vis - 9), (w - 9, vis - 1), (w - 41, vis - 1)],
                              fill=255, width=2)
     img = glow(img, acc, ACCENT, 3, 1.0)
     paint(img, acc, ACCENT)
@@ -1326,10 +1419,11 @@ def build():
 
 
 def write_rc(ids):
-    lines = ['// Generated by tools/artwork/generate.py: bitmaps and the application icon.',
-             '// Do not edit; rerun the generator.',
+    lines = ['// Generated by tools/artwork/generate.py: the skin at 1x (PNG) and at 2x',
+             '// (PNG2X), and the application icon. Do not edit; rerun the generator.',
              'IDI_APP ICON "art/app.ico"']
-    lines += ['%d BITMAP "art/%d.bmp"' % (i, i) for i in sorted(ids)]
+    lines += ['%d PNG "art/%d.png"' % (i, i) for i in sorted(ids)]
+    lines += ['%d PNG2X "art/2x/%d.png"' % (i, i) for i in sorted(ids)]
     with open(os.path.join(RES, 'artwork.rc'), 'w', newline='\n') as f:
         f.write('\n'.join(lines) + '\n')
 
@@ -1432,19 +1526,35 @@ def preview(pics, path, perf=False, lang=0):
     bg.save(path)
 
 
-def main():
-    os.makedirs(ART, exist_ok=True)
-    pics = build()
+def save_set(pics, folder):
+    os.makedirs(folder, exist_ok=True)
+    for name in os.listdir(folder):
+        if name.endswith('.png') or name.endswith('.bmp'):
+            os.remove(os.path.join(folder, name))
     for pid, im in pics.items():
-        im.save(os.path.join(ART, '%d.bmp' % pid), 'BMP')
-    write_ico(os.path.join(ART, 'app.ico'), [16, 32, 48, 256])
+        im.save(os.path.join(folder, '%d.png' % pid), 'PNG', optimize=True)
+
+
+def main():
+    global K
+    K = 1
+    pics = build()
+    K = 2
+    pics2 = build()
+    for pid, im in pics.items():
+        assert pics2[pid].size == dev(im.size), 'picture %d is not twice its 1x size' % pid
+    K = 1
+    save_set(pics, ART)
+    save_set(pics2, os.path.join(ART, '2x'))
+    write_ico(os.path.join(ART, 'app.ico'), [16, 20, 24, 32, 40, 48, 64, 256])
     write_rc(pics.keys())
     if len(sys.argv) > 2 and sys.argv[1] == '--sheet':
         contact_sheet(pics, sys.argv[2])
         base = os.path.splitext(sys.argv[2])[0]
         preview(pics, base + '-buttons.png')
         preview(pics, base + '-performance.png', perf=True, lang=5)
-    print('%d bitmaps and the icon written to %s' % (len(pics), ART))
+        contact_sheet(pics2, base + '-2x.png')
+    print('%d pictures at 1x and 2x and the icon written to %s' % (len(pics), ART))
 
 
 if __name__ == '__main__':

@@ -37,7 +37,7 @@ def glyph(g, kind, over):
     # dark face instead of to green.
     keyed = mask.point(lambda v: 255 if v == 0 else 0)
     face = g.canvas((w, h), g.CARD if not over else (0, 72, 102))
-    face.paste(colour, (0, 0, w, h), mask)
+    face.paste(colour, (0, 0) + face.size, mask)
     img.paste(face, (0, 0), keyed.point(lambda v: 255 - v))
     return g.finish(img, g.GREEN_KEY, keyed)
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/SkinPicture.h"
 #include "controls/Gdi.h"
 #include "controls/SkinButton.h"
 #include "controls/Window.h"
@@ -122,7 +123,7 @@ private:
     SIZE BuildPictures(const std::vector<int>& ids) {
         int x = 8, y = 8, rowHeight = 0, width = 0;
         for (int id : ids) {
-            HBITMAP loaded = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+            HBITMAP loaded = skin::LoadPicture(id, skin::kBaseDpi);
             if (!loaded) continue;
             pictures_.emplace_back(loaded);
             BITMAP info{};

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "controls/SkinPicture.h"
 #include "config/DeviceStore.h"
 #include "i18n/Language.h"
 #include "resources/resource.h"
@@ -32,7 +33,7 @@ LRESULT CALLBACK HostProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 SIZE BitmapSize(int id) {
-    HBITMAP b = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+    HBITMAP b = skin::LoadPicture(id, skin::kBaseDpi);
     BITMAP info{};
     GetObjectW(b, sizeof info, &info);
     DeleteObject(b);

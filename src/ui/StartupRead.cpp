@@ -1,0 +1,26 @@
+#include "ui/StartupRead.h"
+
+#include "config/DeviceStore.h"
+
+StartupRead::StartupRead(DeviceStore& store) : store_(store) {
+    thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    // Without a thread the read happens on the spot.
+    if (!thread_) result_ = store_.LoadFromDevice();
+}
+
+StartupRead::~StartupRead() { Join(); }
+
+DWORD WINAPI StartupRead::Run(void* self) {
+    auto* read = static_cast<StartupRead*>(self);
+    read->result_ = read->store_.LoadFromDevice();
+    return 0;
+}
+
+bool StartupRead::Join() {
+    if (thread_) {
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        thread_ = nullptr;
+    }
+    return result_;
+}
