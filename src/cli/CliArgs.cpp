@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "files/SafeReplace.h"
+
 #ifndef MV_VERSION
 #define MV_VERSION "0.0.0"
 #endif
@@ -50,16 +52,6 @@ bool OptionValue(const std::vector<std::wstring>& args, size_t& i, const std::st
     return true;
 }
 
-// Relative to the current folder, as a shell user means it.
-std::wstring FullPath(const std::wstring& path) {
-    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return path;
-    std::wstring full(n, L'\0');
-    const DWORD got = GetFullPathNameW(path.c_str(), n, &full[0], nullptr);
-    if (got == 0 || got >= n) return path;
-    full.resize(got);
-    return full;
-}
 
 bool ParseNumber(const std::string& text, int& value) {
     if (text.empty() || text.size() > 6) return false;

@@ -15,8 +15,18 @@ bool Flush(const std::wstring& path) {
     return flushed;
 }
 
-// Full paths: some implementations refuse relative ones.
-std::wstring Full(const std::wstring& path) {
+}  // namespace
+
+bool ReplaceDurably(const std::wstring& path, const std::wstring& temp) {
+    if (!Flush(temp)) return false;
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        ReplaceFileW(FullPath(path).c_str(), FullPath(temp).c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        return true;
+    // Another volume, or a file system that cannot swap the two.
+    return MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+std::wstring FullPath(const std::wstring& path) {
     const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (n == 0) return path;
     std::wstring full(n, L'\0');
@@ -24,15 +34,4 @@ std::wstring Full(const std::wstring& path) {
     if (got == 0 || got >= n) return path;
     full.resize(got);
     return full;
-}
-
-}  // namespace
-
-bool ReplaceDurably(const std::wstring& path, const std::wstring& temp) {
-    if (!Flush(temp)) return false;
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
-        ReplaceFileW(Full(path).c_str(), Full(temp).c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
-        return true;
-    // Another volume, or a file system that cannot swap the two.
-    return MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }

@@ -8,3 +8,7 @@
 // creation time; where that is refused, temp is renamed over it. On
 // failure the last error says why and temp is left for the caller.
 bool ReplaceDurably(const std::wstring& path, const std::wstring& temp);
+
+// The full path of a path relative to the current folder; the path itself
+// when it cannot be made full.
+std::wstring FullPath(const std::wstring& path);

@@ -778,6 +778,11 @@ TEST_F(MainWindowTest, KeyCombinationDpiLanguageAndApplyByKeyboardAloneAndEveryC
     Program p;
     HWND main = Launch(p);
     ASSERT_NE(main, nullptr);
+    // Every page made (pages other than Buttons are made when first shown).
+    for (int id : {IDC_MAIN_PAGE_PERF, IDC_MAIN_PAGE_THIRD, IDC_MAIN_PAGE_BUTTONS}) driver::Click(main, id);
+    ASSERT_TRUE(driver::WaitFor(
+        [&] { return driver::PageWith(main, kDpiCaption) && driver::PageWith(main, IDC_PROF_FOLLOW); }, 5000));
+    driver::WaitFor([] { return false; }, 300);
     HWND buttons = driver::PageWith(main, kLeftList), performance = driver::PageWith(main, kDpiCaption);
     ExpectNames(main, L"English");
     // "K" in button 5's closed list is Key Combination: the pop-up opens while
