@@ -131,6 +131,17 @@ void ButtonsPage::NarrowSwapBox() {
                             static_cast<int>(skin::DpiOf(nullptr)));
     if (side > 0 && box.right - box.left > side)
         SetWindowPos(swap, nullptr, 0, 0, side, box.bottom - box.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Its label starts on the plate painted for it, clear of the box's dark
+    // frame (20 picture pixels right of the box), where black text shows.
+    HWND label = Item(IDC_BTN_SWAP_LABEL);
+    RECT text{};
+    GetWindowRect(swap, &box);
+    GetWindowRect(label, &text);
+    const int shift = box.right + skin::Scale(20, skin::DpiOf(Hwnd())) - text.left;
+    if (shift <= 0 || shift >= text.right - text.left) return;
+    MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&text), 2);
+    SetWindowPos(label, nullptr, text.left + shift, text.top, text.right - text.left - shift, text.bottom - text.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ButtonsPage::FillFunctionList(HWND list) {
