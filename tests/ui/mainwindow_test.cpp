@@ -113,16 +113,17 @@ POINT At(HWND main, int x, int y) {
     return POINT{r.left + x, r.top + y};
 }
 
-// The keep question's dialog, once it shows; nullptr when none came.
-HWND WaitKeepQuestion(const Program& p, DWORD ms = 10000) {
+// The keep question's dialog, once one whose text starts with question
+// shows; nullptr when none came.
+HWND WaitKeepQuestion(const Program& p, const std::wstring& question = L"Keep these button settings?") {
     HWND keep = nullptr;
     driver::WaitFor(
         [&] {
             for (const auto& b : p.Boxes())
-                if (b.text.rfind(L"Keep these button settings?", 0) == 0) return (keep = b.wnd) != nullptr;
+                if (b.text.rfind(question, 0) == 0) return (keep = b.wnd) != nullptr;
             return false;
         },
-        ms);
+        10000);
     return keep;
 }
 
@@ -380,16 +381,8 @@ TEST_F(MainWindowTest, DefaultsToTheMouseKeepALeftButton) {
     driver::Click(main, IDC_MAIN_APPLY);
     // The left click has left the left button: a question to keep it comes
     // instead of "operation ok.", and Keep (its OK button) keeps it.
-    HWND keep = nullptr;
-    const std::wstring question = L"Keep these button settings?\nLeft click is now assigned to: Button-4.";
-    ASSERT_TRUE(driver::WaitFor(
-        [&] {
-            for (const auto& b : p.Boxes())
-                if (b.text.compare(0, question.size(), question) == 0) return (keep = b.wnd) != nullptr;
-            return false;
-        },
-        10000))
-        << "no keep question";
+    HWND keep = WaitKeepQuestion(p, L"Keep these button settings?\nLeft click is now assigned to: Button-4.");
+    ASSERT_NE(keep, nullptr) << "no keep question";
     p.Dismiss(keep);
     ASSERT_TRUE(driver::WaitFor([&] { return !IsWindow(keep); }, 5000));
     driver::WaitFor([] { return false; }, 300);
@@ -547,15 +540,8 @@ TEST_F(MainWindowTest, FailedSpeedChangeKeepsTheMousesDpi) {
     ASSERT_TRUE(p.DismissBox(kFailText, 10000));
     vmouse::Write(vmouse::ReadMemory(), vmouse::Faults{});
     driver::Click(main, IDC_MAIN_APPLY);
-    HWND keep = nullptr;
-    ASSERT_TRUE(driver::WaitFor(
-        [&] {
-            for (const auto& b : p.Boxes())
-                if (b.text.rfind(L"Keep this pointer speed?", 0) == 0) return (keep = b.wnd) != nullptr;
-            return false;
-        },
-        10000))
-        << "the failed apply's DPI was taken for the mouse's";
+    HWND keep = WaitKeepQuestion(p, L"Keep this pointer speed?");
+    ASSERT_NE(keep, nullptr) << "the failed apply's DPI was taken for the mouse's";
     driver::Click(keep, IDOK);
     EXPECT_EQ(vmouse::ReadMemory().dpi, 16u);
 }
