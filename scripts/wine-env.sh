@@ -1,13 +1,11 @@
 # Shared by the scripts: a private Wine prefix and a virtual display.
 # Source it; it defines functions and exports nothing until they are called.
 
-# mv_arch: the Windows target of the build, MV_ARCH if set; else i686 where
-# this kernel runs 32-bit programs (32-bit Wine), x86_64 (64-bit Wine) where not.
+# mv_arch: the Windows target of the build: MV_ARCH if set, else x86_64
+# (64-bit Wine), which every machine here can run. i686 is an optional
+# build for 32-bit Windows and needs a kernel that runs 32-bit programs.
 mv_arch() {
-  if [ -n "${MV_ARCH:-}" ]; then echo "$MV_ARCH"
-  elif /lib/ld-linux.so.2 --version >/dev/null 2>&1; then echo i686
-  else echo x86_64
-  fi
+  echo "${MV_ARCH:-x86_64}"
 }
 
 # mv_wine_path: put the matching `wine` first on PATH.
