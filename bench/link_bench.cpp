@@ -74,8 +74,9 @@ void RunSequences(DeviceStore& store, int pollMs) {
                          });
     store.Reader().Stop();
     store.SetCommand(0, 1, 2);
-    Stats buttons = Measure([&] { store.UploadButtons(); });
-    Stats performance = Measure([&] { store.UploadPerformance(1600); });
+    Stats buttons = Measure([&] { store.UploadNow(UploadPolicy(store.Model()).Buttons()); });
+    store.ChooseDpi(1600);
+    Stats performance = Measure([&] { store.UploadNow(UploadPolicy(store.Model()).Performance()); });
     if (pollMs == 0) {
         std::printf("%-20s %7.2f ms  best %7.2f ms\n", "configuration read", load.median, load.best);
         std::printf("%-20s %7.2f ms  best %7.2f ms\n", "button upload", buttons.median, buttons.best);

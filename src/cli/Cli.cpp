@@ -150,11 +150,7 @@ std::string ShowJson(const DeviceStore& store) {
     return out + "]}\n";
 }
 
-bool KeepsLeftClick(const RecordArray& records) {
-    for (const ButtonName& b : kButtonNames)
-        if (DecodeFunctionItem(records[b.slot]) == kItemLeftButton) return true;
-    return false;
-}
+bool KeepsLeftClick(const RecordArray& records) { return LeftClickSlot(records) >= 0; }
 
 std::string LeftRuleText() {
     return "no button would be left-click, and the mouse needs one to stay usable; nothing was uploaded; "
@@ -236,15 +232,19 @@ private:
         for (const ButtonChange& c : r.changes) ApplyChange(c);
         if (r.swapWheel >= 0) SetWheel(r.swapWheel == 1);
         if (r.rateHz) store_.SetMouseFunction(kReportRateSlot, RateLetter(r.rateHz));
-        if (!KeepsLeftClick(store_.Table())) {
+        if (r.dpi) store_.ChooseDpi(r.dpi);
+        const UploadPolicy policy(store_.Model());
+        if (policy.Buttons().verdict != UploadPlan::Verdict::Go) {
             Say(err_, "set refused: " + LeftRuleText());
             return kExitUsage;
         }
         const bool recordsChanged = !Same(store_.Table(), before);
         const bool dpiChanged = r.dpi && r.dpi != store_.GetDpi();
         const int dpi = r.dpi ? r.dpi : static_cast<int>(store_.GetDpi());
-        if (recordsChanged && !store_.UploadButtons()) return UploadFailed("the buttons");
-        if (dpiChanged && !store_.UploadPerformance(static_cast<uint32_t>(dpi))) return UploadFailed("the DPI");
+        // Only what changed: the records, the DPI (after the records the
+        // mouse holds), or both in one upload.
+        const UploadPlan plan = !dpiChanged ? policy.Buttons() : recordsChanged ? policy.Everything() : policy.Performance();
+        if ((recordsChanged || dpiChanged) && !store_.UploadNow(plan).Ok()) return UploadFailed("the settings");
         if (const int rc = Verify(AddressedRecords(store_.Table()), dpi)) return rc;
         out_ += recordsChanged || dpiChanged ? "set: uploaded and verified\n"
                                              : "set: the mouse already holds this; nothing was uploaded (verified)\n";
@@ -325,7 +325,7 @@ private:
             Say(err_, Utf8(path) + " changed while it was read; nothing was sent; try again");
             return kExitFile;
         }
-        if (!store_.UploadButtons()) return UploadFailed("the buttons");
+        if (!store_.UploadNow(UploadPolicy(store_.Model()).Buttons()).Ok()) return UploadFailed("the buttons");
         if (const int rc = Verify(records, 0)) return rc;
         out_ += "import: uploaded and verified\n";
         return kExitOk;
@@ -353,10 +353,11 @@ private:
 
     int Reset() {
         if (const int rc = ReadMouse()) return rc;
-        store_.ResetToDefaults();
-        // The default table, then the default DPI.
+        store_.ResetTableToDefaults();
+        // The default table, then the default DPI, in one upload.
         const int dpi = RecordTable::kDefaultDpi;
-        if (!store_.UploadAll(static_cast<uint32_t>(dpi))) return UploadFailed("the defaults");
+        store_.ChooseDpi(dpi);
+        if (!store_.UploadNow(UploadPolicy(store_.Model()).Everything()).Ok()) return UploadFailed("the defaults");
         if (const int rc = Verify(AddressedRecords(store_.Table()), dpi)) return rc;
         out_ += "reset: factory defaults uploaded and verified\n";
         return kExitOk;

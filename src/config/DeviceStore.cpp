@@ -5,15 +5,12 @@
 #include <cwchar>
 
 #include "files/LogFile.h"
-#include "i18n/Language.h"
-#include "i18n/UserMessage.h"
 #include "link/Busy.h"
 #include "link/DeviceLock.h"
 
 namespace {
 constexpr wchar_t kLogName[] = L"Mirvostan.log";
 constexpr uint32_t kLogCap = 102400;
-constexpr int kTextCantOpenMouse = 44;
 constexpr DWORD kDpiPauseMs = 50;
 constexpr DWORD kStoreEndWaitMs = 4000;
 const uint8_t kReadConfigRequest[9] = {0x00, 0x04, 0xAA, 0x55, 0x00, 0x00, 0x00, 0x00, 0x00};
@@ -33,29 +30,15 @@ void TraceRecord(const uint8_t (&r)[9]) {
     OutputDebugStringW(line);
 }
 
-enum class Sent { Done, Failed, NoMouse };
-
-// Opens the mouse and sends the masked records in slot order, then (for a
-// performance upload) the DPI report. Stops at the first failed write.
-Sent SendUpload(MouseLink& link, const RecordArray& records, SlotMask mask, const uint8_t (*dpiReport)[9]) {
-    if (!link.OpenMouse()) return Sent::NoMouse;
-    for (int slot = 0; slot < kRecordCount; ++slot)
-        if ((mask & SlotBit(slot)) && !link.SendReportChecked(records[slot].bytes)) return Sent::Failed;
-    if (dpiReport) {
-        Sleep(kDpiPauseMs);
-        if (!link.SendReport(*dpiReport)) return Sent::Failed;
-    }
-    return Sent::Done;
-}
-
 // What the library said last, for whoever reads the log after a failure.
-void LogLinkError(const wchar_t* what, const MouseLink& link) {
+void LogLinkError(const wchar_t* what, const std::wstring& error) {
     LogFile& log = TheLogFile();
     if (!log.IsOpen()) return;
-    const std::wstring error = link.LastError();
     log.Write(std::wstring(what) + L" failed" + (error.empty() ? L"" : L": " + error) + L"\r\n");
     log.Flush();
 }
+
+TransferResult Busy() { return TransferResult{TransferStatus::Busy, L"another program holds the mouse"}; }
 
 }  // namespace
 
@@ -66,7 +49,7 @@ void BuildDpiReport(uint32_t dpi, uint8_t (&report)[9]) {
 
 DeviceStore::DeviceStore(std::wstring libraryPath, bool openLog)
     : transport_(new Transport(std::move(libraryPath))), ownsLog_(openLog) {
-    table_.ResetToDefaults();
+    model_.ResetToDefaults();
     if (ownsLog_) TheLogFile().Open(kLogName, kLogCap);
 }
 
@@ -81,34 +64,13 @@ DeviceStore::~DeviceStore() {
     transport_->link.CloseMouse();
 }
 
-void DeviceStore::Confirm(RecordTable& table, const RecordArray& sent, SlotMask mask, int32_t dpi) {
-    for (int slot = 0; slot < kRecordCount; ++slot)
-        if (mask & SlotBit(slot)) table.DeviceImage()[slot] = sent[slot];
-    table.SetImageKnown(table.ImageKnown() | mask);
-    const FunctionRecord& rate = sent[kReportRateSlot];
-    if ((mask & SlotBit(kReportRateSlot)) && rate.bytes[kByteType] == ReportRate)
-        table.SetReportRateCode(rate.bytes[kByteCode]);
-    if (dpi) table.SetDpi(dpi);
-}
-
-// A succeeded upload's records become DeviceImage here, on the store's own
-// thread, before anything reads or edits the tables: the transfer thread
-// never writes what this thread uses.
-const RecordTable& DeviceStore::Records() const {
-    Transport& t = *transport_;
-    if (t.sentReady.load(std::memory_order_acquire)) {
-        Confirm(table_, t.sent, t.sentMask, t.sentDpi);
-        t.sentReady.store(0, std::memory_order_relaxed);
-    }
-    return table_;
+void DeviceStore::ChooseReportRate(int index) {
+    if (const int letter = ReportRateLetter(index)) model_.SetMouseFunction(kReportRateSlot, letter);
 }
 
 // Each answer goes to the slot it names; only the DPI report gives the DPI,
-// so a late or missing answer shifts nothing. Slots that got no record keep
-// theirs.
-DeviceStore::ConfigRead DeviceStore::ExchangeConfiguration() {
-    MouseLink& link = transport_->link;
-    RecordTable& records = Records();
+// so a late or missing answer shifts nothing.
+DeviceStore::ConfigRead DeviceStore::ExchangeConfiguration(MouseLink& link) {
     ConfigRead read;
     for (int request = 0; request < kConfigRequests && !read.Complete(); ++request) {
         link.SendReport(kReadConfigRequest);
@@ -124,28 +86,32 @@ DeviceStore::ConfigRead DeviceStore::ExchangeConfiguration() {
             if (buffer[kByteCommand] != kRecordCommand) continue;
             const uint8_t target = buffer[kByteSlot];
             if (target < kRecordCount) {
-                std::memcpy(records.Table()[target].bytes, buffer, sizeof buffer);
-                records.DeviceImage()[target] = records.Table()[target];
-                TraceRecord(records.Table()[target].bytes);
+                std::memcpy(read.records[target].bytes, buffer, sizeof buffer);
+                TraceRecord(read.records[target].bytes);
                 read.slots |= SlotBit(target);
             } else if (target == kDpiTarget && buffer[3] == kDpiSetting) {
-                records.SetDpi(buffer[4] * 200);
-                read.dpi = dpiCame = true;
+                read.dpi = buffer[4] * 200;
+                read.dpiCame = dpiCame = true;
             }
         }
     }
-    // What never came is not known: the mouse keeps it until the user gives
-    // that slot a value.
-    records.SetKnown(read.slots);
-    records.SetImageKnown(read.slots);
-    dpiKnown_ = read.dpi;
-    if (read.slots & SlotBit(kReportRateSlot))
-        records.SetReportRateCode(records.DeviceImage()[kReportRateSlot].bytes[kByteCode]);
     return read;
+}
+
+// What never came stays as it was known (or unknown): the mouse keeps it
+// until the user gives that slot a value.
+void DeviceStore::Adopt(const ConfigRead& read) { model_.Adopt(read.records, read.slots, read.dpi, read.dpiCame); }
+
+void DeviceStore::Confirm(const UploadPlan& plan) {
+    const int32_t dpi = static_cast<int32_t>(plan.dpi);
+    if (plan.adopt) model_.Adopt(plan.records, plan.mask, dpi, dpi != 0);
+    else model_.Confirm(plan.records, plan.mask, dpi, dpi != 0);
 }
 
 int DeviceStore::LoadFromDevice() {
     MouseLink& link = transport_->link;
+    // Nothing of the mouse is known until it says so.
+    model_.Forget();
     ConfigRead read;
     int reachable = 0;
     {
@@ -153,22 +119,21 @@ int DeviceStore::LoadFromDevice() {
         DeviceLock lock;
         if (!lock.Held()) {
             OutputDebugStringW(L"start-up read: another program holds the mouse\r\n");
-            if (TheLogFile().IsOpen()) TheLogFile().Write(L"start-up read failed: another program holds the mouse\r\n");
-        }
-        if (!lock.Held() || !link.OpenMouse()) {
-            if (lock.Held()) LogLinkError(L"start-up read", link);
-            // Nothing of the mouse is known.
-            Records().SetKnown(0);
-            Records().SetImageKnown(0);
-            dpiKnown_ = false;
+            LogLinkError(L"start-up read", L"another program holds the mouse");
             return 0;
         }
-        read = ExchangeConfiguration();
+        if (!link.OpenMouse()) {
+            LogLinkError(L"start-up read", link.LastError());
+            return 0;
+        }
+        read = ExchangeConfiguration(link);
+        if (read.slots == 0) LogLinkError(L"start-up read", link.LastError());
         // Reopen before the reader starts, so that it never reads on a handle
         // that is being replaced.
         reachable = link.OpenMouse();
+        if (!reachable) LogLinkError(L"start-up read", link.LastError());
     }
-    if (!reachable || read.slots == 0) LogLinkError(L"start-up read", link);
+    Adopt(read);
     transport_->reader.Start();
     return reachable && read.slots ? 1 : 0;
 }
@@ -178,90 +143,108 @@ int DeviceStore::ReadConfiguration() {
     DeviceLock lock;
     if (!lock.Held()) return 0;
     if (!transport_->link.OpenMouse()) return 0;
-    return ExchangeConfiguration().Complete() ? 1 : 0;
+    const ConfigRead read = ExchangeConfiguration(transport_->link);
+    // What the mouse holds now, and nothing from before.
+    model_.Forget();
+    Adopt(read);
+    return read.Complete() ? 1 : 0;
 }
 
 ProfileStatus DeviceStore::LoadProfile(const std::wstring& path) {
     RecordArray records{};
     const ProfileStatus status = ReadProfileFile(path, records);
-    if (status == ProfileStatus::Accepted) Records().SetTable(records);
+    if (status == ProfileStatus::Accepted) model_.SetTable(records);
     return status;
 }
 
-DeviceStore::Upload DeviceStore::ButtonUpload() const {
-    const RecordTable& t = Records();
-    return Upload{AddressedRecords(t.Table()), t.Known(), 0};
-}
-
-DeviceStore::Upload DeviceStore::PerformanceUpload(uint32_t dpi) const {
-    const RecordTable& t = Records();
-    Upload upload{t.DeviceImage(), t.ImageKnown(), dpi};
-    // The rate comes from the table, where the performance page put it.
-    if (t.Known() & SlotBit(kReportRateSlot)) {
-        upload.records[kReportRateSlot] = t.Table()[kReportRateSlot];
-        upload.mask |= SlotBit(kReportRateSlot);
+// Opens the mouse and sends the masked records in slot order, then the DPI
+// report when the plan has one. Stops at the first failed write.
+TransferResult DeviceStore::Send(MouseLink& link, const UploadPlan& plan) {
+    if (!link.OpenMouse()) return TransferResult{TransferStatus::NoMouse, link.LastError()};
+    for (int slot = 0; slot < kRecordCount; ++slot)
+        if ((plan.mask & SlotBit(slot)) && !link.SendReportChecked(plan.records[slot].bytes))
+            return TransferResult{TransferStatus::Failed, link.LastError()};
+    if (plan.dpi) {
+        uint8_t report[9];
+        BuildDpiReport(plan.dpi, report);
+        Sleep(kDpiPauseMs);
+        if (!link.SendReport(report)) return TransferResult{TransferStatus::Failed, link.LastError()};
     }
-    upload.records = AddressedRecords(upload.records);
-    return upload;
+    return TransferResult{TransferStatus::Ok, std::wstring()};
 }
 
-UploadStart DeviceStore::StartUpload(const Upload& upload, HWND notify, UINT doneMessage, bool quiet) {
+UploadStart DeviceStore::StartUpload(const UploadPlan& plan, HWND notify, UINT doneMessage) {
+    // A running body reads the job, and a finished one's result waits for
+    // FinishTransfer: a second transfer now would take its place.
+    if (TransferRunning() || transport_->job != Transport::Job::None) return UploadStart::Busy;
     Transport* t = transport_.get();
-    // Runs on the transfer thread: it touches only the transport and its own
-    // copy of the records.
-    TransferRunner::Body body = [t, upload, quiet]() -> WPARAM {
+    t->job = Transport::Job::Upload;
+    t->plan = plan;
+    // Runs on the transfer thread: it touches only the transport, whose plan
+    // nobody changes until the done message.
+    TransferRunner::Body body = [t]() -> TransferResult {
         DeviceLock lock;
-        if (!lock.Held()) return kTransferBusy;
-        uint8_t dpiReport[9];
-        BuildDpiReport(upload.dpi, dpiReport);
-        const Sent sent = SendUpload(t->link, upload.records, upload.mask, upload.dpi ? &dpiReport : nullptr);
-        if (sent != Sent::Done) LogLinkError(upload.dpi ? L"performance upload" : L"button upload", t->link);
-        if (sent == Sent::NoMouse && !quiet) ShowUserMessage(nullptr, GetUiText(kTextCantOpenMouse));
-        if (sent != Sent::Done) return kTransferFailed;
-        t->sent = upload.records;
-        t->sentMask = upload.mask;
-        t->sentDpi = static_cast<int32_t>(upload.dpi);
-        t->sentReady.store(1, std::memory_order_release);
-        return kTransferSucceeded;
+        if (!lock.Held()) return Busy();
+        TransferResult result = Send(t->link, t->plan);
+        if (!result.Ok()) LogLinkError(t->plan.dpi ? L"performance upload" : L"button upload", result.error);
+        return result;
     };
-    return t->runner.Start(std::move(body), notify, doneMessage);
+    const UploadStart start = t->runner.Start(std::move(body), notify, doneMessage);
+    if (start != UploadStart::Started) t->job = Transport::Job::None;
+    return start;
 }
 
-UploadStart DeviceStore::StartButtonUpload(HWND notify, UINT doneMessage, bool quiet) {
-    return StartUpload(ButtonUpload(), notify, doneMessage, quiet);
+UploadStart DeviceStore::StartRead(HWND notify, UINT doneMessage) {
+    if (TransferRunning() || transport_->job != Transport::Job::None) return UploadStart::Busy;
+    Transport* t = transport_.get();
+    t->job = Transport::Job::Read;
+    t->read = ConfigRead{};
+    TransferRunner::Body body = [t]() -> TransferResult {
+        DeviceLock lock;
+        if (!lock.Held()) return Busy();
+        if (!t->link.OpenMouse()) return TransferResult{TransferStatus::NoMouse, t->link.LastError()};
+        t->read = ExchangeConfiguration(t->link);
+        // The reader that follows reads on a handle of its own.
+        const bool reachable = t->link.OpenMouse() != 0;
+        if (t->read.slots || t->read.dpiCame) return TransferResult{TransferStatus::Ok, std::wstring()};
+        TransferResult result{reachable ? TransferStatus::Failed : TransferStatus::NoMouse, t->link.LastError()};
+        LogLinkError(L"configuration read", result.error);
+        return result;
+    };
+    const UploadStart start = t->runner.Start(std::move(body), notify, doneMessage);
+    if (start != UploadStart::Started) t->job = Transport::Job::None;
+    return start;
 }
 
-UploadStart DeviceStore::StartPerformanceUpload(HWND notify, UINT doneMessage, uint32_t dpi) {
-    return StartUpload(PerformanceUpload(dpi), notify, doneMessage, false);
+TransferResult DeviceStore::FinishTransfer() {
+    Transport& t = *transport_;
+    const Transport::Job job = t.job;
+    if (job == Transport::Job::None) return TransferResult{};
+    TransferResult result = t.runner.TakeResult();
+    t.job = Transport::Job::None;
+    if (job == Transport::Job::Read) {
+        Adopt(t.read);
+    } else if (result.Ok()) {
+        Confirm(t.plan);
+    }
+    return result;
 }
 
-int DeviceStore::UploadNow(const Upload& upload) {
-    if (TheBusyEvent().IsBusy()) return 0;
+TransferResult DeviceStore::UploadNow(const UploadPlan& plan) {
+    if (TransferRunning() || transport_->job != Transport::Job::None) return Busy();
+    if (!transport_->runner.Wait(kTransferEndWaitMs))
+        return TransferResult{TransferStatus::Failed, L"the last transfer did not end"};
     DrainReader& reader = transport_->reader;
     const bool reading = reader.Running();
-    if (!reader.Stop()) return 0;
-    DeviceLock lock;
-    if (!lock.Held()) {
-        if (reading) reader.Start();
-        return 0;
+    if (!reader.Stop()) return TransferResult{TransferStatus::Failed, L"the background reader did not stop"};
+    TransferResult result;
+    {
+        DeviceLock lock;
+        result = lock.Held() ? Send(transport_->link, plan) : Busy();
     }
-    uint8_t dpiReport[9];
-    BuildDpiReport(upload.dpi, dpiReport);
-    const Sent sent = SendUpload(transport_->link, upload.records, upload.mask, upload.dpi ? &dpiReport : nullptr);
     if (reading) reader.Start();
-    if (sent != Sent::Done) return 0;
-    Confirm(Records(), upload.records, upload.mask, static_cast<int32_t>(upload.dpi));
-    return 1;
-}
-
-int DeviceStore::UploadButtons() { return UploadNow(ButtonUpload()); }
-
-int DeviceStore::UploadPerformance(uint32_t dpi) { return UploadNow(PerformanceUpload(dpi)); }
-
-int DeviceStore::UploadAll(uint32_t dpi) {
-    Upload upload = ButtonUpload();
-    upload.dpi = dpi;
-    return UploadNow(upload);
+    if (result.Ok()) Confirm(plan);
+    return result;
 }
 
 void DeviceStore::WaitTransfersAtExit(DWORD ms) {

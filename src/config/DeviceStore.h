@@ -1,17 +1,19 @@
-// The one object that holds the mouse's configuration while the program
-// runs: a record table (the table the pages edit and DeviceImage, what the
-// mouse last received or reported), DPI and report rate, the link to the
-// mouse, and the background transfers.
+// The one object that holds the mouse while the program runs: the model of
+// all its settings (what it confirmed, the user's pending choices, what is
+// known), the link to it, and the background transfers. It decides nothing
+// about what is sent (the upload policy does) and shows nothing (the window
+// code does, from the results it returns).
 #pragma once
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "config/RecordTable.h"
+#include "config/UploadPolicy.h"
 #include "files/Profile.h"
+#include "link/Busy.h"
 #include "link/MouseLink.h"
 #include "link/Transfers.h"
 
@@ -24,71 +26,80 @@ public:
     DeviceStore(const DeviceStore&) = delete;
     DeviceStore& operator=(const DeviceStore&) = delete;
 
-    // Record operations of the table, with the table's results. The reset
-    // is the user's: the table only, DeviceImage stays what the mouse holds.
-    int ResetToDefaults() {
-        Records().ResetTableToDefaults();
+    // The user's choices; nothing reaches the mouse until an upload. The
+    // defaults are the table's only: what the mouse holds stays known.
+    int ResetTableToDefaults() {
+        model_.ResetTableToDefaults();
         return 1;
     }
-    void ClearRecord(int slot) { Records().ClearRecord(slot); }
-    int SetMouseFunction(int slot, int code) { return Records().SetMouseFunction(slot, code); }
-    int SetCommand(int slot, int group, uint8_t number) { return Records().SetCommand(slot, group, number); }
+    void ClearRecord(int slot) { model_.ClearRecord(slot); }
+    int SetMouseFunction(int slot, int code) { return model_.SetMouseFunction(slot, code); }
+    int SetCommand(int slot, int group, uint8_t number) { return model_.SetCommand(slot, group, number); }
     int SetCapturedKey(int slot, int length, int modifiers, unsigned virtualKey) {
-        return Records().SetCapturedKey(slot, length, modifiers, virtualKey);
+        return model_.SetCapturedKey(slot, length, modifiers, virtualKey);
     }
-    uint8_t GetFunctionType(int slot) const { return table_.GetFunctionType(slot); }
-    FunctionItem GetFunctionItem(int slot) const { return table_.GetFunctionItem(slot); }
-    uint8_t GetModifiers(int slot) const { return table_.GetModifiers(slot); }
-    uint8_t GetKeyUsage(int slot) const { return table_.GetKeyUsage(slot); }
-    int IsWheelSwapped() const { return table_.IsWheelSwapped(); }
-    void ToggleWheelSwap() { Records().ToggleWheelSwap(); }
+    void ToggleWheelSwap() { model_.ToggleWheelSwap(); }
+    // Report rate by list position 0 (125 Hz), 1 (500 Hz), 2 (1000 Hz);
+    // any other position writes nothing.
+    void ChooseReportRate(int index);
+    void ChooseDpi(int32_t dpi) { model_.ChooseDpi(dpi); }
+    // A whole table from elsewhere (a profile); every slot of mask becomes known.
+    void SetTable(const RecordArray& records, SlotMask mask = kAllSlots) { model_.SetTable(records, mask); }
 
-    const RecordArray& Table() const { return table_.Table(); }
-    // What the mouse holds, as far as it confirmed it: changed only by the
-    // start-up read and by uploads that succeeded.
-    const RecordArray& DeviceImage() const { return Records().DeviceImage(); }
-    // The mouse's DPI and rate: changed by the read and by uploads that succeeded.
-    int32_t GetDpi() const { return Records().Dpi(); }
-    int32_t GetReportRate() const { return Records().ReportRateCode(); }
-    // A whole table from elsewhere (a profile switch, an undo); every slot of
-    // mask becomes known.
-    void SetTable(const RecordArray& records, SlotMask mask = kAllSlots) { Records().SetTable(records, mask); }
-    // Slots neither read from the mouse nor given by the user: no upload sends them.
-    SlotMask UnknownSlots() const { return kAllSlots & ~Records().Known(); }
-    bool DpiKnown() const { return dpiKnown_; }
-    bool HasUnappliedEdits() const { return Records().HasUnappliedEdits(); }
+    uint8_t GetFunctionType(int slot) const { return model_.GetFunctionType(slot); }
+    FunctionItem GetFunctionItem(int slot) const { return model_.GetFunctionItem(slot); }
+    uint8_t GetModifiers(int slot) const { return model_.GetModifiers(slot); }
+    uint8_t GetKeyUsage(int slot) const { return model_.GetKeyUsage(slot); }
+    int IsWheelSwapped() const { return model_.IsWheelSwapped(); }
+
+    const RecordTable& Model() const { return model_; }
+    const RecordArray& Table() const { return model_.Table(); }
+    // What the mouse holds, as far as it confirmed it.
+    const RecordArray& DeviceImage() const { return model_.DeviceImage(); }
+    // The mouse's DPI and report-rate code (0 when not known).
+    int32_t GetDpi() const { return model_.Dpi(); }
+    int32_t GetReportRate() const { return model_.ReportRateCode(); }
+    bool DpiKnown() const { return model_.DpiKnown(); }
+    // Slots neither read from the mouse nor given by the user.
+    SlotMask UnknownSlots() const { return kAllSlots & ~model_.Known(); }
+    bool HasUnappliedEdits() const { return model_.HasUnappliedEdits(); }
 
     // Start-up read: the configuration exchange (asked up to three times
     // until every slot and the DPI came), then the DrainThread. 1 when
     // records came and the mouse is still reachable; on 0 the caller tells
-    // the user (text 44). No reader starts when the mouse does not open.
-    // Slots that never came stay unknown.
+    // the user. No reader starts when the mouse does not open. What never
+    // came stays unknown.
     int LoadFromDevice();
     // The same exchange without a reader (command line). 1 when every slot
     // and the DPI came.
     int ReadConfiguration();
 
-    // Profiles (.mvf) hold the record table. DeviceImage keeps what the
-    // mouse holds. The caller shows the texts for the status.
+    // Profiles (.mvf) hold the record table; loading one changes the choices only.
     ProfileStatus LoadProfile(const std::wstring& path);
-    int SaveProfile(const std::wstring& path) const { return WriteProfileFile(path, table_.Table()); }
+    int SaveProfile(const std::wstring& path) const { return WriteProfileFile(path, model_.Table()); }
 
-    // Background uploads (window thread). What is sent is copied here, so
-    // later edits do not reach this upload; DeviceImage (and for a
-    // performance upload the DPI) becomes that copy only when the upload
-    // succeeded. Unknown slots are not sent. The transfer thread shows text
-    // 44 itself (no owner) when the mouse cannot be opened, unless quiet: a
-    // switch the user did not ask for reports in its own way.
-    UploadStart StartButtonUpload(HWND notify, UINT doneMessage, bool quiet = false);
-    // DeviceImage with the table's rate record (slot 9), then the DPI: button
-    // edits that were not applied are not sent.
-    UploadStart StartPerformanceUpload(HWND notify, UINT doneMessage, uint32_t dpi);
+    // Background transfers (window thread), one at a time. A Started one is
+    // followed by doneMessage (wParam: its TransferStatus) to notify.
+    // An upload sends what the plan holds, copied now.
+    UploadStart StartUpload(const UploadPlan& plan, HWND notify, UINT doneMessage);
+    // The configuration exchange again (once): what comes fills what was
+    // unknown and replaces what the mouse was thought to hold, never the
+    // user's pending choices.
+    UploadStart StartRead(HWND notify, UINT doneMessage);
+    // The end of the last background transfer, called once after its done
+    // message: a succeeded upload's records and DPI become what the mouse
+    // holds, a read's answers what is known of it. Failed when none ended.
+    TransferResult FinishTransfer();
+    // A transfer's body runs (its done message has not been posted yet).
+    bool TransferRunning() const { return TheBusyEvent().IsBusy(); }
+    // A transfer began and FinishTransfer has not been called for it.
+    bool TransferPending() const { return transport_->job != Transport::Job::None; }
+    // Waits at most ms for the transfer thread to end; true when it has.
+    bool WaitTransfer(DWORD ms) const { return transport_->runner.Wait(ms) != 0; }
 
-    // Uploads on the calling thread, with no transfer running (command line).
-    // 1 only when every report was written. Show nothing.
-    int UploadButtons();                  // the table
-    int UploadPerformance(uint32_t dpi);  // as the background performance upload
-    int UploadAll(uint32_t dpi);          // the table, then the DPI
+    // An upload on the calling thread, with no transfer running (command
+    // line, the end of a session); confirmed when it succeeded.
+    TransferResult UploadNow(const UploadPlan& plan);
 
     // At exit: waits at most ms for a running transfer thread. One that
     // outlives the wait keeps the link and the library until the process ends.
@@ -98,10 +109,17 @@ public:
     MouseLink& Link() { return transport_->link; }
     DrainReader& Reader() { return transport_->reader; }
     HANDLE TransferThread() const { return transport_->runner.Thread(); }
-    // Direct access to both tables.
-    RecordTable& Records() { return const_cast<RecordTable&>(static_cast<const DeviceStore*>(this)->Records()); }
+    RecordTable& Records() { return model_; }
 
 private:
+    // What one configuration exchange brought.
+    struct ConfigRead {
+        RecordArray records{};
+        SlotMask slots = 0;  // slots that received their record
+        int32_t dpi = 0;
+        bool dpiCame = false;
+        bool Complete() const { return slots == kAllSlots && dpiCame; }
+    };
     // Everything a transfer thread touches. Leaked on purpose when a thread
     // outlives the exit wait, so nothing is torn down under it.
     struct Transport {
@@ -109,41 +127,23 @@ private:
         MouseLink link;
         DrainReader reader;
         TransferRunner runner;
-        // A succeeded upload's records, handed to the window thread.
-        RecordArray sent{};
-        SlotMask sentMask = 0;
-        int32_t sentDpi = 0;  // 0: no DPI was sent
-        std::atomic<int> sentReady{0};
+        // The running transfer's job, set before it starts; a read's answers
+        // come back in it.
+        enum class Job { None, Upload, Read } job = Job::None;
+        UploadPlan plan;
+        ConfigRead read;
     };
 
-    // The table, after a finished upload's records became DeviceImage. Only
-    // the thread that owns the store writes DeviceImage.
-    const RecordTable& Records() const;
-    struct ConfigRead {
-        SlotMask slots = 0;  // slots that received their record
-        bool dpi = false;
-        bool Complete() const { return slots == kAllSlots && dpi; }
-    };
-    ConfigRead ExchangeConfiguration();
-    // One upload's reports: the masked records in slot order, then the DPI
-    // report when dpi is not 0.
-    struct Upload {
-        RecordArray records{};
-        SlotMask mask = 0;
-        uint32_t dpi = 0;
-    };
-    Upload ButtonUpload() const;
-    Upload PerformanceUpload(uint32_t dpi) const;
-    // What a succeeded upload sent becomes what the mouse holds.
-    static void Confirm(RecordTable& table, const RecordArray& sent, SlotMask mask, int32_t dpi);
-    UploadStart StartUpload(const Upload& upload, HWND notify, UINT doneMessage, bool quiet);
-    int UploadNow(const Upload& upload);
+    static ConfigRead ExchangeConfiguration(MouseLink& link);
+    void Adopt(const ConfigRead& read);
+    // A succeeded upload's records and DPI are what the mouse holds.
+    void Confirm(const UploadPlan& plan);
+    static TransferResult Send(MouseLink& link, const UploadPlan& plan);
 
     std::unique_ptr<Transport> transport_;
-    mutable RecordTable table_;
+    RecordTable model_;
     bool ownsLog_ = false;
     bool abandoned_ = false;
-    bool dpiKnown_ = true;
 };
 
 // The program's store.

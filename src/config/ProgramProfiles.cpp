@@ -172,35 +172,3 @@ void ForegroundSettle::Reset() {
     pending_.clear();
     waiting_ = false;
 }
-
-bool RecordsDiffer(const RecordArray& a, const RecordArray& b) {
-    return std::memcmp(a.data(), b.data(), sizeof(RecordArray)) != 0;
-}
-
-int DpiMarkIndex(uint32_t dpi) {
-    int best = 0;
-    for (int i = 1; i < static_cast<int>(sizeof(kDpiMarks) / sizeof(kDpiMarks[0])); ++i) {
-        uint32_t d = dpi > kDpiMarks[i] ? dpi - kDpiMarks[i] : kDpiMarks[i] - dpi;
-        uint32_t b = dpi > kDpiMarks[best] ? dpi - kDpiMarks[best] : kDpiMarks[best] - dpi;
-        if (d < b) best = i;
-    }
-    return best;
-}
-
-bool DpiChangeNeedsConfirm(uint32_t before, uint32_t after) {
-    return std::abs(DpiMarkIndex(after) - DpiMarkIndex(before)) > 1;
-}
-
-namespace {
-bool IsLeftClick(const FunctionRecord& r) { return r.bytes[kByteType] == Mouse && r.bytes[kByteCode] == kMouseLeft; }
-}  // namespace
-
-int LeftClickSlot(const RecordArray& records) {
-    for (int slot = 0; slot < 5; ++slot)
-        if (IsLeftClick(records[slot])) return slot;
-    return -1;
-}
-
-bool MovesLeftClickAway(const RecordArray& before, const RecordArray& after) {
-    return IsLeftClick(before[0]) && !IsLeftClick(after[0]);
-}

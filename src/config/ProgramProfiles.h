@@ -85,18 +85,3 @@ private:
     uint32_t since_ = 0;
     bool waiting_ = false;
 };
-
-// Whether the mouse must be written: a profile whose records are what the
-// mouse already holds is not uploaded again.
-bool RecordsDiffer(const RecordArray& a, const RecordArray& b);
-
-// DPI marks of the performance page, low to high.
-constexpr uint32_t kDpiMarks[] = {600, 1200, 1800, 2400, 3200, 4800, 6000};
-// The mark nearest to a DPI (the lower one on a tie).
-int DpiMarkIndex(uint32_t dpi);
-// A change of more than one mark is asked to be confirmed.
-bool DpiChangeNeedsConfirm(uint32_t before, uint32_t after);
-// The first of the five button slots that holds the left click, or -1.
-int LeftClickSlot(const RecordArray& records);
-// An upload that takes the left click away from the left button (slot 0).
-bool MovesLeftClickAway(const RecordArray& before, const RecordArray& after);

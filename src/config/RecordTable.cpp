@@ -43,8 +43,19 @@ int RecordTable::ResetToDefaults() {
     image_ = table_;
     imageKnown_ = kAllSlots;
     dpi_ = kDefaultDpi;
-    reportRateCode_ = kDefaultReportRateCode;
+    dpiKnown_ = true;
+    chosenDpi_ = 0;
     return 1;
+}
+
+void RecordTable::Forget() {
+    table_ = Defaults();
+    image_ = table_;
+    known_ = 0;
+    imageKnown_ = 0;
+    dpi_ = kDefaultDpi;
+    dpiKnown_ = false;
+    chosenDpi_ = 0;
 }
 
 void RecordTable::ResetTableToDefaults() {
@@ -58,14 +69,55 @@ void RecordTable::SetTable(const RecordArray& records, SlotMask mask) {
     known_ |= mask & kAllSlots;
 }
 
-bool RecordTable::HasUnappliedEdits() const {
-    for (int slot = 0; slot < kRecordCount; ++slot) {
-        if (!(known_ & SlotBit(slot))) continue;
-        if (!(imageKnown_ & SlotBit(slot))) return true;
-        for (int i = 3; i < kRecordSize; ++i)
-            if (table_[slot].bytes[i] != image_[slot].bytes[i]) return true;
-    }
+bool RecordTable::IsPending(int slot) const {
+    if (!IsValidSlot(slot) || !(known_ & SlotBit(slot))) return false;
+    if (!(imageKnown_ & SlotBit(slot))) return true;
+    for (int i = kByteType; i < kRecordSize; ++i)
+        if (table_[slot].bytes[i] != image_[slot].bytes[i]) return true;
     return false;
+}
+
+bool RecordTable::HasUnappliedEdits() const {
+    for (int slot = 0; slot < kRecordCount; ++slot)
+        if (IsPending(slot)) return true;
+    return chosenDpi_ && (!dpiKnown_ || chosenDpi_ != dpi_);
+}
+
+int32_t RateCodeOf(const FunctionRecord& record) {
+    return record.bytes[kByteType] == ReportRate ? record.bytes[kByteCode] : 0;
+}
+
+int32_t RecordTable::ReportRateCode() const {
+    return imageKnown_ & SlotBit(kReportRateSlot) ? RateCodeOf(image_[kReportRateSlot]) : 0;
+}
+
+int32_t RecordTable::ShownReportRateCode() const {
+    return known_ & SlotBit(kReportRateSlot) ? RateCodeOf(table_[kReportRateSlot]) : 0;
+}
+
+MouseState RecordTable::Confirmed() const { return MouseState{image_, imageKnown_, dpi_, dpiKnown_}; }
+
+void RecordTable::Adopt(const RecordArray& records, SlotMask mask, int32_t dpi, bool dpiKnown) {
+    for (int slot = 0; slot < kRecordCount; ++slot) {
+        if (!(mask & SlotBit(slot)) || IsPending(slot)) continue;
+        table_[slot] = records[slot];
+        known_ |= SlotBit(slot);
+    }
+    Confirm(records, mask, dpi, dpiKnown);
+}
+
+void RecordTable::Confirm(const RecordArray& records, SlotMask mask, int32_t dpi, bool dpiKnown) {
+    for (int slot = 0; slot < kRecordCount; ++slot) {
+        if (!(mask & SlotBit(slot))) continue;
+        image_[slot] = records[slot];
+        imageKnown_ |= SlotBit(slot);
+    }
+    if (dpiKnown) {
+        dpi_ = dpi;
+        dpiKnown_ = true;
+        // A choice the mouse now holds is no longer pending.
+        if (chosenDpi_ == dpi) chosenDpi_ = 0;
+    }
 }
 
 void RecordTable::ClearRecord(int slot) {

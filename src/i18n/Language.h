@@ -100,8 +100,10 @@ enum StringId : int32_t {
     STR_ID_MINIMIZE_PROGRAM = 82,
     STR_ID_HIDE_TO_TRAY = 83,
     STR_ID_SHOW_PICTURE = 84,
+    // An apply that needs the buttons the mouse never reported.
+    STR_ID_BUTTONS_UNREAD = 85,
 };
-constexpr int kStringCount = 85;
+constexpr int kStringCount = 86;
 
 struct StringIdEntry {
     int32_t id;

@@ -49,3 +49,8 @@ DeviceLock::DeviceLock(DWORD waitMs) : mutex_(CreateMutexW(nullptr, FALSE, Name(
 DeviceLock::~DeviceLock() {
     if (held_) ReleaseMutex(mutex_.Get());
 }
+
+bool DeviceLock::HeldElsewhere() {
+    DeviceLock probe(0);
+    return !probe.Held();
+}

@@ -22,6 +22,8 @@ public:
     DeviceLock& operator=(const DeviceLock&) = delete;
 
     bool Held() const { return held_; }
+    // Someone else holds it right now (another program's exchange); never waits.
+    static bool HeldElsewhere();
 
     // "Local\Mirvostan-Device-<SID of the user>".
     static const std::wstring& Name();

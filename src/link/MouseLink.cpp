@@ -34,6 +34,12 @@ void MouseLink::NoteError(const wchar_t* operation, DWORD code) {
     LeaveCriticalSection(&errorLock_);
 }
 
+void MouseLink::ClearError() {
+    EnterCriticalSection(&errorLock_);
+    lastError_.clear();
+    LeaveCriticalSection(&errorLock_);
+}
+
 std::wstring MouseLink::LastError() const {
     EnterCriticalSection(&errorLock_);
     std::wstring text = lastError_;
@@ -83,6 +89,7 @@ bool MouseLink::Bind() {
 }
 
 int MouseLink::OpenMouse() {
+    ClearError();
     // Every transfer opens afresh; the old handle would leak otherwise.
     CloseMouse();
     if (!Bind()) {
@@ -138,11 +145,13 @@ int MouseLink::Write(const uint8_t (&report)[9]) {
 }
 
 int MouseLink::SendReport(const uint8_t (&report)[9]) {
+    ClearError();
     TraceReport(report);
     return Write(report);
 }
 
 int MouseLink::SendReportChecked(const uint8_t (&report)[9]) {
+    ClearError();
     TraceReport(report);
     const int written = Write(report);
     // The answer is consumed but not judged: mice that do not echo a record
@@ -162,6 +171,7 @@ bool MouseLink::Gone(DWORD code) {
 }
 
 int MouseLink::ReadReport(uint8_t (&buffer)[9]) {
+    ClearError();
     const HANDLE h = handle_.load();
     if (h == INVALID_HANDLE_VALUE) return 0;
     DWORD count = 0;

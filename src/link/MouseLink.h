@@ -41,8 +41,9 @@ public:
     uint32_t InputLength() const { return inputLength_; }
     uint32_t OutputLength() const { return outputLength_; }
 
-    // The last failed call, "operation: (0x0000048F) system text"; empty
-    // while none failed. Not cleared by later successes.
+    // What the last call said when it failed, "operation: (0x0000048F)
+    // system text"; empty when it succeeded. Every call clears it first, so
+    // it never blames an old failure.
     std::wstring LastError() const;
 
     // SonixUSB.DLL beside the running program.
@@ -53,6 +54,7 @@ private:
     int Write(const uint8_t (&report)[9]);
     static void TraceReport(const uint8_t (&report)[9]);
     void NoteError(const wchar_t* operation, DWORD code);
+    void ClearError();
     // Errors of a mouse that was unplugged or whose driver stopped.
     static bool Gone(DWORD code);
 

@@ -13,6 +13,8 @@ struct TransferJob {
     DrainReader* reader;
     HWND notify;
     UINT doneMessage;
+    TransferResult* result;
+    std::atomic<int>* ready;
 };
 
 bool Running(const ScopedHandle& thread) {
@@ -86,12 +88,15 @@ bool DrainReader::Running() const { return ::Running(thread_); }
 DWORD WINAPI TransferRunner::Proc(void* arg) {
     std::unique_ptr<TransferJob> job(static_cast<TransferJob*>(arg));
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const WPARAM result = job->body();
+    TransferResult result = job->body();
+    const WPARAM status = static_cast<WPARAM>(result.status);
+    *job->result = std::move(result);
+    job->ready->store(1, std::memory_order_release);
     job->reader->Start();
     // Idle only now: until here an Apply is told "busy" instead of waiting
-    // for a thread that still shows a box or restarts the reader.
+    // for a thread that still restarts the reader.
     TheBusyEvent().SetIdle();
-    if (job->notify) PostMessageW(job->notify, job->doneMessage, result, 0);
+    if (job->notify) PostMessageW(job->notify, job->doneMessage, status, 0);
     if (SUCCEEDED(com)) CoUninitialize();
     return 0;
 }
@@ -103,7 +108,9 @@ UploadStart TransferRunner::Start(Body body, HWND notify, UINT doneMessage) {
     if (!Wait(kTransferEndWaitMs)) return UploadStart::Failed;
     thread_.Reset();
     if (!reader_.Stop()) return UploadStart::Failed;
-    auto job = std::unique_ptr<TransferJob>(new TransferJob{std::move(body), &reader_, notify, doneMessage});
+    resultReady_.store(0);
+    auto job = std::unique_ptr<TransferJob>(
+        new TransferJob{std::move(body), &reader_, notify, doneMessage, &result_, &resultReady_});
     // Busy before the thread can run: a body that ends at once must find
     // the reset event, or its idle signal would come first and be lost.
     HANDLE thread = CreateThread(nullptr, 0, Proc, job.get(), CREATE_SUSPENDED, nullptr);
@@ -120,4 +127,9 @@ UploadStart TransferRunner::Start(Body body, HWND notify, UINT doneMessage) {
 
 int TransferRunner::Wait(DWORD ms) const {
     return !thread_ || WaitForSingleObject(thread_.Get(), ms) == WAIT_OBJECT_0 ? 1 : 0;
+}
+
+TransferResult TransferRunner::TakeResult() {
+    if (!resultReady_.exchange(0, std::memory_order_acquire)) return TransferResult{};
+    return std::move(result_);
 }

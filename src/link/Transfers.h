@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "link/MouseLink.h"
 #include "link/ScopedHandle.h"
@@ -18,11 +19,16 @@ constexpr DWORD kDrainStopWaitMs = 1000;
 // How long a start waits for the previous upload thread's last steps.
 constexpr DWORD kTransferEndWaitMs = 2000;
 
-// The done message's wParam: how an upload ended. Busy: another program
-// had the mouse, and nothing was sent.
-constexpr WPARAM kTransferFailed = 0;
-constexpr WPARAM kTransferSucceeded = 1;
-constexpr WPARAM kTransferBusy = 2;
+// How a transfer ended; also the done message's wParam. Busy: another
+// program had the mouse, and nothing was sent. NoMouse: it could not be opened.
+enum class TransferStatus : WPARAM { Failed = 0, Ok = 1, Busy = 2, NoMouse = 3 };
+
+// How a transfer ended, with what the mouse library said last when it failed.
+struct TransferResult {
+    TransferStatus status = TransferStatus::Failed;
+    std::wstring error;
+    bool Ok() const { return status == TransferStatus::Ok; }
+};
 
 // The reader's pauses. It reads at full speed while reports come; after
 // kDrainIdleReads time-outs in a row nothing is expected and it rests
@@ -73,10 +79,9 @@ private:
 
 class TransferRunner {
 public:
-    // Runs on the TransferThread; its result (kTransferSucceeded,
-    // kTransferFailed or kTransferBusy) becomes the done message's wParam.
-    // A body shows its own message boxes.
-    using Body = std::function<WPARAM()>;
+    // Runs on the TransferThread; its status becomes the done message's
+    // wParam. A body shows nothing: the window thread tells the user.
+    using Body = std::function<TransferResult()>;
 
     explicit TransferRunner(DrainReader& reader) : reader_(reader) {}
     TransferRunner(const TransferRunner&) = delete;
@@ -90,10 +95,16 @@ public:
     // 1 when no transfer thread runs, after waiting at most ms for it.
     int Wait(DWORD ms) const;
     HANDLE Thread() const { return thread_.Get(); }
+    // The result of the last body that ended, once; Failed with no text
+    // when none is waiting.
+    TransferResult TakeResult();
 
 private:
     static DWORD WINAPI Proc(void* arg);
 
     DrainReader& reader_;
     ScopedHandle thread_;
+    // Written by the thread before it posts, read by the window thread after.
+    TransferResult result_;
+    std::atomic<int> resultReady_{0};
 };

@@ -9,7 +9,6 @@
 #include "i18n/UserMessage.h"
 #include "keys/Commands.h"
 #include "keys/KeyNames.h"
-#include "link/Transfers.h"
 #include "ui/KeyCaptureDialog.h"
 #include "controls/SkinPicture.h"
 #include "ui/Layout.h"
@@ -238,6 +237,11 @@ void ButtonsPage::ShowStoreConfiguration() {
         HWND edit = Item(b.edit);
         const FunctionItem item = store_.GetFunctionItem(b.slot);
         ShowWindow(edit, SW_HIDE);
+        if (store_.UnknownSlots() & SlotBit(b.slot)) {
+            SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+            if (HWND media = MediaIfMade(b)) ShowWindow(media, SW_HIDE);
+            continue;
+        }
         if (item == kItemKeyCombination) {
             const std::wstring text =
                 StoredCombinationText(store_.GetModifiers(b.slot), store_.GetKeyUsage(b.slot), *layout_);
@@ -269,11 +273,13 @@ void ButtonsPage::ShowStoreConfiguration() {
     CheckDlgButton(Hwnd(), IDC_BTN_SWAP, store_.IsWheelSwapped() ? BST_CHECKED : BST_UNCHECKED);
 }
 
+// Some list shows L-Button, or shows nothing (the mouse did not say; the
+// apply then asks it before anything is sent).
 bool ButtonsPage::LeftKeyRuleHolds() const {
     for (const Button& b : kButtons) {
         HWND list = Item(b.list);
         const int sel = Selection(list);
-        if (sel >= 0 && ItemData(list, sel) == kItemLeftButton) return true;
+        if (sel < 0 || ItemData(list, sel) == kItemLeftButton) return true;
     }
     return false;
 }
@@ -362,17 +368,7 @@ void ButtonsPage::KeyCaptured(uint8_t modifiers, unsigned vk) {
     store_.SetCapturedKey(editedSlot_, 4, modifiers, key);
 }
 
-void ButtonsPage::WriteReportRate(int index) {
-    editedSlot_ = kReportRateSlot;
-    if (const int letter = ReportRateLetter(index)) store_.SetMouseFunction(kReportRateSlot, letter);
-}
-
 int ButtonsPage::ApplyPage() { return uploads_.ApplyButtons() == UploadOwner::Start::Started ? 1 : 0; }
-
-int ButtonsPage::WaitPageIdle() {
-    if (HANDLE thread = uploads_.Running() ? store_.TransferThread() : nullptr) WaitForSingleObject(thread, kTransferEndWaitMs);
-    return 1;
-}
 
 void ButtonsPage::ToggleIllustration(int index) {
     HWND picture = Item(IDC_BTN_ILLUSTRATION);
@@ -395,7 +391,7 @@ void ButtonsPage::ToggleIllustration(int index) {
 
 void ButtonsPage::LoadDefaults() {
     if (ShowUserMessage(Hwnd(), GetUiText(STR_ID_RESET_TO_DEFAULT), MB_YESNO) != IDYES) return;
-    store_.ResetToDefaults();
+    store_.ResetTableToDefaults();
     ShowStoreConfiguration();
 }
 
@@ -551,10 +547,6 @@ bool ButtonsPage::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         return true;
     case WM_KEY_CAPTURED:
         KeyCaptured(static_cast<uint8_t>(wp), static_cast<unsigned>(lp));
-        result = 0;
-        return true;
-    case WM_PAGE_REPORT_RATE:
-        WriteReportRate(static_cast<int>(wp));
         result = 0;
         return true;
     default:

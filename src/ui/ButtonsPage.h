@@ -19,14 +19,12 @@ public:
 
     // The button upload (the owner checks the left-key rule).
     int ApplyPage() override;
-    int WaitPageIdle() override;
     // Texts in the current language; every list keeps its selection.
     void RefreshPageTexts() override;
     void OnDpiChanged(UINT dpi) override;
 
-    // Report rate by index 0 (125 Hz), 1 (500 Hz), 2 (1000 Hz); others write nothing.
-    void WriteReportRate(int index);
-    // Shows what the store holds: lists, key texts, swap box.
+    // Shows what the store holds: lists, key texts, swap box. A button the
+    // mouse never reported and the user never chose shows no entry.
     void ShowStoreConfiguration();
 
     // Tests name keys in a layout of their own.

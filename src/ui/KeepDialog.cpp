@@ -112,7 +112,7 @@ HBRUSH KeepDialog::OnCtlColor(HDC dc, HWND control, UINT message) {
 
 bool KeepDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     if (msg == WM_KEEP_UNDO_DONE) {
-        result_ = wp == 1 ? KeepResult::Undone : KeepResult::UndoFailed;
+        result_ = static_cast<TransferStatus>(wp) == TransferStatus::Ok ? KeepResult::Undone : KeepResult::UndoFailed;
         EndDialog(IDCANCEL);
         result = 0;
         return true;
@@ -122,6 +122,6 @@ bool KeepDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
 
 KeepResult AskToKeep(HWND owner, KeepRequest request) {
     KeepDialog dialog(std::move(request));
-    if (dialog.DoModal(owner) < 0) return KeepResult::Kept;
+    if (dialog.DoModal(owner) < 0) return KeepResult::Unanswered;
     return dialog.Result();
 }

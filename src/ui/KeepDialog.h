@@ -1,7 +1,7 @@
 // "Keep these button settings?": asked after an apply that is hard to undo
 // by hand (the left click moved off the left button, or the pointer speed
-// jumped). Keep ends it; Undo, closing it or the countdown reaching 0 runs
-// the undo upload and waits for it.
+// jumped). Keep ends it; Undo, Esc, closing it or the countdown reaching 0
+// runs the undo upload and waits for it.
 #pragma once
 #include <windows.h>
 
@@ -22,7 +22,10 @@ struct KeepRequest {
     std::function<UploadStart(HWND notify, UINT doneMessage)> undo;
 };
 
-enum class KeepResult { Kept, Undone, UndoFailed };
+// Kept only by the Keep button. Unanswered: the dialog ended any other way
+// (the program or the session ends, it could not be shown) before its undo
+// ended; the caller undoes.
+enum class KeepResult { Kept, Undone, UndoFailed, Unanswered };
 
 class KeepDialog : public Dialog {
 public:
@@ -46,7 +49,7 @@ private:
     void StartUndo();
 
     KeepRequest request_;
-    KeepResult result_ = KeepResult::Kept;
+    KeepResult result_ = KeepResult::Unanswered;
     int left_ = 0;
     bool undoing_ = false;
     SkinButton keep_;

@@ -71,12 +71,12 @@ struct PageButtonPictures {
 };
 struct PageSelection {
     MainWindow::PageId page;
-    PageButtonPictures buttons, third, performance;
+    PageButtonPictures buttons, profiles, performance;
 };
 constexpr PageSelection kSelections[] = {
     {MainWindow::PageId::Buttons, {IDB_PAGE_BUTTONS_SEL_OVER, IDB_PAGE_BUTTONS_SEL}, {IDB_PAGE3, 0},
      {IDB_PAGE_PERF_OVER, IDB_PAGE_PERF}},
-    {MainWindow::PageId::Third, {IDB_PAGE_BUTTONS, 0}, {IDB_PAGE3_SELECTED, 0}, {IDB_PAGE_PERF_OVER, IDB_PAGE_PERF}},
+    {MainWindow::PageId::Profiles, {IDB_PAGE_BUTTONS, 0}, {IDB_PAGE3_SELECTED, 0}, {IDB_PAGE_PERF_OVER, IDB_PAGE_PERF}},
     {MainWindow::PageId::Performance, {IDB_PAGE_BUTTONS_OVER, IDB_PAGE_BUTTONS}, {IDB_PAGE3, 0},
      {IDB_PAGE_PERF_SEL_OVER, IDB_PAGE_PERF_SEL}},
 };
@@ -161,7 +161,7 @@ MainWindow::MainWindow(DeviceStore& store, CTrayIcon::ShellNotify shell)
 // The pages go first: their windows are children of this one.
 MainWindow::~MainWindow() {
     performancePage_.reset();
-    thirdPage_.reset();
+    profilesPage_.reset();
     buttonsPage_.reset();
 }
 
@@ -174,7 +174,7 @@ SkinButton& MainWindow::Button(int id) {
 Page* MainWindow::PageOf(PageId id) const {
     switch (id) {
     case PageId::Buttons: return buttonsPage_.get();
-    case PageId::Third: return thirdPage_.get();
+    case PageId::Profiles: return profilesPage_.get();
     case PageId::Performance: return performancePage_.get();
     }
     return nullptr;
@@ -244,7 +244,7 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
     pageOrigin_ = POINT{area.left, area.top};
     SetupButtons();
     SelectPage(current_);
-    for (PageId id : {PageId::Buttons, PageId::Third, PageId::Performance}) {
+    for (PageId id : {PageId::Buttons, PageId::Profiles, PageId::Performance}) {
         Page* page = PageOf(id);
         if (!page || !page->Hwnd()) continue;
         SetWindowPos(page->Hwnd(), nullptr, pageOrigin_.x, pageOrigin_.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -256,7 +256,7 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
 void MainWindow::PlacePages() {
     uploads_.SetWindow(Hwnd());
     buttonsPage_ = std::make_unique<ButtonsPage>(store_, uploads_);
-    thirdPage_ = std::make_unique<ProfilesPage>(uploads_);
+    profilesPage_ = std::make_unique<ProfilesPage>(uploads_);
     performancePage_ = std::make_unique<PerformancePage>(store_, uploads_);
     RECT area{};
     GetWindowRect(tab_, &area);
@@ -273,11 +273,11 @@ void MainWindow::PlacePages() {
         buttonsPage_->ShowStoreConfiguration();
         if (performancePage_->Hwnd()) performancePage_->ShowStoreSettings();
     });
-    thirdPage_->SetStatusSink([this](const std::wstring& text, bool) {
-        trayTip_ = std::wstring(L"Mirvostan \u2014 ") + text;
+    profilesPage_->SetStatusSink([this](const std::wstring& text, bool) {
+        trayTip_ = text.empty() ? std::wstring(L"Mirvostan") : std::wstring(L"Mirvostan \u2014 ") + text;
         if (tray_.IsShown()) tray_.SetTrayIcon(tray_.Record().hIcon, trayTip_.c_str());
     });
-    thirdPage_->LoadRules();
+    profilesPage_->LoadRules();
     ShowWindow(buttonsPage_->Hwnd(), SW_SHOW);
 }
 
@@ -290,7 +290,6 @@ Page* MainWindow::MadePage(PageId id) {
     SetWindowPos(page->Hwnd(), Item(IDC_MAIN_PAGE_THIRD), pageOrigin_.x, pageOrigin_.y, 0, 0,
                  SWP_NOSIZE | SWP_NOACTIVATE);
     ShowWindow(page->Hwnd(), SW_HIDE);
-    if (id == PageId::Performance) performancePage_->SetButtonsPage(buttonsPage_->Hwnd());
     return page;
 }
 
@@ -363,12 +362,12 @@ void MainWindow::SelectPage(PageId id) {
     for (const PageSelection& s : kSelections) {
         if (s.page != id) continue;
         MadePage(id);
-        for (PageId other : {PageId::Buttons, PageId::Third, PageId::Performance}) {
+        for (PageId other : {PageId::Buttons, PageId::Profiles, PageId::Performance}) {
             Page* page = PageOf(other);
             if (page && page->Hwnd()) ShowWindow(page->Hwnd(), other == id ? SW_SHOW : SW_HIDE);
         }
         SetPageButton(IDC_MAIN_PAGE_BUTTONS, s.buttons.over, s.buttons.resting);
-        SetPageButton(IDC_MAIN_PAGE_THIRD, s.third.over, s.third.resting);
+        SetPageButton(IDC_MAIN_PAGE_THIRD, s.profiles.over, s.profiles.resting);
         SetPageButton(IDC_MAIN_PAGE_PERF, s.performance.over, s.performance.resting);
         current_ = id;
     }
@@ -400,7 +399,7 @@ void MainWindow::SwitchLanguage(int code) {
     SelectPage(current_);
     buttonsPage_->RefreshPageTexts();
     if (performancePage_->Hwnd()) performancePage_->RefreshPageTexts();
-    if (thirdPage_->Hwnd()) thirdPage_->RefreshPageTexts();
+    if (profilesPage_->Hwnd()) profilesPage_->RefreshPageTexts();
 }
 
 void MainWindow::HideToTray() {
@@ -439,7 +438,7 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
         SelectPage(PageId::Buttons);
         return true;
     case IDC_MAIN_PAGE_THIRD:
-        SelectPage(PageId::Third);
+        SelectPage(PageId::Profiles);
         return true;
     case IDC_MAIN_PAGE_PERF:
         SelectPage(PageId::Performance);

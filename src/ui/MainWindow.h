@@ -1,7 +1,7 @@
 // The program's one top-level window: a frameless dialog cut to the shape
-// of its picture, hosting the buttons page, the performance page and an
-// empty third page, with OK / Cancel / Apply, the title buttons, the
-// language flags, the banner and the tray icon.
+// of its picture, hosting the buttons, performance and profiles pages, with
+// OK / Cancel / Apply, the title buttons, the language flags, the banner
+// and the tray icon.
 #pragma once
 #include <windows.h>
 
@@ -23,7 +23,7 @@ class StartupRead;
 
 class MainWindow : public Dialog {
 public:
-    enum class PageId { Buttons, Third, Performance };
+    enum class PageId { Buttons, Profiles, Performance };
     static constexpr int kButtonCount = 16;
     // Where the banner leads; also its tooltip.
     static const wchar_t kBannerLink[];
@@ -77,7 +77,7 @@ private:
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;
     std::unique_ptr<ButtonsPage> buttonsPage_;
-    std::unique_ptr<ProfilesPage> thirdPage_;
+    std::unique_ptr<ProfilesPage> profilesPage_;
     std::unique_ptr<PerformancePage> performancePage_;
     PageId current_ = PageId::Buttons;
     CTrayIcon tray_;

@@ -12,8 +12,6 @@ public:
 
     // Sends the page's settings to the mouse. 1 on success (or started).
     virtual int ApplyPage() = 0;
-    // Waits for the page's background work. 1 when idle.
-    virtual int WaitPageIdle() = 0;
     // Reloads every text and picture that depends on the language.
     virtual void RefreshPageTexts() = 0;
     // The window moved to a monitor of another scale: font, pictures and

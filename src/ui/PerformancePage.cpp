@@ -5,7 +5,6 @@
 #include "i18n/Language.h"
 #include "controls/SkinPicture.h"
 #include "ui/Layout.h"
-#include "ui/Messages.h"
 
 namespace {
 
@@ -87,6 +86,8 @@ bool PerformancePage::SliderKey(int level, UINT vk) {
     int index = 0;
     const int32_t shown = MarkOfDpi(levelDpi_[level]).dpi;  // where the thumb sits
     while (index < kLast && kMarks[index].dpi != shown) ++index;
+    // Unknown: the thumb is left of the first mark.
+    if (!levelDpi_[level]) index = -1;
     // As a slider of the system: right and down go up, left and up go down.
     switch (vk) {
     case VK_RIGHT: case VK_DOWN: ++index; break;
@@ -102,11 +103,17 @@ bool PerformancePage::SliderKey(int level, UINT vk) {
     return true;
 }
 
-// The level's DPI, its thumb on the mark, and the thumb's name with it.
+// The user's choice: the store has it at once.
 void PerformancePage::SetLevelDpi(int level, int32_t dpi, int markOffset) {
+    if (level == 0) store_.ChooseDpi(dpi);
     levelDpi_[level] = dpi;
     PlaceThumb(level, markOffset);
-    const std::wstring name = L"DPI/CPI " + std::to_wstring(dpi);
+    ShowDpi(level, dpi);
+}
+
+// The thumb's name says its DPI; an unknown one has none.
+void PerformancePage::ShowDpi(int level, int32_t dpi) {
+    const std::wstring name = dpi ? L"DPI/CPI " + std::to_wstring(dpi) : std::wstring(L"DPI/CPI");
     HWND thumb = thumbs_[level].Hwnd();
     SetWindowTextW(thumb, name.c_str());
     NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, thumb, OBJID_CLIENT, CHILDID_SELF);
@@ -137,20 +144,14 @@ BOOL PerformancePage::OnInitDialog() {
     ShowWindow(Item(kLabels[0]), SW_HIDE);
 
     HWND rate = Item(IDC_PERF_RATE);
-    int selected = -1;
-    for (int i = 0; i < 3; ++i) {
-        SendMessageW(rate, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kRates[i].text));
-        if (kRates[i].code == store_.GetReportRate()) selected = i;
-    }
-    SendMessageW(rate, CB_SETCURSEL, selected, 0);
-    rateIndex_ = static_cast<int>(SendMessageW(rate, CB_GETCURSEL, 0, 0));
-    levelDpi_[0] = store_.GetDpi();  // as it is, also when it is no mark's
+    for (const Rate& r : kRates) SendMessageW(rate, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(r.text));
 
     LoadCaptions();
     LayOutOnPictures(Hwnd(), IDD_PERFORMANCE_PAGE, skin::DpiOf(Hwnd()), kPictures);
     // The thumbs sit on the tracks the layout placed.
     for (int i = 0; i < 4; ++i) MoveThumb(i, skin::Scale(kFirstThumbLeft, skin::DpiOf(Hwnd())));
-    for (int i = 0; i < 4; ++i) SetLevelDpi(i, levelDpi_[i], MarkOfDpi(levelDpi_[i]).offset);
+    for (int i = 1; i < 4; ++i) PlaceThumb(i, MarkOfDpi(levelDpi_[i]).offset);
+    ShowStoreSettings();
     return TRUE;
 }
 
@@ -164,7 +165,7 @@ void PerformancePage::OnDpiChanged(UINT dpi) {
     }
     LoadCaptions();
     LayOutOnPictures(Hwnd(), IDD_PERFORMANCE_PAGE, dpi, kPictures);
-    for (int i = 0; i < 4; ++i) PlaceThumb(i, MarkOfDpi(levelDpi_[i]).offset);
+    for (int i = 0; i < 4; ++i) PlaceThumb(i, levelDpi_[i] ? MarkOfDpi(levelDpi_[i]).offset : kNoMark);
     InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
@@ -176,11 +177,13 @@ void PerformancePage::MoveThumb(int level, int left) {
     InvalidateRect(thumb, nullptr, TRUE);
 }
 
-// The thumb's centre on the mark.
+// The thumb's centre on the mark; for no mark, just left of the track.
 void PerformancePage::PlaceThumb(int level, int markOffset) {
     RECT t;
     GetWindowRect(Item(kThumbs[level]), &t);
-    MoveThumb(level, skin::Scale(markOffset, skin::DpiOf(Hwnd())) - (t.right - t.left) / 2);
+    const int width = t.right - t.left;
+    const int dpi = static_cast<int>(skin::DpiOf(Hwnd()));
+    MoveThumb(level, markOffset == kNoMark ? -width - skin::Scale(2, dpi) : skin::Scale(markOffset, dpi) - width / 2);
 }
 
 void PerformancePage::LoadCaptions() {
@@ -199,19 +202,21 @@ void PerformancePage::RefreshPageTexts() {
 }
 
 void PerformancePage::ShowStoreSettings() {
-    SetLevelDpi(0, store_.GetDpi(), MarkOfDpi(store_.GetDpi()).offset);
-    const uint8_t code = store_.DeviceImage()[kReportRateSlot].bytes[kByteCode];
-    for (int i = 0; i < 3; ++i) {
-        if (kRates[i].code != code) continue;
-        SendMessageW(Item(IDC_PERF_RATE), CB_SETCURSEL, i, 0);
-        rateIndex_ = i;
-    }
+    // As it is, also when it is no mark's; 0 while nobody knows it.
+    const int32_t dpi = store_.Model().ShownDpi();
+    levelDpi_[0] = dpi;
+    PlaceThumb(0, dpi ? MarkOfDpi(dpi).offset : kNoMark);
+    ShowDpi(0, dpi);
+    const int32_t code = store_.Model().ShownReportRateCode();
+    int selected = -1;
+    for (int i = 0; i < 3; ++i)
+        if (kRates[i].code == code) selected = i;
+    SendMessageW(Item(IDC_PERF_RATE), CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
 }
 
-int PerformancePage::ApplyPage() {
-    SendMessageW(buttonsPage_, WM_PAGE_REPORT_RATE, static_cast<WPARAM>(rateIndex_), 0);
-    return uploads_.ApplyPerformance(FirstLevelDpi()) == UploadOwner::Start::Started ? 1 : 0;
-}
+int PerformancePage::RateIndex() const { return static_cast<int>(SendMessageW(Item(IDC_PERF_RATE), CB_GETCURSEL, 0, 0)); }
+
+int PerformancePage::ApplyPage() { return uploads_.ApplyPerformance() == UploadOwner::Start::Started ? 1 : 0; }
 
 void PerformancePage::Click(POINT client) {
     POINT screen = client;
@@ -229,7 +234,7 @@ void PerformancePage::Click(POINT client) {
 
 bool PerformancePage::OnCommand(int id, int code, HWND control) {
     if (id == IDC_PERF_RATE) {
-        if (code == CBN_SELCHANGE) rateIndex_ = static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
+        if (code == CBN_SELCHANGE) store_.ChooseReportRate(static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0)));
         return true;
     }
     return Page::OnCommand(id, code, control);

@@ -1,7 +1,7 @@
 // The performance page: the mouse's resolution on a slider of painted
-// tracks with small thumb buttons, and the USB report rate. It only holds
-// the user's choices; an apply hands the rate to the buttons page, which
-// stores it, and the DPI to the upload owner.
+// tracks with small thumb buttons, and the USB report rate. It shows the
+// store's DPI and rate and puts the user's choices there at once; an apply
+// goes to the upload owner. A DPI or rate nobody knows shows as none.
 #pragma once
 #include <windows.h>
 
@@ -36,19 +36,16 @@ class PerformancePage : public Page {
 public:
     PerformancePage(DeviceStore& store, UploadOwner& uploads);
 
-    // Where the report-rate message goes.
-    void SetButtonsPage(HWND buttonsPage) { buttonsPage_ = buttonsPage; }
     // Selected report rate: 0 (125 Hz), 1 (500 Hz), 2 (1000 Hz), -1 none.
-    int RateIndex() const { return rateIndex_; }
-    // Shows the store's DPI on the first level and the rate the mouse holds,
-    // after something else (an undo) put them back.
+    int RateIndex() const;
+    // Shows the store's DPI (chosen, else the mouse's) on the first level
+    // and its rate, after something else (a read, an undo) changed them.
     void ShowStoreSettings();
+    // The first level's DPI as shown; 0 while unknown.
     uint32_t FirstLevelDpi() const { return static_cast<uint32_t>(levelDpi_[0]); }
 
-    // Sends the report-rate choice to the buttons page, then starts the
-    // performance upload with the first level's DPI.
+    // The performance upload of the store's rate and DPI.
     int ApplyPage() override;
-    int WaitPageIdle() override { return 1; }
     // The two caption pictures in the current language.
     void RefreshPageTexts() override;
     void OnDpiChanged(UINT dpi) override;
@@ -62,6 +59,8 @@ public:
     static Mark SnapToMark(int distance);
     // The mark of a DPI; the first mark for a DPI that has none.
     static Mark MarkOfDpi(int32_t dpi);
+    // Where a thumb waits while its DPI is unknown: left of the track, on no mark.
+    static constexpr int kNoMark = -1;
     // Moves a level's thumb for a slider key (clamped to the ends); false
     // for any other key.
     bool SliderKey(int level, UINT vk);
@@ -73,6 +72,7 @@ protected:
 
 private:
     void SetLevelDpi(int level, int32_t dpi, int markOffset);
+    void ShowDpi(int level, int32_t dpi);
     void MoveThumb(int level, int left);
     void PlaceThumb(int level, int markOffset);
     void LoadCaptions();
@@ -80,9 +80,7 @@ private:
 
     DeviceStore& store_;
     UploadOwner& uploads_;
-    HWND buttonsPage_ = nullptr;
     int32_t levelDpi_[4] = {600, 600, 600, 600};
-    int rateIndex_ = 1;
     SkinButton labels_[4];
     DpiThumb thumbs_[4];
     BitmapHandle captionDpi_;

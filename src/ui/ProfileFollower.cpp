@@ -8,11 +8,9 @@ namespace {
 
 const wchar_t kWindowClass[] = L"MirvostanProfileFollower";
 constexpr UINT_PTR kSettleTimer = 1;
-constexpr UINT_PTR kIdleTimer = 2;
 constexpr UINT_PTR kFrontTimer = 3;
-// How often a switch that waits (an upload, the user's edits) looks again.
-constexpr UINT kIdlePollMs = 100;
-// How often the window in front is looked at.
+// How often the window in front is looked at; a waiting switch tries again
+// then too (another program's hold on the mouse ends without telling us).
 constexpr UINT kFrontPollMs = 500;
 
 // The hook reports to the one follower of the thread that set it.
@@ -34,10 +32,14 @@ ProfileFollower::ProfileFollower(UploadOwner& uploads) : uploads_(uploads) {
     window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
                               nullptr);
     if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    uploads_.SetIdleSink([this] { TrySwitch(); });
+    uploads_.SetAppliedSink([this] { OnUserApplied(); });
 }
 
 ProfileFollower::~ProfileFollower() {
     uploads_.ForgetSwitch();
+    uploads_.SetIdleSink(nullptr);
+    uploads_.SetAppliedSink(nullptr);
     if (hook_) UnhookWinEvent(hook_);
     if (g_follower == this) g_follower = nullptr;
     if (window_) {
@@ -54,10 +56,9 @@ int ProfileFollower::SetProfiles(const ProgramProfiles& profiles) {
         if (g_follower == this) g_follower = nullptr;
         if (window_) {
             KillTimer(window_, kSettleTimer);
-            KillTimer(window_, kIdleTimer);
             KillTimer(window_, kFrontTimer);
         }
-        wanted_.clear();
+        wanted_ = Wanted{};
         return 1;
     }
     if (!hook_) {
@@ -76,8 +77,8 @@ int ProfileFollower::SetProfiles(const ProgramProfiles& profiles) {
 
 void ProfileFollower::PollForeground() {
     HWND front = GetForegroundWindow();
-    if (!front || front == lastFront_) return;
-    OnWindowInFront(front);
+    if (front && front != lastFront_) OnWindowInFront(front);
+    TrySwitch();
 }
 
 std::wstring ProfileFollower::ProgramOfWindow(HWND window) {
@@ -105,6 +106,7 @@ void ProfileFollower::OnWindowInFront(HWND window) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     const bool own = process == GetCurrentProcessId();
+    ownFront_ = own;
     OnForeground(GetTickCount(), own ? std::wstring() : ProgramOfWindow(window), own);
 }
 
@@ -127,46 +129,47 @@ void ProfileFollower::OnSettleTimer() {
     const uint32_t now = GetTickCount();
     std::wstring program;
     if (settle_.Poll(now, program)) {
-        std::wstring profile = profiles_.ProfileFor(program);
         // No rule, no default (or their files are gone): the mouse keeps
         // what it has.
-        if (!profile.empty()) {
-            wanted_ = profile;
-            TrySwitch();
-        }
+        const std::wstring profile = profiles_.ProfileFor(program);
+        if (!profile.empty()) Want(profile);
     }
     ArmSettleTimer(now);
 }
 
-void ProfileFollower::TrySwitch() {
-    if (wanted_.empty() || !window_) return;
-    RecordArray records{};
-    if (ReadProfileFile(wanted_, records) != ProfileStatus::Accepted) {
-        active_.swap(wanted_);
-        wanted_.clear();
-        KillTimer(window_, kIdleTimer);
+// The profile is read here, once: a switch that waits keeps its records.
+void ProfileFollower::Want(const std::wstring& profile) {
+    Wanted wanted{profile, {}};
+    if (ReadProfileFile(profile, wanted.records) != ProfileStatus::Accepted) {
+        wanted_ = Wanted{};
+        active_ = std::move(wanted);
         Report(true);
         return;
     }
-    const UploadOwner::Switch result = uploads_.SwitchProfile(records, [this](bool ok) { Report(!ok); });
-    const std::wstring name = FileNameOf(wanted_);
+    wanted_ = std::move(wanted);
+    TrySwitch();
+}
+
+void ProfileFollower::TrySwitch() {
+    if (wanted_.profile.empty() || !window_) return;
+    const UploadOwner::Switch result =
+        uploads_.SwitchProfile(wanted_.records, [this](TransferStatus status) { SwitchDone(status); });
+    const std::wstring name = FileNameOf(wanted_.profile);
     switch (result) {
     case UploadOwner::Switch::Busy:
-        // A running upload (the user's, or a switch before) is never cut short.
-        SetTimer(window_, kIdleTimer, kIdlePollMs, nullptr);
+        // A running upload (the user's, or a switch before) is never cut
+        // short: the owner says when it is idle.
         return;
     case UploadOwner::Switch::UnappliedEdits: {
         const std::wstring text = FillText(GetUiText(STR_ID_PROFILE_WAITS), name);
         if (text != lastStatus_) ReportText(text, false);
-        SetTimer(window_, kIdleTimer, kIdlePollMs, nullptr);
         return;
     }
     default:
         break;
     }
-    KillTimer(window_, kIdleTimer);
-    active_.swap(wanted_);
-    wanted_.clear();
+    active_ = std::move(wanted_);
+    wanted_ = Wanted{};
     switch (result) {
     case UploadOwner::Switch::Started:
         ++uploadsStarted_;
@@ -183,9 +186,27 @@ void ProfileFollower::TrySwitch() {
     }
 }
 
+void ProfileFollower::SwitchDone(TransferStatus status) {
+    if (status == TransferStatus::Busy) {
+        // Another program had the mouse: try again once it is free, unless
+        // another profile is wanted by now.
+        if (wanted_.profile.empty()) wanted_ = active_;
+        return;
+    }
+    Report(status != TransferStatus::Ok);
+}
+
+// The user just put their own choices into the mouse while looking at
+// Mirvostan: the program before it does not take them away.
+void ProfileFollower::OnUserApplied() {
+    if (wanted_.profile.empty() || !ownFront_) return;
+    wanted_ = Wanted{};
+    ReportText(std::wstring(), false);
+}
+
 void ProfileFollower::Report(bool failed) {
     ReportText(failed ? GetUiText(STR_ID_PROFILE_SWITCH_FAILED)
-                      : FillText(GetUiText(STR_ID_PROFILE_STATUS), FileNameOf(active_)),
+                      : FillText(GetUiText(STR_ID_PROFILE_STATUS), FileNameOf(active_.profile)),
                failed);
 }
 
@@ -202,8 +223,6 @@ LRESULT CALLBACK ProfileFollower::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM 
         if (wp == kSettleTimer) {
             KillTimer(wnd, kSettleTimer);
             self->OnSettleTimer();
-        } else if (wp == kIdleTimer) {
-            self->TrySwitch();
         } else if (wp == kFrontTimer) {
             self->PollForeground();
         }

@@ -3,10 +3,12 @@
 // (no DLL in other programs); where it reports none from other programs
 // (Wine), a look at the window in front every half second finds them. Once
 // a program has stayed in front for the settle time, its profile (or the
-// default) is read and handed to the upload owner, which uploads it when it
-// differs from what the mouse holds. A switch waits while the user has
-// choices that are not applied, and a profile without a left click is never
-// used. Never shows a message box: the outcome goes to a status sink.
+// default) is read once and handed to the upload owner, which uploads it
+// when it differs from what the mouse holds. A switch waits while the user
+// has choices that are not applied or the mouse is busy, and goes ahead
+// when the owner is idle again; a profile without a left click is never
+// used. What the user applies while Mirvostan is in front cancels a switch
+// still waiting. Never shows a message box: the outcome goes to a status sink.
 #pragma once
 #include <windows.h>
 
@@ -14,6 +16,7 @@
 #include <string>
 
 #include "config/ProgramProfiles.h"
+#include "link/Transfers.h"
 
 class UploadOwner;
 
@@ -60,7 +63,10 @@ private:
     static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     void ArmSettleTimer(uint32_t now);
     void OnSettleTimer();
+    void Want(const std::wstring& profile);
     void TrySwitch();
+    void SwitchDone(TransferStatus status);
+    void OnUserApplied();
     void Report(bool failed);
     void ReportText(const std::wstring& text, bool failed);
 
@@ -70,8 +76,14 @@ private:
     HWND window_ = nullptr;
     HWINEVENTHOOK hook_ = nullptr;
     HWND lastFront_ = nullptr;
-    std::wstring wanted_;  // profile waiting for the mouse to be idle
-    std::wstring active_;  // profile of the last switch in progress
+    bool ownFront_ = false;  // one of our windows is in front
+    // The profile waiting for the mouse (busy) or the user (edits), read once.
+    struct Wanted {
+        std::wstring profile;
+        RecordArray records{};
+    };
+    Wanted wanted_;
+    Wanted active_;  // the last switch, running or done
     int uploadsStarted_ = 0;
     int hookEvents_ = 0;
     std::wstring lastStatus_;

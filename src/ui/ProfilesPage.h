@@ -23,7 +23,6 @@ public:
 
     // Nothing to upload: the rules are stored as they change.
     int ApplyPage() override { return 1; }
-    int WaitPageIdle() override { return 1; }
     void RefreshPageTexts() override;
 
     // Reads the rules and starts following if they say so: the follower

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "config/ProgramProfiles.h"
+#include "config/UploadPolicy.h"
 #include "i18n/Language.h"
 #include "i18n/UserMessage.h"
-#include "link/Busy.h"
+#include "link/DeviceLock.h"
 #include "ui/KeepDialog.h"
 #include "ui/Messages.h"
 
@@ -15,6 +15,8 @@ namespace {
 
 const wchar_t kWindowClass[] = L"MirvostanUploads";
 const wchar_t kBusyText[] = L"System Busy!!!";
+// How long an unanswered keep question waits for its undo to end.
+constexpr DWORD kUndoWaitMs = 4000;
 // Names of the five buttons by slot (left, middle, right, 4, 5).
 const int kButtonNames[5] = {STR_ID_L_BUTTON, STR_ID_M_BUTTON, STR_ID_R_BUTTON, STR_ID_BUTTON_4, STR_ID_BUTTON_5};
 
@@ -60,8 +62,12 @@ UploadOwner::~UploadOwner() {
     }
 }
 
+bool UploadOwner::IsBusy() const {
+    return running_ != Kind::None || asking_ || store_.TransferRunning() || DeviceLock::HeldElsewhere();
+}
+
 bool UploadOwner::RefuseWhenBusy() {
-    if (!asking_ && !TheBusyEvent().IsBusy()) return false;
+    if (!IsBusy()) return false;
     ShowUserMessage(main_, kBusyText);
     lastStart_ = Start::Busy;
     return true;
@@ -69,22 +75,32 @@ bool UploadOwner::RefuseWhenBusy() {
 
 UploadOwner::Start UploadOwner::ApplyButtons() {
     if (RefuseWhenBusy()) return lastStart_;
-    if (LeftClickSlot(store_.Table()) < 0) {
-        ShowUserMessage(main_, GetUiText(STR_ID_NEED_LEFT_KEY));
-        return lastStart_ = Start::Refused;
-    }
-    before_ = store_.DeviceImage();
-    beforeKnown_ = store_.Records().ImageKnown();
-    return Begin(Kind::Buttons, store_.StartButtonUpload(window_, WM_TRANSFER_DONE));
+    return Apply(Kind::Buttons, UploadPolicy(store_.Model()).Buttons());
 }
 
-UploadOwner::Start UploadOwner::ApplyPerformance(uint32_t dpi) {
+UploadOwner::Start UploadOwner::ApplyPerformance() {
     if (RefuseWhenBusy()) return lastStart_;
-    before_ = store_.DeviceImage();
-    beforeKnown_ = store_.Records().ImageKnown();
-    beforeDpi_ = static_cast<uint32_t>(store_.GetDpi());
-    newDpi_ = dpi;
-    return Begin(Kind::Performance, store_.StartPerformanceUpload(window_, WM_TRANSFER_DONE, dpi));
+    return Apply(Kind::Performance, UploadPolicy(store_.Model()).Performance());
+}
+
+UploadOwner::Start UploadOwner::Apply(Kind kind, const UploadPlan& plan) {
+    switch (plan.verdict) {
+    case UploadPlan::Verdict::NoLeftClick:
+        ShowUserMessage(main_, GetUiText(STR_ID_NEED_LEFT_KEY));
+        return lastStart_ = Start::Refused;
+    case UploadPlan::Verdict::ButtonsUnread:
+        ShowUserMessage(main_, GetUiText(STR_ID_BUTTONS_UNREAD));
+        return lastStart_ = Start::Refused;
+    case UploadPlan::Verdict::ReadFirst:
+        // Which button holds the left click depends on what the mouse has.
+        return Begin(Kind::ReadFirst, store_.StartRead(window_, WM_TRANSFER_DONE));
+    case UploadPlan::Verdict::Go:
+    case UploadPlan::Verdict::Same:
+        break;
+    }
+    plan_ = plan;
+    before_ = store_.Model().Confirmed();
+    return Begin(kind, store_.StartUpload(plan, window_, WM_TRANSFER_DONE));
 }
 
 UploadOwner::Start UploadOwner::Begin(Kind kind, UploadStart start) {
@@ -100,58 +116,108 @@ UploadOwner::Start UploadOwner::Begin(Kind kind, UploadStart start) {
         break;
     }
     // The reader would not stop, or no thread: nothing was sent.
+    ShowWaitCursor(false);
     ShowUserMessage(main_, GetUiText(STR_ID_OPERATION_FAIL));
     return lastStart_ = Start::Failed;
 }
 
-UploadOwner::Switch UploadOwner::SwitchProfile(const RecordArray& records, std::function<void(bool)> done) {
-    if (asking_ || Running() || TheBusyEvent().IsBusy()) return Switch::Busy;
-    if (LeftClickSlot(records) < 0) return Switch::NoLeftClick;
+UploadOwner::Switch UploadOwner::SwitchProfile(const RecordArray& records, std::function<void(TransferStatus)> done) {
+    if (IsBusy()) return Switch::Busy;
+    const UploadPlan plan = UploadPolicy(store_.Model()).Profile(records);
+    if (plan.verdict == UploadPlan::Verdict::NoLeftClick) return Switch::NoLeftClick;
     // The user's choices are never replaced behind their back.
     if (store_.HasUnappliedEdits()) return Switch::UnappliedEdits;
-    const bool held = !RecordsDiffer(records, store_.DeviceImage()) && store_.Records().ImageKnown() == kAllSlots;
-    store_.SetTable(records);
-    if (showStore_) showStore_();
-    if (held) return Switch::Same;
-    const UploadStart start = store_.StartButtonUpload(window_, WM_TRANSFER_DONE, true);
-    if (start == UploadStart::Started) {
+    if (plan.verdict == UploadPlan::Verdict::Same) return Switch::Same;
+    // The pages show the profile once the mouse has it; a failed switch
+    // leaves everything as it was.
+    switch (store_.StartUpload(plan, window_, WM_TRANSFER_DONE)) {
+    case UploadStart::Started:
         running_ = Kind::Switch;
         switchDone_ = std::move(done);
         return Switch::Started;
+    case UploadStart::Busy:
+        return Switch::Busy;
+    case UploadStart::Failed:
+        break;
     }
-    // Not started: the pages show what the mouse holds again.
-    store_.SetTable(store_.DeviceImage(), store_.Records().ImageKnown());
-    if (showStore_) showStore_();
-    return start == UploadStart::Busy ? Switch::Busy : Switch::Failed;
+    return Switch::Failed;
 }
 
-void UploadOwner::Done(WPARAM result) {
+// The explicit end of every transfer of ours: the store takes what the mouse
+// now holds, then the user hears of it.
+void UploadOwner::Done() {
+    const TransferResult result = store_.FinishTransfer();
     const Kind kind = running_;
     running_ = Kind::None;
-    if (kind == Kind::Switch) {
-        std::function<void(bool)> done = std::move(switchDone_);
+    switch (kind) {
+    case Kind::None:
+        break;
+    case Kind::Switch: {
+        std::function<void(TransferStatus)> done = std::move(switchDone_);
         switchDone_ = nullptr;
-        if (result != kTransferSucceeded) {
-            // The table goes back to what the mouse holds, so no edit seems pending.
-            store_.SetTable(store_.DeviceImage(), store_.Records().ImageKnown());
-        }
-        if (showStore_) showStore_();
-        if (done) done(result == kTransferSucceeded);
-        return;
+        if (result.Ok() && showStore_) showStore_();
+        if (done) done(result.status);
+        break;
     }
-    ShowWaitCursor(false);
-    if (kind != Kind::None) AfterApply(kind, result);
+    case Kind::ReadFirst:
+        AfterRead(result);
+        break;
+    case Kind::Buttons:
+    case Kind::Performance:
+        ShowWaitCursor(false);
+        AfterApply(kind, result);
+        break;
+    }
+    TellIdle();
 }
 
-void UploadOwner::AfterApply(Kind kind, WPARAM result) {
-    if (result == kTransferBusy || result != kTransferSucceeded) {
+void UploadOwner::AfterRead(const TransferResult& read) {
+    if (showStore_) showStore_();
+    if (read.status == TransferStatus::NoMouse || read.status == TransferStatus::Busy) {
+        ShowWaitCursor(false);
+        end_ = nullptr;
+        ShowFailure(read);
+        return;
+    }
+    // Buttons the mouse still did not report stay unknown for good now.
+    const UploadPlan plan = UploadPolicy(store_.Model()).Buttons(true);
+    if (plan.verdict == UploadPlan::Verdict::Go) {
+        plan_ = plan;
+        before_ = store_.Model().Confirmed();
+        const UploadStart start = store_.StartUpload(plan, window_, WM_TRANSFER_DONE);
+        if (start == UploadStart::Started) {
+            running_ = Kind::Buttons;
+            return;
+        }
+    }
+    ShowWaitCursor(false);
+    end_ = nullptr;
+    if (plan.verdict == UploadPlan::Verdict::Go) ShowUserMessage(main_, GetUiText(STR_ID_OPERATION_FAIL));
+    else Apply(Kind::Buttons, plan);  // says why it is refused
+}
+
+void UploadOwner::ShowFailure(const TransferResult& result) {
+    if (result.status == TransferStatus::Busy) {
+        ShowUserMessage(main_, kBusyText);
+        return;
+    }
+    if (result.status == TransferStatus::NoMouse) ShowUserMessage(main_, GetUiText(STR_ID_CANT_OPEN_USB));
+    ShowUserMessage(main_, GetUiText(STR_ID_OPERATION_FAIL));
+}
+
+void UploadOwner::AfterApply(Kind kind, const TransferResult& result) {
+    if (!result.Ok()) {
         // The window stays, with the choices that did not reach the mouse.
         end_ = nullptr;
-        ShowUserMessage(main_, result == kTransferBusy ? std::wstring(kBusyText) : GetUiText(STR_ID_OPERATION_FAIL));
+        ShowFailure(result);
         return;
     }
     // A risky apply asks whether to keep it instead of saying it went well.
-    if (AskToKeepIfRisky(kind)) return;
+    if (plan_.risk != UploadPlan::Risk::None) {
+        AskToKeep(kind);
+        return;
+    }
+    if (appliedSink_) appliedSink_();
     if (end_) {
         Finish(true);
         return;
@@ -159,45 +225,55 @@ void UploadOwner::AfterApply(Kind kind, WPARAM result) {
     ShowUserMessage(main_, GetUiText(STR_ID_OPERATION_OK));
 }
 
-bool UploadOwner::AskToKeepIfRisky(Kind kind) {
+void UploadOwner::AskToKeep(Kind kind) {
     KeepRequest request;
-    if (kind == Kind::Buttons) {
-        const RecordArray& after = store_.DeviceImage();
-        if (!MovesLeftClickAway(before_, after)) return false;
-        const int slot = LeftClickSlot(after);
+    const bool speed = plan_.risk == UploadPlan::Risk::DpiJump;
+    if (speed) {
+        request.questionId = STR_ID_KEEP_DPI;
+        request.info = FillText(GetUiText(STR_ID_DPI_NOW), std::to_wstring(plan_.dpi));
+    } else {
+        const int slot = LeftClickSlot(store_.DeviceImage());
         request.questionId = STR_ID_KEEP_BUTTONS;
         if (slot >= 0) request.info = FillText(GetUiText(STR_ID_LEFT_CLICK_NOW), GetUiText(kButtonNames[slot]));
-        request.undo = [this](HWND notify, UINT message) {
-            store_.SetTable(before_, beforeKnown_);
-            return store_.StartButtonUpload(notify, message);
-        };
-    } else {
-        if (!DpiChangeNeedsConfirm(beforeDpi_, newDpi_)) return false;
-        request.questionId = STR_ID_KEEP_DPI;
-        request.info = FillText(GetUiText(STR_ID_DPI_NOW), std::to_wstring(newDpi_));
-        request.undo = [this](HWND notify, UINT message) {
-            // The rate goes back into the table, as a rate choice would.
-            store_.SetTable(before_, beforeKnown_ & SlotBit(kReportRateSlot));
-            return store_.StartPerformanceUpload(notify, message, beforeDpi_);
-        };
     }
+    const UploadPlan undo = UploadPolicy::Undo(before_, kind == Kind::Performance);
+    request.undo = [this, undo](HWND notify, UINT message) { return store_.StartUpload(undo, notify, message); };
     asking_ = true;
-    const KeepResult result = AskToKeep(main_, std::move(request));
+    KeepResult result = ::AskToKeep(main_, std::move(request));
+    TransferResult undone;
+    if (result == KeepResult::Kept) {
+        undone.status = TransferStatus::Ok;
+    } else if (store_.TransferPending()) {
+        // Its done message may have gone to a dialog that is gone now.
+        store_.WaitTransfer(kUndoWaitMs);
+        undone = store_.FinishTransfer();
+    } else {
+        // Not answered (the program or the session ends, the dialog failed),
+        // and no undo began: it runs now.
+        undone = store_.UploadNow(undo);
+    }
     asking_ = false;
-    if (result != KeepResult::Kept && showStore_) showStore_();
-    if (result == KeepResult::UndoFailed) {
+    if (result == KeepResult::Kept) {
+        if (appliedSink_) appliedSink_();
+    } else if (showStore_) {
+        showStore_();
+    }
+    if (!undone.Ok()) {
         end_ = nullptr;
         ShowUserMessage(main_, GetUiText(STR_ID_OPERATION_FAIL));
-        return true;
+        return;
     }
     Finish(end_ != nullptr);
-    return true;
 }
 
 void UploadOwner::Finish(bool end) {
     std::function<void()> close = std::move(end_);
     end_ = nullptr;
     if (end && close) close();
+}
+
+void UploadOwner::TellIdle() {
+    if (running_ == Kind::None && !asking_ && idleSink_) idleSink_();
 }
 
 void UploadOwner::ShowWaitCursor(bool on) {
@@ -218,7 +294,7 @@ void UploadOwner::ShowWaitCursor(bool on) {
 LRESULT CALLBACK UploadOwner::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<UploadOwner*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
     if (self && msg == WM_TRANSFER_DONE) {
-        self->Done(wp);
+        self->Done();
         return 0;
     }
     return DefWindowProcW(wnd, msg, wp, lp);

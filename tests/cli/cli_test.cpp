@@ -231,8 +231,8 @@ TEST_F(CliTest, SetUploadsVerifiesAndKeepsWhatWasNotNamed) {
     const vmouse::Memory got = vmouse::ReadMemory();
     for (int s = 0; s < 20; ++s) EXPECT_EQ(vmouse::Hex(got.records[s]), vmouse::Hex(want.records[s])) << "slot " << s;
     EXPECT_EQ(got.dpi, 8u);
-    // Read, buttons, performance (records again, then the DPI), read-back.
-    EXPECT_EQ(t.Reports("out").size(), 1u + 20 + 21 + 1);
+    // Read, one upload (records, then the DPI), read-back.
+    EXPECT_EQ(t.Reports("out").size(), 1u + 21 + 1);
     EXPECT_EQ(Cli({L"show"}).out.find("swap-wheel  on\ndpi         1600\nrate        1000 Hz\n") != std::string::npos, true);
 }
 
@@ -497,10 +497,11 @@ TEST_F(CliTest, TwoProgramsTakeTurnsAndNeitherChangeIsLost) {
         Child cli(L"set right=paste");
         for (int waited = 0; t.Reports("out").empty() && waited < 20000; waited += 5) Sleep(5);
         Sleep(static_cast<DWORD>(delay));
-        ASSERT_EQ(window.StartButtonUpload(nullptr, 0), UploadStart::Started);
+        ASSERT_EQ(window.StartUpload(UploadPolicy(window.Model()).Buttons(), nullptr, 0), UploadStart::Started);
         const Result r = cli.Finish();
         ASSERT_TRUE(TheBusyEvent().WaitIdle(20000));
         WaitForSingleObject(window.TransferThread(), 5000);
+        EXPECT_TRUE(window.FinishTransfer().Ok());
         EXPECT_EQ(r.code, 0) << r.err;
         EXPECT_EQ(vmouse::Hex(vmouse::ToBytes(window.DeviceImage()[3])), vmouse::Hex(Rec(3, 1, 0x01, 0x06))) << "the window's upload succeeded";
         EXPECT_EQ(vmouse::Hex(vmouse::ReadMemory().records[3]), vmouse::Hex(Rec(3, 1, 0x01, 0x06)))
@@ -514,16 +515,44 @@ TEST_F(CliTest, TwoProgramsTakeTurnsAndNeitherChangeIsLost) {
     }
 }
 
-// While another program holds the mouse, the command line waits, then gives
-// up with 5 and sends nothing.
-TEST_F(CliTest, BusyMouseGivesFive) {
-    DeviceLock other(0);
-    ASSERT_TRUE(other.Held());
-    vmouse::Transcript t;
-    const Result r = RunProgram(L"set left=left-click right=copy");
-    EXPECT_EQ(r.code, 5);
-    EXPECT_NE(r.err.find("busy"), std::string::npos) << r.err;
-    EXPECT_TRUE(t.Events().empty());
+// Another program's hold on the mouse, on a thread of its own: for good,
+// for a while, or left behind by a program that died holding it.
+DWORD WINAPI HoldTheMouse(void* ms) {
+    const DWORD hold = static_cast<DWORD>(reinterpret_cast<uintptr_t>(ms));
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, DeviceLock::Name().c_str());
+    WaitForSingleObject(mutex, 0);
+    if (hold == 0) return 0;  // ends owning it: the mutex is abandoned
+    Sleep(hold);
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    return 0;
+}
+
+// While another program holds the mouse, the command line waits 5 seconds
+// for it, then gives up with 5 and sends nothing; a hold left by a program
+// that died is free.
+TEST_F(CliTest, BusyMouseWaitsFiveSecondsThenGivesFive) {
+    const struct {
+        const char* name;
+        DWORD holdMs;  // 0: abandoned
+        int code;
+    } rows[] = {{"held throughout", 7000, 5}, {"released after 2 s", 2000, 0}, {"abandoned", 0, 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Reset(vmouse::FactoryMemory(), vmouse::Faults{});
+        HANDLE holder = CreateThread(nullptr, 0, HoldTheMouse, reinterpret_cast<void*>(uintptr_t{row.holdMs}), 0, nullptr);
+        ASSERT_NE(holder, nullptr);
+        Sleep(100);
+        vmouse::Transcript t;
+        const Result r = RunProgram(L"set left=left-click right=copy");
+        EXPECT_EQ(r.code, row.code) << r.err;
+        if (row.code == 5) {
+            EXPECT_NE(r.err.find("busy"), std::string::npos) << r.err;
+            EXPECT_TRUE(t.Events().empty());
+        }
+        WaitForSingleObject(holder, 15000);
+        CloseHandle(holder);
+    }
 }
 
 }  // namespace

@@ -27,6 +27,13 @@ std::vector<Bytes> ToBytes(const RecordArray& table) {
 
 std::vector<Bytes> ToBytes(const vmouse::Memory& m) { return std::vector<Bytes>(m.records.begin(), m.records.end()); }
 
+// The window program's two applies, run on this thread.
+int UploadButtons(DeviceStore& store) { return store.UploadNow(UploadPolicy(store.Model()).Buttons()).Ok() ? 1 : 0; }
+int UploadPerformance(DeviceStore& store, uint32_t dpi) {
+    store.ChooseDpi(static_cast<int32_t>(dpi));
+    return store.UploadNow(UploadPolicy(store.Model()).Performance()).Ok() ? 1 : 0;
+}
+
 // A mouse whose every slot differs from the defaults, each still carrying
 // its own slot number.
 vmouse::Memory CustomMemory() {
@@ -85,8 +92,9 @@ TEST_F(DeviceStoreTest, WithoutMouseDefaultsStayOneMessageNoReader) {
         EXPECT_EQ(store.LoadFromDevice(), 0) << row.name;
         EXPECT_TRUE(MessageRecorder::Texts().empty()) << row.name << ": the caller shows text 44";
         EXPECT_EQ(ToBytes(store.Table()), ToBytes(RecordTable::Defaults())) << row.name;
-        EXPECT_EQ(store.GetDpi(), 600) << row.name;
-        EXPECT_EQ(store.GetReportRate(), 2) << row.name;
+        EXPECT_FALSE(store.DpiKnown()) << row.name;
+        EXPECT_EQ(store.GetReportRate(), 0) << row.name << ": the rate is not known";
+        EXPECT_EQ(store.UnknownSlots(), kAllSlots) << row.name;
         EXPECT_FALSE(store.Reader().Thread()) << row.name << ": no DrainThread";
         EXPECT_TRUE(transcript.Reports("out").empty()) << row.name;
     }
@@ -164,12 +172,12 @@ TEST_F(DeviceStoreTest, PerformanceApplySendsImageThenDpiButNoButtonEdits) {
     ASSERT_TRUE(store.Reader().Stop());
     const RecordArray image = store.DeviceImage();
     // Load Default Config is an edit too: the mouse keeps its records.
-    store.ResetToDefaults();
+    store.ResetTableToDefaults();
     store.SetCommand(0, 1, 2);
     for (int slot = 1; slot <= 4; ++slot) store.SetMouseFunction(slot, 128);
     store.SetMouseFunction(9, 'f');
     vmouse::Transcript transcript;
-    EXPECT_EQ(store.UploadPerformance(800), 1);
+    EXPECT_EQ(UploadPerformance(store, 800), 1);
     EXPECT_FALSE(TheBusyEvent().IsBusy());
 
     std::vector<Bytes> expected = ToBytes(image);
@@ -201,7 +209,7 @@ TEST_F(DeviceStoreTest, DpiReportCarriesDpiOverTwoHundred) {
     ASSERT_TRUE(store.Reader().Stop());
     for (const auto& row : rows) {
         vmouse::Transcript transcript;
-        EXPECT_EQ(store.UploadPerformance(row.dpi), 1) << "DPI " << row.dpi;
+        EXPECT_EQ(UploadPerformance(store, row.dpi), 1) << "DPI " << row.dpi;
         const std::vector<Bytes> out = transcript.Reports("out");
         ASSERT_EQ(out.size(), 21u) << "DPI " << row.dpi;
         EXPECT_EQ(out.back(), (Bytes{0, 4, 0xFF, 1, row.divisor, 0, 0, 0, 0})) << "DPI " << row.dpi;
@@ -222,7 +230,7 @@ TEST_F(DeviceStoreTest, ButtonApplyUploadsTheTableInSlotOrder) {
         store.ToggleWheelSwap();
         store.Records().Table()[15] = FunctionRecord{{0, 4, 15, 3, 7, 0, 9, 0, 0}};  // carried as it came
         vmouse::Transcript transcript;
-        EXPECT_EQ(store.UploadButtons(), 1) << "no-echo " << noEcho;
+        EXPECT_EQ(UploadButtons(store), 1) << "no-echo " << noEcho;
         EXPECT_EQ(ToBytes(store.DeviceImage()), ToBytes(store.Table())) << "no-echo " << noEcho;
         EXPECT_EQ(transcript.Reports("out"), ToBytes(store.Table())) << "no-echo " << noEcho;
         EXPECT_EQ(transcript.Reports("in").size(), 20u) << "no-echo " << noEcho;
@@ -237,7 +245,7 @@ TEST_F(DeviceStoreTest, UploadWithoutMouseFailsAndSaysNothing) {
     DeviceStore store;
     for (int performance : {0, 1}) {
         MessageRecorder::Clear();
-        const int result = performance ? store.UploadPerformance(1200) : store.UploadButtons();
+        const int result = performance ? UploadPerformance(store, 1200) : UploadButtons(store);
         EXPECT_EQ(result, 0) << "performance " << performance;
         EXPECT_FALSE(TheBusyEvent().IsBusy()) << "performance " << performance;
         EXPECT_TRUE(MessageRecorder::Texts().empty()) << "performance " << performance;
@@ -253,8 +261,8 @@ TEST_F(DeviceStoreTest, UploadedConfigurationSurvivesARestart) {
         ASSERT_TRUE(store.Reader().Stop());
         store.SetCommand(1, 2, 1);
         store.SetMouseFunction(9, 'D');
-        ASSERT_EQ(store.UploadButtons(), 1);
-        ASSERT_EQ(store.UploadPerformance(3200), 1);
+        ASSERT_EQ(UploadButtons(store), 1);
+        ASSERT_EQ(UploadPerformance(store, 3200), 1);
         uploaded = store.Table();
     }
     DeviceStore restarted;
@@ -287,7 +295,7 @@ TEST_F(DeviceStoreTest, ProfileLoadLeavesTheBusyStateAlone) {
         for (const auto& row : rows) {
             const bool loaded = row.status == ProfileStatus::Accepted;
             for (bool busy : {true, false}) {
-                store.ResetToDefaults();
+                store.ResetTableToDefaults();
                 busy ? TheBusyEvent().SetBusy() : TheBusyEvent().SetIdle();
                 EXPECT_EQ(store.LoadProfile(row.path), row.status) << row.name;
                 EXPECT_EQ(TheBusyEvent().IsBusy(), busy) << row.name << (busy ? ", during an upload" : ", idle");
@@ -351,7 +359,7 @@ TEST_F(DeviceStoreTest, ReadingBackShowsARecordTheMouseStoredWrongly) {
     DeviceStore store(std::wstring(), false);
     store.SetMouseFunction(3, kMouseMiddle);
     const RecordArray uploaded = store.Table();
-    ASSERT_EQ(store.UploadButtons(), 1);
+    ASSERT_EQ(UploadButtons(store), 1);
     ASSERT_EQ(store.ReadConfiguration(), 1);
     for (int slot = 0; slot < kRecordCount; ++slot) {
         Bytes expected = vmouse::ToBytes(uploaded[slot]);

@@ -183,28 +183,3 @@ TEST(ForegroundSettle, SwitchesOnlyAfterTheProgramStayedInFront) {
         }
     }
 }
-
-TEST(SafeApplyRules, LeftClickAndDpiChangesThatAskForConfirmation) {
-    const RecordArray defaults = RecordTable::Defaults();
-    RecordTable moved;
-    moved.SetCommand(0, 1, 2);      // left button: Copy
-    moved.SetMouseFunction(3, 1);   // button 4: left click
-    RecordTable kept;
-    kept.SetCommand(2, 1, 2);       // right button: Copy
-    EXPECT_EQ(LeftClickSlot(defaults), 0);
-    EXPECT_EQ(LeftClickSlot(moved.Table()), 3);
-    EXPECT_TRUE(MovesLeftClickAway(defaults, moved.Table()));
-    EXPECT_FALSE(MovesLeftClickAway(defaults, kept.Table()));
-    EXPECT_FALSE(MovesLeftClickAway(moved.Table(), moved.Table())) << "it was not on the left button before";
-    EXPECT_FALSE(MovesLeftClickAway(moved.Table(), defaults));
-
-    const struct {
-        uint32_t before, after;
-        bool ask;
-    } dpi[] = {{600, 1200, false}, {600, 1800, true}, {3200, 2400, false}, {6000, 3200, true},
-               {1800, 1800, false}, {1000, 1800, false}, {1000, 2400, true}, {6000, 600, true}};
-    for (const auto& r : dpi)
-        EXPECT_EQ(DpiChangeNeedsConfirm(r.before, r.after), r.ask) << r.before << " -> " << r.after;
-    EXPECT_FALSE(RecordsDiffer(defaults, RecordTable::Defaults()));
-    EXPECT_TRUE(RecordsDiffer(defaults, kept.Table()));
-}

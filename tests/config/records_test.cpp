@@ -25,14 +25,18 @@ TEST(RecordTable, DefaultsAndReset) {
     EXPECT_EQ(t.ReportRateCode(), 2);
 
     t.SetCapturedKey(3, 4, 1, 'A');
-    t.DeviceImage()[13].bytes[4] = 99;
-    t.SetDpi(1200);
-    t.SetReportRateCode(8);
+    RecordArray told = RecordTable::Defaults();
+    told[13].bytes[4] = 99;
+    told[9].bytes[4] = 8;
+    t.Adopt(told, SlotBit(13) | SlotBit(9), 1200, true);
+    t.ChooseDpi(3200);
+    EXPECT_EQ(t.ReportRateCode(), 8);
     EXPECT_EQ(t.ResetToDefaults(), 1);
     ExpectFactory(t.Table(), "reset table");
     ExpectFactory(t.DeviceImage(), "reset image");
     EXPECT_EQ(t.Dpi(), 600);
     EXPECT_EQ(t.ReportRateCode(), 2);
+    EXPECT_FALSE(t.HasUnappliedEdits());
 }
 
 TEST(RecordTable, SetMouseFunction) {

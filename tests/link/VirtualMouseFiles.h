@@ -38,6 +38,7 @@ struct Faults {
     int readsOutliveClose = 0;
     int unplugAt = 0;
     int silentSlot = -1;
+    int goneError = 0;
 };
 
 struct Event {
@@ -99,7 +100,8 @@ inline void Write(const Memory& m, const Faults& f) {
         << "corrupt-byte " << f.corruptByte << "\n"
         << "reads-outlive-close " << f.readsOutliveClose << "\n"
         << "unplug-at " << f.unplugAt << "\n"
-        << "silent-slot " << f.silentSlot << "\n";
+        << "silent-slot " << f.silentSlot << "\n"
+        << "gone-error " << f.goneError << "\n";
     std::ofstream file(MemoryPath().c_str(), std::ios::binary | std::ios::trunc);
     file << out.str();
 }

@@ -61,9 +61,11 @@ private:
 
 bool ReaderRuns(DeviceStore& store) { return store.Reader().Running(); }
 
+// The window program's applies: the button table, or the rate and this DPI.
 UploadStart Start(DeviceStore& store, HWND notify, int performance, uint32_t dpi = 1800) {
-    return performance ? store.StartPerformanceUpload(notify, WM_TRANSFER_DONE, dpi)
-                       : store.StartButtonUpload(notify, WM_TRANSFER_DONE);
+    if (performance) store.ChooseDpi(static_cast<int32_t>(dpi));
+    const UploadPolicy policy(store.Model());
+    return store.StartUpload(performance ? policy.Performance() : policy.Buttons(), notify, WM_TRANSFER_DONE);
 }
 
 void SetFaults(const vmouse::Faults& faults) { vmouse::Write(vmouse::ReadMemory(), faults); }
@@ -76,43 +78,6 @@ std::vector<Bytes> ToBytes(const RecordArray& table) {
     return v;
 }
 
-// A message box that stays open until released, as a user leaves the
-// text-44 box of a transfer thread open. Records whether an upload counted
-// as running while it was shown.
-class HeldBox {
-public:
-    explicit HeldBox(bool hold = true)
-        : shown_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), release_(CreateEventW(nullptr, TRUE, !hold, nullptr)) {
-        current_ = this;
-        SetUserMessageSink(&Show);
-    }
-    ~HeldBox() {
-        Release();
-        SetUserMessageSink(nullptr);
-    }
-    HeldBox(const HeldBox&) = delete;
-    HeldBox& operator=(const HeldBox&) = delete;
-
-    bool WaitShown() { return WaitForSingleObject(shown_.Get(), 10000) == WAIT_OBJECT_0; }
-    void Release() { SetEvent(release_.Get()); }
-    // Read after the done message, which is posted after every box.
-    int Shown() const { return shown.load(); }
-    int ShownWhileIdle() const { return shownWhileIdle.load(); }
-
-private:
-    static int Show(HWND, const std::wstring&, UINT) {
-        HeldBox& box = *current_;
-        if (!TheBusyEvent().IsBusy()) ++box.shownWhileIdle;
-        ++box.shown;
-        SetEvent(box.shown_.Get());
-        WaitForSingleObject(box.release_.Get(), 20000);
-        return IDOK;
-    }
-    static HeldBox* current_;
-    ScopedHandle shown_, release_;
-    std::atomic<int> shown{0}, shownWhileIdle{0};
-};
-HeldBox* HeldBox::current_ = nullptr;
 
 class TransfersTest : public ::testing::Test {
 protected:
@@ -121,9 +86,13 @@ protected:
         TheBusyEvent().SetIdle();
         ASSERT_TRUE(window_.Handle());
     }
-    // Waits for the last upload thread too, so that the next case starts clean.
+    // The done message's status, after the store took the outcome; waits
+    // for the last upload thread too, so that the next case starts clean.
     int WaitDone(DeviceStore& store) {
         const int result = window_.Wait();
+        if (result >= 0) {
+            EXPECT_EQ(static_cast<int>(store.FinishTransfer().status), result);
+        }
         if (store.TransferThread()) WaitForSingleObject(store.TransferThread(), 5000);
         return result;
     }
@@ -235,8 +204,8 @@ TEST_F(TransfersTest, WithoutMouseNoReaderUntilTheFirstApplyEnds) {
     for (int performance : {0, 1}) {
         MessageRecorder::Clear();
         ASSERT_EQ(Start(store, window_.Handle(), performance, 600), UploadStart::Started) << "performance " << performance;
-        EXPECT_EQ(WaitDone(store), 0) << "performance " << performance;
-        EXPECT_EQ(MessageRecorder::Texts(), std::vector<std::wstring>{GetUiText(44)}) << "performance " << performance;
+        EXPECT_EQ(WaitDone(store), static_cast<int>(TransferStatus::NoMouse)) << "performance " << performance;
+        EXPECT_TRUE(MessageRecorder::Texts().empty()) << "performance " << performance << ": the window tells the user";
         EXPECT_FALSE(TheBusyEvent().IsBusy()) << "performance " << performance;
         EXPECT_TRUE(ReaderRuns(store)) << "performance " << performance;
     }
@@ -295,34 +264,12 @@ TEST_F(TransfersTest, ResetDuringAnUploadLeavesTheMouseWithWhatTheUploadTook) {
     const RecordArray taken = store.Table();
     ASSERT_EQ(Start(store, window_.Handle(), 0), UploadStart::Started);
     Sleep(80);
-    store.ResetToDefaults();
+    store.ResetTableToDefaults();
     EXPECT_EQ(WaitDone(store), 1);
     const vmouse::Memory mouse = vmouse::ReadMemory();
     EXPECT_EQ(std::vector<Bytes>(mouse.records.begin(), mouse.records.end()), ToBytes(taken));
     EXPECT_EQ(ToBytes(store.DeviceImage()), ToBytes(taken)) << "DeviceImage is what the mouse holds";
     EXPECT_EQ(ToBytes(store.Table()), ToBytes(RecordTable::Defaults())) << "the reset itself stays";
-}
-
-// An Apply while the no-mouse box of the last one is still open is told
-// "busy" at once instead of waiting for that thread and then doing nothing.
-TEST_F(TransfersTest, ApplyWhileTheNoMouseBoxIsOpenIsBusy) {
-    vmouse::Faults absent;
-    absent.absent = 1;
-    SetFaults(absent);
-    DeviceStore store;
-    for (int performance : {0, 1}) {
-        HeldBox box;
-        ASSERT_EQ(Start(store, window_.Handle(), performance), UploadStart::Started) << "performance " << performance;
-        ASSERT_TRUE(box.WaitShown()) << "performance " << performance;
-        EXPECT_TRUE(TheBusyEvent().IsBusy()) << "performance " << performance;
-        EXPECT_EQ(Start(store, window_.Handle(), 0), UploadStart::Busy) << "performance " << performance;
-        EXPECT_EQ(Start(store, window_.Handle(), 1), UploadStart::Busy) << "performance " << performance;
-        EXPECT_FALSE(window_.Pending()) << "performance " << performance;
-        box.Release();
-        EXPECT_EQ(WaitDone(store), 0) << "performance " << performance;
-        EXPECT_FALSE(TheBusyEvent().IsBusy()) << "performance " << performance;
-        EXPECT_TRUE(ReaderRuns(store)) << "performance " << performance << ": restarted before idle";
-    }
 }
 
 // A thread that ends at once (no mouse) must find BusyEvent already reset,
@@ -332,15 +279,13 @@ TEST_F(TransfersTest, UploadsThatEndAtOnceNeverLeaveTheProgramBusy) {
     absent.absent = 1;
     SetFaults(absent);
     DeviceStore store;
-    HeldBox box(false);
     constexpr int kRounds = 60;  // the race is short: each round is a chance to meet it
     for (int round = 0; round < kRounds; ++round) {
         ASSERT_EQ(Start(store, window_.Handle(), round % 2), UploadStart::Started) << "round " << round;
-        ASSERT_EQ(WaitDone(store), 0) << "round " << round;
+        ASSERT_EQ(WaitDone(store), static_cast<int>(TransferStatus::NoMouse)) << "round " << round;
         ASSERT_FALSE(TheBusyEvent().IsBusy()) << "round " << round;
     }
-    EXPECT_EQ(box.Shown(), kRounds);
-    EXPECT_EQ(box.ShownWhileIdle(), 0) << "the text-44 box belongs to a running upload";
+    EXPECT_TRUE(MessageRecorder::Texts().empty()) << "a transfer thread shows no box";
 }
 
 // A reader whose read outlasts the stop wait (a library that lets a read
@@ -416,7 +361,9 @@ TEST_F(TransfersTest, HostileRecordsNeverAddressAnythingButTheirSlot) {
                 EXPECT_EQ(WaitDone(store), 1) << row.name;
             } else {
                 ASSERT_TRUE(store.Reader().Stop()) << row.name;
-                EXPECT_EQ(row.performance ? store.UploadPerformance(1200) : store.UploadButtons(), 1) << row.name;
+                if (row.performance) store.ChooseDpi(1200);
+                const UploadPolicy policy(store.Model());
+                EXPECT_TRUE(store.UploadNow(row.performance ? policy.Performance() : policy.Buttons()).Ok()) << row.name;
             }
             const std::vector<Bytes> out = transcript.Reports("out");
             ASSERT_EQ(out.size(), row.performance ? 21u : 20u) << row.name;
@@ -448,23 +395,22 @@ TEST_F(TransfersTest, AReaderThatWillNotStopAtExitKeepsTheLibrary) {
     Sleep(2100);  // the read ends in a library that must still be there
 }
 
-// At exit a transfer thread may outlive the wait (its box still open): the
-// store goes, but what the thread uses, the library included, stays.
+// At exit a transfer thread may outlive the wait (a mouse that answers
+// slowly): the store goes, but what the thread uses, the library included,
+// stays.
 TEST_F(TransfersTest, ATransferThatOutlivesTheExitWaitKeepsTheLibrary) {
-    vmouse::Faults absent;
-    absent.absent = 1;
-    SetFaults(absent);
+    vmouse::Faults slow;
+    slow.latencyMs = 40;  // 40 reports: over a second and a half
+    SetFaults(slow);
     const std::wstring library = vmouse::Dir() + L"SonixUSB.DLL";
-    HeldBox box;
     {
         std::unique_ptr<DeviceStore> store(new DeviceStore);
-        ASSERT_EQ(store->StartButtonUpload(window_.Handle(), WM_TRANSFER_DONE), UploadStart::Started);
-        ASSERT_TRUE(box.WaitShown());
+        ASSERT_EQ(store->StartUpload(UploadPolicy(store->Model()).Buttons(), window_.Handle(), WM_TRANSFER_DONE),
+                  UploadStart::Started);
         store->WaitTransfersAtExit(50);
     }
     EXPECT_NE(GetModuleHandleW(library.c_str()), nullptr) << "the library stays loaded";
-    box.Release();
-    EXPECT_EQ(window_.Wait(), 0) << "the thread ends on its own";
+    EXPECT_EQ(window_.Wait(), static_cast<int>(TransferStatus::Ok)) << "the thread ends on its own";
     EXPECT_FALSE(TheBusyEvent().IsBusy());
 }
 
@@ -555,7 +501,7 @@ TEST_F(TransfersTest, StopClosesALongReadBusyMouseSendsNothingFailuresAreLogged)
         for (int performance = 0; performance < 2; ++performance) {
             vmouse::Transcript transcript;
             ASSERT_EQ(Start(store, window_.Handle(), performance), UploadStart::Started);
-            EXPECT_EQ(WaitDone(store), static_cast<int>(kTransferBusy)) << "performance " << performance;
+            EXPECT_EQ(WaitDone(store), static_cast<int>(TransferStatus::Busy)) << "performance " << performance;
             EXPECT_TRUE(transcript.Reports("out").empty()) << "performance " << performance;
             EXPECT_FALSE(TheBusyEvent().IsBusy());
         }

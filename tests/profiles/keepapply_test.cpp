@@ -53,7 +53,7 @@ protected:
         Fresh();
     }
     void TearDown() override {
-        page_->WaitPageIdle();
+        if (store_) store_->WaitTransfer(5000);
         Pump();
         page_.reset();
         uploads_.reset();
@@ -186,7 +186,6 @@ TEST_F(KeepApplyTest, PointerSpeedJumpIsAskedAboutAndUndoneWithItsRate) {
         PerformancePage performance(*store_, *uploads_);
         performance_ = &performance;
         HWND perf = performance.Create(host_.Wnd());
-        performance.SetButtonsPage(page_hwnd_);
         ASSERT_NE(perf, nullptr);
         ShowWindow(perf, SW_SHOW);
         RECT track;

@@ -248,7 +248,7 @@ TEST(ProfileFollower, WaitsForUnappliedEditsAndRefusesAProfileWithoutLeftClick) 
     EXPECT_EQ(vmouse::ToBytes(store.Table()[4]), edit) << "the user's choice was replaced";
 
     // Applied: the waiting switch goes ahead.
-    ASSERT_EQ(store.UploadButtons(), 1);
+    ASSERT_TRUE(store.UploadNow(UploadPolicy(store.Model()).Buttons()).Ok());
     EXPECT_EQ(waitStatus(L"profile alpha.mvf"), L"profile alpha.mvf");
     Pump(300);
     EXPECT_EQ(vmouse::ReadMemory().records[3], vmouse::ToBytes(WithCommand(3, 2)[3]));

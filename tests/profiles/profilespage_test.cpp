@@ -115,10 +115,13 @@ TEST(ProfilesPage, OffersTheProgramsWithAWindowOpen) {
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    // Found while it is still being made, the window is not visible yet and
+    // would not be offered: wait until its program is idle with it shown.
+    WaitForInputIdle(pi.hProcess, 5000);
     HWND alpha = nullptr;
-    for (int i = 0; i < 100 && !alpha; ++i) {
+    for (int i = 0; i < 100 && !(alpha && IsWindowVisible(alpha)); ++i) {
         alpha = FindWindowW(L"MirvostanTestFrontWindow", L"alpha");
-        if (!alpha) Sleep(50);
+        if (!alpha || !IsWindowVisible(alpha)) Sleep(50);
     }
     const std::vector<std::wstring> names = ProfilesPage::ProgramsWithWindows();
     PostMessageW(alpha, WM_CLOSE, 0, 0);

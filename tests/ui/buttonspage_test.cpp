@@ -48,7 +48,7 @@ protected:
         TheBusyEvent().SetIdle();
     }
     void TearDown() override {
-        if (page_) page_->WaitPageIdle();
+        if (store_) store_->WaitTransfer(5000);
         Pump();
         page_.reset();
         uploads_.reset();

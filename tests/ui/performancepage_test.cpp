@@ -29,7 +29,7 @@ protected:
         TheBusyEvent().SetIdle();
     }
     void TearDown() override {
-        if (buttons_) buttons_->WaitPageIdle();
+        if (store_) store_->WaitTransfer(5000);
         Pump();
         performance_.reset();
         buttons_.reset();
@@ -51,7 +51,6 @@ protected:
         performance_.reset(new PerformancePage(*store_, *uploads_));
         HWND page = performance_->Create(host_.Wnd());
         EXPECT_NE(page, nullptr);
-        performance_->SetButtonsPage(buttons_->Hwnd());
         ShowWindow(page, SW_SHOW);
         Pump();
         messages_.Clear();
@@ -146,23 +145,18 @@ TEST_F(PerformancePageTest, ApplyAtOnceUploadsWhatTheMouseHeld) {
     EXPECT_EQ(vmouse::ReadMemory().dpi, 9u);
 }
 
-TEST_F(PerformancePageTest, ReportRateChosenButNotAppliedSendsNothing) {
+// The rate goes into the store's table as it is chosen: it is a choice
+// not applied yet until an apply sends it.
+TEST_F(PerformancePageTest, AChosenRateIsPendingInTheStoreUntilApplied) {
     HWND page = Open();
     Choose(page, IDC_PERF_RATE, 0);  // 125HZ
     EXPECT_EQ(performance_->RateIndex(), 0);
-    EXPECT_EQ(Hex(store_->Table()[9]), Rec(9, 4, 2));
-    // Applying from the buttons page does not send it either.
+    EXPECT_EQ(Hex(store_->Table()[9]), Rec(9, 4, 8));
+    EXPECT_TRUE(store_->HasUnappliedEdits());
     vmouse::Transcript transcript;
-    ASSERT_EQ(buttons_->ApplyPage(), 1);
-    ASSERT_TRUE(PumpUntil([] { return !Messages::Texts().empty(); }));
-    const auto out = transcript.Reports("out");
-    ASSERT_EQ(out.size(), 20u);
-    EXPECT_EQ(vmouse::Hex(out[9]), "00 04 09 04 02 00 00 00 00");
-    // Through the performance page's apply it goes.
-    messages_.Clear();
-    vmouse::Transcript second;
     ApplyFromThisPage();
-    EXPECT_EQ(vmouse::Hex(second.Reports("out").at(9)), "00 04 09 04 08 00 00 00 00");
+    EXPECT_EQ(vmouse::Hex(transcript.Reports("out").at(9)), "00 04 09 04 08 00 00 00 00");
+    EXPECT_FALSE(store_->HasUnappliedEdits());
 }
 
 // Both pages hold every control they show, whatever the dialog font's cell:

@@ -48,8 +48,8 @@ void ConfigureStore(DeviceStore& store) {
     store.SetCapturedKey(3, 4, 0x05, 'Q');
     store.SetCommand(4, 2, 0);
     store.ToggleWheelSwap();
-    store.Records().SetDpi(1800);
-    store.Records().SetReportRateCode(kRate1000Hz);
+    store.ChooseDpi(1800);
+    store.ChooseReportRate(2);
 }
 
 }  // namespace
@@ -92,7 +92,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         SendDlgItemMessageW(page, IDC_BTN_SMALL_LEFT, BM_CLICK, 0, 0);
     } else {
         page = performancePage.Create(host);
-        performancePage.SetButtonsPage(nullptr);
     }
     if (!page) return 1;
     ShowWindow(page, SW_SHOW);

@@ -48,7 +48,8 @@ struct Faults {
     int corruptByte = 4;
     int readsOutliveClose = 0;  // a closed handle's waiting read runs to its time-out
     int unplugAt = 0;           // the Nth report (write or read) after an open and all later fail
-    int silentSlot = -1;    // this slot never answers a configuration request
+    int silentSlot = -1;    // this slot (20: the DPI report) never answers a configuration request
+    int goneError = 0;      // what reads and writes of an unplugged mouse fail with (0: device not connected)
 };
 
 Memory FactoryMemory() {
@@ -214,6 +215,7 @@ bool LoadFile() {
         else if (std::strcmp(key, "reads-outlive-close") == 0) m.faults.readsOutliveClose = value;
         else if (std::strcmp(key, "unplug-at") == 0) m.faults.unplugAt = value;
         else if (std::strcmp(key, "silent-slot") == 0) m.faults.silentSlot = value;
+        else if (std::strcmp(key, "gone-error") == 0) m.faults.goneError = value;
     }
     std::fclose(f);
     // Lengths size the buffers this library fills; keep them sane.
@@ -265,7 +267,7 @@ void SaveFile() {
                     {"read-timeout-ms", f.readTimeoutMs}, {"late-answer-ms", f.lateAnswerMs},
                     {"corrupt-slot", f.corruptSlot}, {"corrupt-byte", f.corruptByte},
                     {"reads-outlive-close", f.readsOutliveClose}, {"unplug-at", f.unplugAt},
-                    {"silent-slot", f.silentSlot}};
+                    {"silent-slot", f.silentSlot}, {"gone-error", f.goneError}};
     char line[64];
     for (const auto& s : settings) {
         std::snprintf(line, sizeof line, "%s %d\r\n", s.key, s.value);
@@ -302,6 +304,12 @@ bool Unplugged() {
     const Faults& f = g_mouse->faults;
     return (f.failWritesFrom > 0 && g_mouse->writes >= f.failWritesFrom) ||
            (f.unplugAt > 0 && g_mouse->reports >= f.unplugAt);
+}
+
+// HID handles of a pulled mouse fail with one of several codes, by driver.
+DWORD GoneError() {
+    const int code = g_mouse->faults.goneError;
+    return code > 0 ? static_cast<DWORD>(code) : ERROR_DEVICE_NOT_CONNECTED;
 }
 
 }  // namespace
@@ -353,7 +361,7 @@ BOOL WINAPI VmRead(HANDLE device, BYTE* buffer, DWORD length, DWORD* count) {
         }
         ++m.reports;
         if (m.faults.failReads || Unplugged()) {
-            SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+            SetLastError(GoneError());
             return FALSE;
         }
         // One wait for the whole time-out: the tick count is too coarse to
@@ -424,7 +432,7 @@ BOOL WINAPI VmWrite(HANDLE device, const BYTE* buffer, DWORD length, DWORD* coun
     ++m.reports;
     if (Unplugged()) {
         Log("out-failed " + Hex(r.data(), n));
-        SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+        SetLastError(GoneError());
         return FALSE;
     }
     Log("out " + Hex(r.data(), n));
@@ -438,7 +446,8 @@ BOOL WINAPI VmWrite(HANDLE device, const BYTE* buffer, DWORD length, DWORD* coun
             std::memcpy(rec.data(), m.memory.records[s], 9);
             m.queue.push_back(Queued{rec, first});
         }
-        m.queue.push_back(Queued{Report{0, 4, 0xFF, 1, static_cast<uint8_t>(m.memory.dpi), 0, 0, 0, 0}, first});
+        if (m.faults.silentSlot != kSlots)
+            m.queue.push_back(Queued{Report{0, 4, 0xFF, 1, static_cast<uint8_t>(m.memory.dpi), 0, 0, 0, 0}, first});
         WakeAllConditionVariable(&m.arrived);
     } else if (r[1] == 4 && r[2] < kSlots) {
         std::memcpy(m.memory.records[r[2]], r.data(), 9);
