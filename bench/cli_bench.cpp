@@ -1,8 +1,9 @@
 // Command-line benchmark: whole-process times of mirvostan-cli under Wine,
-// `show` and `set left=copy` (read, upload, read-back), against a bare
-// console program built the same way, with the virtual mouse at 1 ms per
-// report. The device time of each run comes from the mouse's transcript
-// (first report to last) and is set against the USB floor.
+// `--version` (start and exit alone), `show` and `set left=copy` (read,
+// upload, read-back), against a bare console program built the same way,
+// with the virtual mouse at 1 ms per report. The mouse's own time of each
+// run comes from its transcript (first report to last) and is set against
+// the USB floor.
 #include <windows.h>
 
 #include <algorithm>
@@ -15,7 +16,7 @@
 
 namespace {
 
-constexpr int kRuns = 15;
+constexpr int kRounds = 21;
 
 // Factory setup with the left click on button 5 too, so that left=copy is
 // allowed, and left back on left-click, so that every set really uploads.
@@ -67,46 +68,63 @@ Run RunOnce(const std::wstring& program, const std::wstring& arguments) {
     return run;
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-struct Row {
-    double wall, best, device;
+// Median and range over the runs.
+struct Spread {
+    double median, low, high;
 };
 
-Row Measure(const char* name, const std::wstring& program, const std::wstring& arguments) {
-    std::vector<double> walls, devices;
-    int failures = 0;
-    for (int i = 0; i < kRuns; ++i) {
-        const Run r = RunOnce(program, arguments);
-        if (r.code != 0) ++failures;
-        walls.push_back(r.wall);
-        devices.push_back(r.device);
-    }
-    const Row row{Median(walls), *std::min_element(walls.begin(), walls.end()), Median(devices)};
-    std::printf("%-22s median %8.1f ms  best %8.1f ms%s\n", name, row.wall, row.best,
-                failures ? "  (SOME RUNS FAILED)" : "");
-    return row;
+Spread Of(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return {v[v.size() / 2], v.front(), v.back()};
 }
+
+struct Case {
+    const char* name;
+    std::wstring program, arguments;
+    bool mouse;  // reaches the mouse
+    std::vector<Run> runs;
+};
 
 }  // namespace
 
 int main() {
-    std::printf("Whole-process times under Wine, %d runs each; virtual mouse at 1 ms per report\n", kRuns);
+    std::printf("Whole-process times under Wine, %d rounds; virtual mouse at 1 ms per report\n", kRounds);
+    std::vector<Case> cases = {{"bare console program", L"bare_console.exe", L"", false, {}},
+                               {"--version", L"mirvostan-cli.exe", L"--version", false, {}},
+                               {"show", L"mirvostan-cli.exe", L"show", true, {}},
+                               {"set left=copy", L"mirvostan-cli.exe", L"set left=copy", true, {}}};
     // One run first, so that no row pays for a cold start of the files.
-    RunOnce(L"bare_console.exe", L"");
-    const Row bare = Measure("bare console program", L"bare_console.exe", L"");
-    // Start-up and exit alone: the program's own cost without the mouse.
-    const Row version = Measure("--version", L"mirvostan-cli.exe", L"--version");
-    const Row show = Measure("show", L"mirvostan-cli.exe", L"show");
-    const Row set = Measure("set left=copy", L"mirvostan-cli.exe", L"set left=copy");
-    std::printf("\nratio to the bare program: --version %.3f (+%.1f ms), show %.3f (+%.1f ms), set %.3f (+%.1f ms)\n", version.wall / bare.wall,
-                version.wall - bare.wall, show.wall / bare.wall,
-                show.wall - bare.wall, set.wall / bare.wall, set.wall - bare.wall);
-    std::printf("device time (first to last report, median): show %.1f ms against a floor of 21 ms (%.2fx); "
-                "set %.1f ms against 21 + 40 + 21 = 82 ms (%.2fx)\n",
-                show.device, show.device / 21.0, set.device, set.device / 82.0);
+    RunOnce(cases[0].program, cases[0].arguments);
+    // Round by round, so that a busy moment of the machine weighs on every
+    // row alike and each run has a bare run of its own to be set against.
+    for (int i = 0; i < kRounds; ++i)
+        for (Case& c : cases) c.runs.push_back(RunOnce(c.program, c.arguments));
+    const std::vector<Run>& bare = cases[0].runs;
+    std::printf("%-22s %-28s %-30s %s\n", "", "wall: median (range)", "beyond bare: median (range)",
+                "beyond bare and mouse");
+    for (const Case& c : cases) {
+        std::vector<double> walls, beyond, net;
+        int failures = 0;
+        for (size_t i = 0; i < c.runs.size(); ++i) {
+            if (c.runs[i].code != 0) ++failures;
+            walls.push_back(c.runs[i].wall);
+            beyond.push_back(c.runs[i].wall - bare[i].wall);
+            // The mouse's own time: its first report to its last.
+            net.push_back(c.runs[i].wall - bare[i].wall - c.runs[i].device);
+        }
+        const Spread w = Of(walls), b = Of(beyond), n = Of(net);
+        std::printf("%-22s %6.1f ms (%5.1f-%6.1f)", c.name, w.median, w.low, w.high);
+        if (&c != &cases[0]) std::printf("   %+6.1f ms (%+6.1f to %+6.1f)", b.median, b.low, b.high);
+        if (c.mouse) std::printf("   %+5.1f ms (%+5.1f to %+5.1f)", n.median, n.low, n.high);
+        std::printf("%s\n", failures ? "  (SOME RUNS FAILED)" : "");
+    }
+    std::vector<double> showDevice, setDevice;
+    for (const Run& r : cases[2].runs) showDevice.push_back(r.device);
+    for (const Run& r : cases[3].runs) setDevice.push_back(r.device);
+    const Spread show = Of(showDevice), set = Of(setDevice);
+    std::printf("\nmouse's own time (first to last report): show %.1f ms (%.0f-%.0f) against a floor of 21 ms (%.2fx); "
+                "set %.1f ms (%.0f-%.0f) against 21 + 40 + 21 = 82 ms (%.2fx)\n",
+                show.median, show.low, show.high, show.median / 21.0, set.median, set.low, set.high,
+                set.median / 82.0);
     return 0;
 }

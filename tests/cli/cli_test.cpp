@@ -3,6 +3,7 @@
 // process for exit codes, streams and the JSON that Python checks.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <fstream>
@@ -369,6 +370,7 @@ class Child {
 public:
     explicit Child(const std::wstring& arguments);
     Result Finish();
+    HANDLE Process() const { return pi_.hProcess; }
 
 private:
     PROCESS_INFORMATION pi_{};
@@ -447,6 +449,30 @@ TEST_F(CliTest, ConsoleProgramStreamsExitCodesAndJson) {
     EXPECT_EQ(std::count(none.err.begin(), none.err.end(), '\n'), 1) << none.err;
     EXPECT_FALSE(GetFileAttributesW((vmouse::Dir() + L"Mirvostan.log").c_str()) != INVALID_FILE_ATTRIBUTES)
         << "the console program wrote the window program's log";
+}
+
+// USER32, ole32 and OLEAUT32 cost a start tens of milliseconds: show, caught
+// while it reads the mouse, has loaded none of them.
+TEST_F(CliTest, ShowLoadsNoWindowOrComLibrary) {
+    vmouse::Faults slow;
+    slow.latencyMs = 30;  // over half a second of reading to look in
+    Reset(vmouse::FactoryMemory(), slow);
+    vmouse::Transcript t;
+    Child cli(L"show");
+    for (int waited = 0; t.Reports("in").empty() && waited < 20000; waited += 5) Sleep(5);
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    std::set<std::wstring> loaded;
+    if (EnumProcessModules(cli.Process(), modules, sizeof modules, &bytes))
+        for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+            wchar_t name[MAX_PATH] = L"";
+            GetModuleBaseNameW(cli.Process(), modules[i], name, MAX_PATH);
+            loaded.insert(CharLowerW(name));
+        }
+    EXPECT_EQ(loaded.count(L"sonixusb.dll"), 1u) << "not looked at while it read the mouse";
+    for (const wchar_t* dll : {L"user32.dll", L"ole32.dll", L"oleaut32.dll"})
+        EXPECT_EQ(loaded.count(dll), 0u) << Utf8(dll);
+    EXPECT_EQ(cli.Finish().code, 0);
 }
 
 // Item by item: what a set that changes nothing says, the DPI bound, and
