@@ -70,9 +70,9 @@ void DeviceStore::ChooseReportRate(int index) {
 
 // Each answer goes to the slot it names; only the DPI report gives the DPI,
 // so a late or missing answer shifts nothing.
-DeviceStore::ConfigRead DeviceStore::ExchangeConfiguration(MouseLink& link) {
+DeviceStore::ConfigRead DeviceStore::ExchangeConfiguration(MouseLink& link, int requests) {
     ConfigRead read;
-    for (int request = 0; request < kConfigRequests && !read.Complete(); ++request) {
+    for (int request = 0; request < requests && !read.Complete(); ++request) {
         link.SendReport(kReadConfigRequest);
         bool dpiCame = false;
         for (int timeouts = 0, reports = 0; !dpiCame && timeouts < kReadTimeoutsInARow && reports < kMaxConfigReports;) {
@@ -126,7 +126,7 @@ int DeviceStore::LoadFromDevice() {
             LogLinkError(L"start-up read", link.LastError());
             return 0;
         }
-        read = ExchangeConfiguration(link);
+        read = ExchangeConfiguration(link, kConfigRequests);
         if (read.slots == 0) LogLinkError(L"start-up read", link.LastError());
         // Reopen before the reader starts, so that it never reads on a handle
         // that is being replaced.
@@ -143,7 +143,7 @@ int DeviceStore::ReadConfiguration() {
     DeviceLock lock;
     if (!lock.Held()) return 0;
     if (!transport_->link.OpenMouse()) return 0;
-    const ConfigRead read = ExchangeConfiguration(transport_->link);
+    const ConfigRead read = ExchangeConfiguration(transport_->link, kConfigRequests);
     // What the mouse holds now, and nothing from before.
     model_.Forget();
     Adopt(read);
@@ -194,16 +194,16 @@ UploadStart DeviceStore::StartUpload(const UploadPlan& plan, HWND notify, UINT d
     return start;
 }
 
-UploadStart DeviceStore::StartRead(HWND notify, UINT doneMessage) {
+UploadStart DeviceStore::StartRead(HWND notify, UINT doneMessage, int requests) {
     if (TransferRunning() || transport_->job != Transport::Job::None) return UploadStart::Busy;
     Transport* t = transport_.get();
     t->job = Transport::Job::Read;
     t->read = ConfigRead{};
-    TransferRunner::Body body = [t]() -> TransferResult {
+    TransferRunner::Body body = [t, requests]() -> TransferResult {
         DeviceLock lock;
         if (!lock.Held()) return Busy();
         if (!t->link.OpenMouse()) return TransferResult{TransferStatus::NoMouse, t->link.LastError()};
-        t->read = ExchangeConfiguration(t->link);
+        t->read = ExchangeConfiguration(t->link, requests);
         // The reader that follows reads on a handle of its own.
         const bool reachable = t->link.OpenMouse() != 0;
         if (t->read.slots || t->read.dpiCame) return TransferResult{TransferStatus::Ok, std::wstring()};

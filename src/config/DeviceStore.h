@@ -82,10 +82,10 @@ public:
     // followed by doneMessage (wParam: its TransferStatus) to notify.
     // An upload sends what the plan holds, copied now.
     UploadStart StartUpload(const UploadPlan& plan, HWND notify, UINT doneMessage);
-    // The configuration exchange again (once): what comes fills what was
-    // unknown and replaces what the mouse was thought to hold, never the
-    // user's pending choices.
-    UploadStart StartRead(HWND notify, UINT doneMessage);
+    // The configuration exchange again, asked at most this often until
+    // everything came: what comes fills what was unknown and replaces what
+    // the mouse was thought to hold, never the user's pending choices.
+    UploadStart StartRead(HWND notify, UINT doneMessage, int requests);
     // The end of the last background transfer, called once after its done
     // message: a succeeded upload's records and DPI become what the mouse
     // holds, a read's answers what is known of it. Failed when none ended.
@@ -134,7 +134,7 @@ private:
         ConfigRead read;
     };
 
-    static ConfigRead ExchangeConfiguration(MouseLink& link);
+    static ConfigRead ExchangeConfiguration(MouseLink& link, int requests);
     void Adopt(const ConfigRead& read);
     // A succeeded upload's records and DPI are what the mouse holds.
     void Confirm(const UploadPlan& plan);

@@ -106,7 +106,6 @@ void ProfileFollower::OnWindowInFront(HWND window) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     const bool own = process == GetCurrentProcessId();
-    ownFront_ = own;
     OnForeground(GetTickCount(), own ? std::wstring() : ProgramOfWindow(window), own);
 }
 
@@ -199,7 +198,9 @@ void ProfileFollower::SwitchDone(TransferStatus status) {
 // The user just put their own choices into the mouse while looking at
 // Mirvostan: the program before it does not take them away.
 void ProfileFollower::OnUserApplied() {
-    if (wanted_.profile.empty() || !ownFront_) return;
+    DWORD process = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &process);
+    if (wanted_.profile.empty() || process != GetCurrentProcessId()) return;
     wanted_ = Wanted{};
     ReportText(std::wstring(), false);
 }

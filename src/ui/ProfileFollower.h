@@ -76,7 +76,6 @@ private:
     HWND window_ = nullptr;
     HWINEVENTHOOK hook_ = nullptr;
     HWND lastFront_ = nullptr;
-    bool ownFront_ = false;  // one of our windows is in front
     // The profile waiting for the mouse (busy) or the user (edits), read once.
     struct Wanted {
         std::wstring profile;

@@ -92,8 +92,9 @@ UploadOwner::Start UploadOwner::Apply(Kind kind, const UploadPlan& plan) {
         ShowUserMessage(main_, GetUiText(STR_ID_BUTTONS_UNREAD));
         return lastStart_ = Start::Refused;
     case UploadPlan::Verdict::ReadFirst:
-        // Which button holds the left click depends on what the mouse has.
-        return Begin(Kind::ReadFirst, store_.StartRead(window_, WM_TRANSFER_DONE));
+        // Which button holds the left click depends on what the mouse has:
+        // one more configuration request.
+        return Begin(Kind::ReadFirst, store_.StartRead(window_, WM_TRANSFER_DONE, 1));
     case UploadPlan::Verdict::Go:
     case UploadPlan::Verdict::Same:
         break;

@@ -209,14 +209,18 @@ TEST_F(CliTest, BadCommandLinesSendNothing) {
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_TRUE(t.Events().empty()) << row.says << ": the mouse was opened";
     }
-    // Help only right after the command; later it is a bad argument like any.
-    const Result help = Cli({L"set", L"--help", L"left=nonsense"});
-    EXPECT_EQ(help.code, 0);
-    EXPECT_NE(help.out.find("keys:MODIFIER"), std::string::npos);
+    // Help only right after the command, for every command; later it is a
+    // bad argument like any.
     vmouse::Transcript t;
+    for (const wchar_t* command : {L"show", L"set", L"export", L"import", L"verify", L"reset"}) {
+        const Result help = Cli({command, L"--help", L"left=nonsense"});
+        EXPECT_EQ(help.code, 0);
+        const std::string usage = "usage: mirvostan-cli " + Utf8(command);
+        EXPECT_EQ(help.out.compare(0, usage.size(), usage), 0) << help.out;
+    }
+    EXPECT_TRUE(t.Events().empty()) << "help opened the mouse";
     const Result late = Cli({L"set", L"left=copy", L"button5=left-click", L"--help"});
     EXPECT_EQ(late.code, 1) << late.out;
-    EXPECT_TRUE(t.Events().empty());
 }
 
 TEST_F(CliTest, SetUploadsVerifiesAndKeepsWhatWasNotNamed) {

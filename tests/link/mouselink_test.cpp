@@ -142,8 +142,13 @@ TEST_F(MouseLinkTest, FailedWritesAndReadsAreReported) {
     EXPECT_EQ(link.SendReportChecked(record), 0) << "a checked send reports its write";
     uint8_t buffer[9];
     EXPECT_EQ(link.ReadReport(buffer), 0);
+    EXPECT_NE(link.LastError().find(L"read: (0x0000048F)"), std::wstring::npos);
     EXPECT_EQ(transcript.Reports("out").size(), 1u);
     EXPECT_EQ(transcript.Reports("out-failed").size(), 2u);
+    // What went wrong before does not stay to be blamed for later.
+    Use(vmouse::Faults{});
+    ASSERT_EQ(link.OpenMouse(), 1);
+    EXPECT_EQ(link.LastError(), L"");
 }
 
 struct PendingRead {

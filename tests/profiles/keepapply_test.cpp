@@ -218,3 +218,19 @@ TEST_F(KeepApplyTest, PointerSpeedJumpIsAskedAboutAndUndoneWithItsRate) {
         performance_ = nullptr;
     }
 }
+
+// After the transfer thread let go of the mouse its done message is still
+// on its way: an Apply then is busy, and the outcome the user hears is the
+// first upload's, for the first upload.
+TEST_F(KeepApplyTest, AnApplyBeforeTheLastOutcomeArrivedIsBusy) {
+    vmouse::Transcript transcript;
+    ASSERT_EQ(page_->ApplyPage(), 1);
+    ASSERT_TRUE(TheBusyEvent().WaitIdle(5000));
+    ASSERT_TRUE(store_->WaitTransfer(5000));
+    EXPECT_EQ(page_->ApplyPage(), 0);
+    EXPECT_EQ(Messages::Joined(), L"[System Busy!!!]");
+    messages_.Clear();
+    ASSERT_TRUE(PumpUntil([] { return !Messages::Texts().empty(); }));
+    EXPECT_EQ(Messages::Joined(), L"[operation ok.]");
+    EXPECT_EQ(RecordWrites(transcript).size(), size_t(kRecordCount)) << "one upload";
+}
