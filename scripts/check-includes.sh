@@ -2,7 +2,10 @@
 # Checks the direction of includes in the code without windows: no file under
 # src/config, link, files, i18n or keys includes src/ui or src/controls, and
 # the includes between those folders form no cycle. config/FunctionRecord.h
-# is the leaf every folder may include; it includes nothing of ours.
+# is the leaf every folder may include; it includes nothing of ours. The
+# mouse's model and link show the user nothing: config and link include no
+# texts (i18n/Language.h) and no message box (i18n/UserMessage.h), and no
+# code without windows but the one message-box function calls MessageBox.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 exec python3 - "$root/src" <<'PY'
@@ -12,6 +15,9 @@ src = sys.argv[1]
 core = ["config", "link", "files", "i18n", "keys"]
 leaf = "config/FunctionRecord.h"
 include = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)
+silent = {"config", "link"}
+user_facing = {"i18n/Language.h", "i18n/UserMessage.h"}
+message_box = re.compile(r'\b(MessageBox[AW]?|ShowUserMessage)\s*\(')
 problems, edges = [], {}
 
 def node(path):
@@ -26,10 +32,14 @@ for folder in core:
             rel = os.path.relpath(full, src).replace(os.sep, "/")
             with open(full, encoding="utf-8", errors="replace") as f:
                 text = f.read()
+            if rel != "i18n/UserMessage.cpp" and rel != "i18n/UserMessage.h" and message_box.search(text):
+                problems.append("%s shows a message box (only the window code may)" % rel)
             for target in include.findall(text):
                 top = target.split("/")[0]
                 if top in ("ui", "controls"):
                     problems.append("%s includes %s (window code)" % (rel, target))
+                if folder in silent and target in user_facing:
+                    problems.append("%s includes %s (it tells the user nothing)" % (rel, target))
                 if "/" not in target or top not in core:
                     continue
                 a, b = node(rel), node(target)
