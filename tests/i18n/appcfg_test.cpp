@@ -100,7 +100,8 @@ TEST(ShippedAppCfg, TextsFitTheirControls) {
         {STR_ID_UP_DOWN_SWAP, STR_ID_UP_DOWN_SWAP, 12},
         {0, STR_ID_UNDO, 80},
         {STR_ID_PARTLY_READ, STR_ID_PARTLY_READ, 130},  // a message box of its own
-        {STR_ID_PROFILE_WAITS, kStringCount - 1, 80},
+        {STR_ID_PROFILE_WAITS, STR_ID_SHOW_PICTURE, 80},
+        {STR_ID_BUTTONS_UNREAD, STR_ID_BUTTONS_UNREAD, 130},
     };
     std::string tooLong;
     for (const wchar_t* section : kSections)

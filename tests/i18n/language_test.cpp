@@ -78,6 +78,7 @@ TEST(StringIdTable, IdsAreRowIndexesAndEnumNamesAreTheKeys) {
         ROW(STR_ID_MINIMIZE_PROGRAM),
         ROW(STR_ID_HIDE_TO_TRAY),
         ROW(STR_ID_SHOW_PICTURE),
+        ROW(STR_ID_BUTTONS_UNREAD),
     };
 #undef ROW
     ASSERT_EQ(sizeof(named) / sizeof(named[0]), size_t(kStringCount));
