@@ -461,7 +461,7 @@ std::unique_ptr<CXmlNode> CXmlNode::NewChild(const std::wstring& name) {
     return EmptyNode();
 }
 
-int CXmlNode::_GetValue(std::wstring& value) const {
+int CXmlNode::GetText(std::wstring& value) const {
     HRESULT hr = E_POINTER;
     if (node_) {
         Bstr text;
@@ -471,26 +471,26 @@ int CXmlNode::_GetValue(std::wstring& value) const {
             return 1;
         }
     }
-    Trace(L"CXmlNode::_GetValue failed:%ls\n", XmlErrorText(hr).c_str());
+    Trace(L"CXmlNode::GetText failed:%ls\n", XmlErrorText(hr).c_str());
     return 0;
 }
 
-int CXmlNode::_SetValue(const std::wstring& value) {
+int CXmlNode::SetText(const std::wstring& value) {
     HRESULT hr = E_POINTER;
     if (node_) {
         hr = node_->put_text(Bstr(value).Get());
         if (SUCCEEDED(hr)) return 1;
     }
-    Trace(L"CXmlNode::_SetValue failed:%ls\n", XmlErrorText(hr).c_str());
+    Trace(L"CXmlNode::SetText failed:%ls\n", XmlErrorText(hr).c_str());
     return 0;
 }
 
 int CXmlNode::GetValue(int defaultValue) {
     std::wstring text;
-    _GetValue(text);
+    GetText(text);
     if (text.empty()) {
         text = std::to_wstring(defaultValue);
-        _SetValue(text);
+        SetText(text);
     }
     // Numbers are read from a 20-byte narrow copy: at most 19 characters
     // and the terminator, and nothing beyond it.
@@ -510,4 +510,4 @@ int CXmlNode::GetValue(int defaultValue) {
     return static_cast<int>(std::strtol(narrow, nullptr, 10));
 }
 
-int CXmlNode::SetValue(int value) { return _SetValue(std::to_wstring(value)); }
+int CXmlNode::SetValue(int value) { return SetText(std::to_wstring(value)); }

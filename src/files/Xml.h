@@ -54,8 +54,8 @@ public:
     // New empty child element appended as the last child, no lookup.
     std::unique_ptr<CXmlNode> NewChild(const std::wstring& name);
 
-    int _GetValue(std::wstring& value) const;
-    int _SetValue(const std::wstring& value);
+    int GetText(std::wstring& value) const;
+    int SetText(const std::wstring& value);
     // The text as a decimal integer; empty text takes the default, which is
     // written into the node as well.
     int GetValue(int defaultValue);

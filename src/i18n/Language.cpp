@@ -197,9 +197,9 @@ int LanguageForSystem(LANGID id) {
     case 0x0404: case 0x0804: case 0x0C04: case 0x1004:
         return Chinese;
     case 0x0407: case 0x0807: case 0x0C07: case 0x1007: case 0x1407:
-        return Germany;
+        return German;
     case 0x040C: case 0x080C: case 0x0C0C: case 0x100C: case 0x140C:
-        return France;
+        return French;
     case 0x0413: case 0x0813:
         return Dutch;
     case 0x0410: case 0x0810:

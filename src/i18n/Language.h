@@ -6,7 +6,7 @@
 
 // Value of the UI language, the number stored under [General] LangId and the
 // column of LanguageBitmapTable. Any other number reads as English.
-enum LanguageCode { English = 0, Germany = 1, France = 2, Dutch = 3, Italian = 4, Chinese = 5 };
+enum LanguageCode { English = 0, German = 1, French = 2, Dutch = 3, Italian = 4, Chinese = 5 };
 constexpr int kLanguageCount = 6;
 
 // Ids of the numbered texts; each is the row index in StringIdTable and is

@@ -37,8 +37,8 @@ struct Flag {
 };
 constexpr Flag kFlags[] = {
     {IDC_FLAG_ITALIAN, IDB_FLAG_ITALIAN, Italian, L"Italiano"},
-    {IDC_FLAG_GERMANY, IDB_FLAG_GERMANY, Germany, L"Deutsch"},
-    {IDC_FLAG_FRANCE, IDB_FLAG_FRANCE, France, L"Fran\u00e7ais"},
+    {IDC_FLAG_GERMANY, IDB_FLAG_GERMANY, German, L"Deutsch"},
+    {IDC_FLAG_FRANCE, IDB_FLAG_FRANCE, French, L"Fran\u00e7ais"},
     {IDC_FLAG_ENGLISH, IDB_FLAG_ENGLISH, English, L"English"},
     {IDC_FLAG_DUTCH, IDB_FLAG_DUTCH, Dutch, L"Nederlands"},
     {IDC_FLAG_CHINESE, IDB_FLAG_CHINESE, Chinese, L"\u4e2d\u6587"},

@@ -248,7 +248,7 @@ TEST_F(ProfileFileTest, WriteProfileTreeBuildsTheDocumentInOrder) {
     SysFreeString(name);
     first->Release();
     std::wstring text;
-    root->GetChild(L"Version", false)->_GetValue(text);
+    root->GetChild(L"Version", false)->GetText(text);
     EXPECT_EQ(L"1", text);
 
     auto mouseFun = root->GetChild(L"MouseFun", false);
@@ -256,7 +256,7 @@ TEST_F(ProfileFileTest, WriteProfileTreeBuildsTheDocumentInOrder) {
         auto button = mouseFun->GetChild(L"Button" + std::to_wstring(i), false);
         ASSERT_FALSE(button->IsEmpty()) << i;
         for (int j = 0; j < kRecordSize; ++j) {
-            button->GetChild(L"Byte" + std::to_wstring(j), false)->_GetValue(text);
+            button->GetChild(L"Byte" + std::to_wstring(j), false)->GetText(text);
             EXPECT_EQ(std::to_wstring(records[i].bytes[j]), text) << "button " << i << " byte " << j;
         }
     }

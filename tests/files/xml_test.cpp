@@ -31,7 +31,7 @@ int CountChildren(CXmlNode& node, const wchar_t* name) {
 
 std::wstring TextOf(CXmlNode& node) {
     std::wstring s = L"<unset>";
-    node._GetValue(s);
+    node.GetText(s);
     return s;
 }
 
@@ -114,7 +114,7 @@ TEST_F(XmlTest, GetChildTakesFirstOfDuplicatesAndCreatesExactlyOnce) {
     EXPECT_EQ(0, CountChildren(*root, L"C"));
     auto created = root->GetChild(L"C", true);
     ASSERT_FALSE(created->IsEmpty());
-    created->_SetValue(L"new");
+    created->SetText(L"new");
     EXPECT_EQ(1, CountChildren(*root, L"C"));
     EXPECT_EQ(L"new", TextOf(*root->GetChild(L"C", true))) << "second call finds the created element";
     EXPECT_EQ(1, CountChildren(*root, L"C"));
@@ -187,9 +187,9 @@ TEST_F(XmlTest, GetValueOnEmptyTextFillsInTheDefault) {
 TEST_F(XmlTest, EmptyNodeFailsQuietly) {
     CXmlNode empty;
     std::wstring text = L"kept";
-    EXPECT_EQ(0, empty._GetValue(text));
+    EXPECT_EQ(0, empty.GetText(text));
     EXPECT_EQ(L"kept", text);
-    EXPECT_EQ(0, empty._SetValue(L"x"));
+    EXPECT_EQ(0, empty.SetText(L"x"));
     EXPECT_EQ(0, empty.SetValue(3));
     EXPECT_EQ(17, empty.GetValue(17));
     EXPECT_TRUE(empty.GetChild(L"A", true)->IsEmpty());

@@ -13,7 +13,7 @@
 namespace {
 
 const wchar_t* const kSections[] = {L"Germany", L"France", L"Dutch", L"Italian", L"Chinese"};
-const int kCodes[] = {Germany, France, Dutch, Italian, Chinese};
+const int kCodes[] = {German, French, Dutch, Italian, Chinese};
 
 std::string Utf8(const std::wstring& w) {
     int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
@@ -177,7 +177,7 @@ TEST(ShippedAppCfg, StoringALanguageKeepsEveryTranslation) {
 
     LoadAppSettingsFrom(copy, 0x0409);
     SetUiLanguage(Chinese);
-    SetUiLanguage(Germany);
+    SetUiLanguage(German);
     SetUiLanguage(Chinese);
 
     std::vector<unsigned char> bytes = ReadBytes(copy);

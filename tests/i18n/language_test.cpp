@@ -102,8 +102,8 @@ TEST(LanguageForSystem, EveryListedIdentifierAndNeighbours) {
         int code;
     } rows[] = {
         {0x0404, Chinese}, {0x0804, Chinese}, {0x0C04, Chinese}, {0x1004, Chinese},
-        {0x0407, Germany}, {0x0807, Germany}, {0x0C07, Germany}, {0x1007, Germany}, {0x1407, Germany},
-        {0x040C, France},  {0x080C, France},  {0x0C0C, France},  {0x100C, France},  {0x140C, France},
+        {0x0407, German}, {0x0807, German}, {0x0C07, German}, {0x1007, German}, {0x1407, German},
+        {0x040C, French},  {0x080C, French},  {0x0C0C, French},  {0x100C, French},  {0x140C, French},
         {0x0413, Dutch},   {0x0813, Dutch},
         {0x0410, Italian}, {0x0810, Italian},
         // Not in the list: English, whatever the primary language.
@@ -124,9 +124,9 @@ TEST(LoadAppSettings, LangIdOrSystemLanguage) {
         const char* what;
     } rows[] = {
         {L"[General]\r\nLangId=3\r\n", 0x0407, Dutch, "LangId 3 selects Dutch over a German system"},
-        {L"[General]\r\nLangId=\r\n", 0x0C07, Germany, "empty LangId: German (Austria) system"},
+        {L"[General]\r\nLangId=\r\n", 0x0C07, German, "empty LangId: German (Austria) system"},
         {L"[General]\r\nLangId=\r\n", 0x0816, English, "empty LangId: Portuguese system"},
-        {L"[Germany]\r\nSTR_ID_OK=OK\r\n", 0x0C07, Germany, "no LangId key"},
+        {L"[Germany]\r\nSTR_ID_OK=OK\r\n", 0x0C07, German, "no LangId key"},
         {nullptr, 0x0804, Chinese, "no file"},
         {nullptr, 0x0816, English, "no file, Portuguese"},
         {L"[General]\r\nLangId=9\r\n", 0x0407, 9, "LangId 9 is kept as read"},
@@ -135,8 +135,8 @@ TEST(LoadAppSettings, LangIdOrSystemLanguage) {
         {L"[General]\r\nLangId=-1\r\n", 0x0409, -1, "negative kept"},
         {L"[General]\r\nLangId=5abc\r\n", 0x0409, Chinese, "stops at the first non-digit"},
         {L"[General]\r\nLangId=abc\r\n", 0x0407, English, "no digits give 0, not the system"},
-        {L"[General]\r\nLangId= \t2\r\n", 0x0409, France, "leading blanks"},
-        {L"[general]\r\nlangid=1\r\n", 0x0409, Germany, "section and key are case-insensitive"},
+        {L"[General]\r\nLangId= \t2\r\n", 0x0409, French, "leading blanks"},
+        {L"[general]\r\nlangid=1\r\n", 0x0409, German, "section and key are case-insensitive"},
     };
     int n = 0;
     for (const auto& r : rows) {
@@ -161,7 +161,7 @@ TEST(LoadAppSettings, SystemFallbackWritesNothing) {
     std::wstring path = WriteUnicodeIni(L"fallback.ini", L"[General]\r\nLangId=\r\n");
     std::vector<unsigned char> before = ReadBytes(path);
     LoadAppSettingsFrom(path, 0x0407);
-    EXPECT_EQ(GetUiLanguage(), Germany);
+    EXPECT_EQ(GetUiLanguage(), German);
     EXPECT_EQ(ReadBytes(path), before);
 }
 
@@ -205,26 +205,26 @@ TEST(GetUiText, TranslationOrEnglish) {
             L"[Germany]\r\nSTR_ID_SAVE=Speichern\r\nSTR_ID_COPY=\r\nSTR_ID_CUT=Ausschneiden\r\n"
             L"[France]\r\nSTR_ID_SAVE=Enregistrer\r\n"
             L"[English]\r\nSTR_ID_PASTE=Insert\r\n");
-    ASSERT_EQ(GetUiLanguage(), Germany);
+    ASSERT_EQ(GetUiLanguage(), German);
     const struct {
         int language;
         int id;
         const wchar_t* expected;
         const char* what;
     } rows[] = {
-        {Germany, STR_ID_SAVE, L"Speichern", "translation present"},
-        {Germany, STR_ID_COPY, L"Copy", "key present but empty"},
-        {Germany, STR_ID_PASTE, L"Paste", "key missing"},
-        {Germany, STR_ID_CUT, L"Ausschneiden", "other key"},
-        {France, STR_ID_SAVE, L"Enregistrer", "other section"},
-        {France, STR_ID_CUT, L"Cut", "a German text is not used for French"},
+        {German, STR_ID_SAVE, L"Speichern", "translation present"},
+        {German, STR_ID_COPY, L"Copy", "key present but empty"},
+        {German, STR_ID_PASTE, L"Paste", "key missing"},
+        {German, STR_ID_CUT, L"Ausschneiden", "other key"},
+        {French, STR_ID_SAVE, L"Enregistrer", "other section"},
+        {French, STR_ID_CUT, L"Cut", "a German text is not used for French"},
         {Dutch, STR_ID_SAVE, L"Save", "section missing"},
         {English, STR_ID_PASTE, L"Insert", "an English section may override"},
         {English, STR_ID_SAVE, L"Save", "English default"},
-        {Germany, kStringCount, L"", "id past the table"},
-        {Germany, -1, L"", "negative id"},
-        {Germany, STR_ID_UP_DOWN_SWAP, L"swap", "last row"},
-        {Germany, STR_ID_BUTTONS, L"Buttons", "first row"},
+        {German, kStringCount, L"", "id past the table"},
+        {German, -1, L"", "negative id"},
+        {German, STR_ID_UP_DOWN_SWAP, L"swap", "last row"},
+        {German, STR_ID_BUTTONS, L"Buttons", "first row"},
     };
     for (const auto& r : rows) {
         SetUiLanguage(r.language);
@@ -240,7 +240,7 @@ TEST(GetUiText, AChangedFileIsReadAgain) {
     Sleep(20);
     WriteUnicodeIni(L"changed.ini", L"[General]\r\nLangId=1\r\n[Germany]\r\nSTR_ID_SAVE=Sichern!!\r\n");
     EXPECT_EQ(GetUiText(STR_ID_SAVE), L"Sichern!!");
-    SetUiLanguage(France);
+    SetUiLanguage(French);
     EXPECT_EQ(GetUiText(STR_ID_SAVE), L"Save") << "a text of another language is not reused";
 }
 
@@ -274,8 +274,8 @@ TEST(SetUiLanguage, WritesLangIdAndCreatesTheFile) {
 TEST(SetUiLanguage, UnwritableFileStillChangesTheLanguage) {
     std::wstring path = HerePath(L"no_such_folder\\AppCfg.ini");
     LoadAppSettingsFrom(path, 0x0409);
-    SetUiLanguage(France);
-    EXPECT_EQ(GetUiLanguage(), France);
+    SetUiLanguage(French);
+    EXPECT_EQ(GetUiLanguage(), French);
     EXPECT_EQ(GetLanguageName(), L"France");
     EXPECT_EQ(GetUiText(STR_ID_OK), L"OK");
     EXPECT_FALSE(FileExists(path));
@@ -295,7 +295,7 @@ TEST(SetUiLanguage, ReadOnlySettingsKeepThePickForTheRun) {
     ASSERT_NE(share, INVALID_HANDLE_VALUE);
 
     LoadAppSettingsFrom(path, 0x0409);
-    EXPECT_EQ(GetUiLanguage(), Germany);
+    EXPECT_EQ(GetUiLanguage(), German);
     EXPECT_EQ(SetUiLanguage(Dutch), 0) << "the write must fail for this case to mean anything";
     EXPECT_EQ(GetUiLanguage(), Dutch);
     EXPECT_EQ(GetLanguageName(), L"Dutch");
@@ -303,8 +303,8 @@ TEST(SetUiLanguage, ReadOnlySettingsKeepThePickForTheRun) {
     EXPECT_EQ(GetUiText(STR_ID_OK), L"Akkoord");
     EXPECT_EQ(GetUiText(STR_ID_CANCEL), L"Cancel");
     EXPECT_EQ(GetLanguageBitmap(152), 232);
-    EXPECT_EQ(SetUiLanguage(France), 0);
-    EXPECT_EQ(GetUiLanguage(), France);
+    EXPECT_EQ(SetUiLanguage(French), 0);
+    EXPECT_EQ(GetUiLanguage(), French);
     EXPECT_EQ(GetUiText(STR_ID_SAVE), L"Save");
     CloseHandle(share);
     EXPECT_EQ(ReadBytes(path), before) << "the file must stay as it was";

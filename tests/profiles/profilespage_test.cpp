@@ -102,7 +102,7 @@ TEST(ProfilesPage, RulesFollowSwitchAndDefaultAreStoredAtOnce) {
     EXPECT_FALSE(page.Follower().Following());
     EXPECT_EQ(Messages::Joined(), L"") << "nothing to tell while all went well";
 
-    SetUiLanguage(Germany);
+    SetUiLanguage(German);
     page.RefreshPageTexts();
     EXPECT_EQ(Text(GetDlgItem(wnd, IDC_PROF_FOLLOW)), L"Profil je nach aktivem Programm wechseln");
     EXPECT_EQ(Cell(list, 0, 1), L"(Datei fehlt) " + gone);

@@ -28,7 +28,7 @@ struct Picture {
 
 Picture Units(int id, int w, int h, const char* role) { return {id, UnitsToX(w), UnitsToY(h), role}; }
 
-// Language columns: English, Germany, France, Dutch, Italian, Chinese.
+// Language columns: English, German, French, Dutch, Italian, Chinese.
 struct LanguageRow {
     int ids[6];
     int unitsW, unitsH;

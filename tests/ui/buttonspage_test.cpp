@@ -432,7 +432,7 @@ TEST_F(ButtonsPageTest, LanguageSwitchKeepsEverySelectionAndChangesTheTexts) {
     }
     // The switch is made from another page: this one is hidden meanwhile.
     ShowWindow(page, SW_HIDE);
-    SetUiLanguage(Germany);
+    SetUiLanguage(German);
     page_->RefreshPageTexts();
     ShowWindow(page, SW_SHOW);
     for (const auto& s : selections) EXPECT_EQ(Selection(page, s.first), s.second) << "control " << s.first;
