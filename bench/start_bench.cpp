@@ -16,7 +16,7 @@
 #include "BenchClock.h"
 
 namespace {
-constexpr wchar_t kMainClass[] = L"38C86C12-4A73-48d5-934E-44550D5BBF68";
+constexpr wchar_t kMainClass[] = L"Mirvostan.MainWindow";
 constexpr int kCancel = 1055;
 
 struct Found {

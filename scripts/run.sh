@@ -19,5 +19,5 @@ shot="${MV_SCREENSHOT:-$MV_BUILD_DIR/screenshots/Mirvostan.png}"
 mv_start_xvfb
 trap 'wineserver -k 2>/dev/null || true; mv_stop_xvfb' EXIT
 (cd "$(dirname "$exe")" && wine "$exe" >/dev/null 2>&1 &)
-bash "$root/scripts/screenshot.sh" --class 38C86C12-4A73-48d5-934E-44550D5BBF68 --out "$shot" --wait 30
+bash "$root/scripts/screenshot.sh" --class Mirvostan.MainWindow --out "$shot" --wait 30
 echo "Mirvostan ran on a virtual display; screenshot: $shot"

@@ -28,7 +28,7 @@ trap 'wineserver -k 2>/dev/null || true; mv_stop_xvfb' EXIT
 mv_wine_warm
 docs="$WINEPREFIX/drive_c/users/Public/Documents"
 mkdir -p "$docs" && : > "$docs/game.mvf"
-cls=38C86C12-4A73-48d5-934E-44550D5BBF68
+cls=Mirvostan.MainWindow
 winrect="$MV_BUILD_DIR/tools/screenshot/winrect.exe"
 shoot() {  # shoot <out.png> <winrect args...>
   local file="$1"; shift

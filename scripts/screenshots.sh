@@ -17,7 +17,7 @@ cp "$MV_BUILD_DIR/src/ui/Mirvostan.exe" "$MV_BUILD_DIR/src/ui/SonixUSB.DLL" "$MV
 mv_start_xvfb
 trap 'wineserver -k 2>/dev/null || true; mv_stop_xvfb' EXIT
 mv_wine_warm
-cls=38C86C12-4A73-48d5-934E-44550D5BBF68
+cls=Mirvostan.MainWindow
 winrect="$MV_BUILD_DIR/tools/screenshot/winrect.exe"
 (cd "$run" && wine Mirvostan.exe >/dev/null 2>&1 &)
 

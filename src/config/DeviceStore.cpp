@@ -247,6 +247,14 @@ TransferResult DeviceStore::UploadNow(const UploadPlan& plan) {
     return result;
 }
 
+bool DeviceStore::ProbeMouse() {
+    if (TransferRunning() || TransferPending() || transport_->reader.Running()) return false;
+    MouseLink& link = transport_->link;
+    const bool open = link.OpenMouse() != 0;
+    link.CloseMouse();
+    return open;
+}
+
 void DeviceStore::WaitTransfersAtExit(DWORD ms) {
     if (!transport_->runner.Wait(ms)) abandoned_ = true;
 }

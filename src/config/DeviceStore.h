@@ -101,6 +101,12 @@ public:
     // line, the end of a session); confirmed when it succeeded.
     TransferResult UploadNow(const UploadPlan& plan);
 
+    // Whether the mouse can be opened now, while nothing else uses the link
+    // (no transfer, no reader). Opens and closes it, nothing more.
+    bool ProbeMouse();
+    // The mouse is open (the reader reads from it).
+    bool MouseOpen() const { return transport_->link.IsOpen(); }
+
     // At exit: waits at most ms for a running transfer thread. One that
     // outlives the wait keeps the link and the library until the process ends.
     void WaitTransfersAtExit(DWORD ms);

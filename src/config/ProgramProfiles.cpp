@@ -58,6 +58,27 @@ std::wstring FileNameOf(const std::wstring& path) {
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
+std::wstring ProfileName(const std::wstring& path) {
+    std::wstring name = FileNameOf(path);
+    const size_t dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos && dot > 0 && CompareStringOrdinal(name.c_str() + dot, -1, L".mvf", -1, TRUE) == CSTR_EQUAL)
+        name.erase(dot);
+    return name;
+}
+
+std::vector<std::wstring> ProgramProfiles::Choices() const {
+    std::vector<std::wstring> choices;
+    auto add = [&](const std::wstring& path) {
+        if (path.empty()) return;
+        for (const std::wstring& c : choices)
+            if (CompareStringOrdinal(c.c_str(), -1, path.c_str(), -1, TRUE) == CSTR_EQUAL) return;
+        choices.push_back(path);
+    };
+    add(defaultProfile_);
+    for (const ProgramRule& rule : rules_) add(rule.profile);
+    return choices;
+}
+
 bool ProfileFileExists(const std::wstring& path) {
     DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

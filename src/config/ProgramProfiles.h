@@ -34,6 +34,10 @@ public:
     bool Follow() const { return follow_; }
     void SetFollow(bool on) { follow_ = on; }
 
+    // The profiles a user can pick from: the default, then each rule's,
+    // each file once.
+    std::vector<std::wstring> Choices() const;
+
     // The profile the program asks for: its rule's file, else the default.
     // A file that does not exist is passed over; "" when nothing is left.
     using FileExists = bool (*)(const std::wstring& path);
@@ -57,6 +61,8 @@ private:
 bool SameProgram(const std::wstring& a, const std::wstring& b);
 // "C:\Games\Game.exe" -> "Game.exe".
 std::wstring FileNameOf(const std::wstring& path);
+// A profile's name for the user: "C:\p\game.mvf" -> "game".
+std::wstring ProfileName(const std::wstring& path);
 bool ProfileFileExists(const std::wstring& path);
 
 // Tells when the program in front has stayed the same for kSettleMs. Fed

@@ -203,3 +203,12 @@ void RecordTable::ToggleWheelSwap() {
     table_[kWheelDownSlot].bytes[kByteCode] = swapped ? kMouseWheelDown : kMouseWheelUp;
     known_ |= SlotBit(kWheelUpSlot) | SlotBit(kWheelDownSlot);
 }
+
+bool MouseChanged(const MouseState& before, const MouseState& now) {
+    for (int slot = 0; slot < kRecordCount; ++slot) {
+        if (!(before.known & now.known & SlotBit(slot))) continue;
+        for (int i = kByteType; i < kRecordSize; ++i)
+            if (before.records[slot].bytes[i] != now.records[slot].bytes[i]) return true;
+    }
+    return before.dpiKnown && now.dpiKnown && before.dpi != now.dpi;
+}

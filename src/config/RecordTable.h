@@ -117,3 +117,7 @@ private:
 
 // The report-rate code of a record, or 0 when it is no rate record.
 int32_t RateCodeOf(const FunctionRecord& record);
+
+// What the mouse holds now differs from what was known of it before: a
+// known record (from the function type on) or a known DPI changed.
+bool MouseChanged(const MouseState& before, const MouseState& now);

@@ -96,6 +96,13 @@ const StringIdEntry StringIdTable[kStringCount] = {
     {STR_ID_SHOW_PICTURE, L"STR_ID_SHOW_PICTURE", L"Show the picture of %s"},
     {STR_ID_BUTTONS_UNREAD, L"STR_ID_BUTTONS_UNREAD",
      L"Some buttons could not be read from the mouse. Set one to L-Button, then apply again."},
+    {STR_ID_TRAY_CONFIG, L"STR_ID_TRAY_CONFIG", L"Config"},
+    {STR_ID_TRAY_EXIT, L"STR_ID_TRAY_EXIT", L"Exit"},
+    {STR_ID_TRAY_FOLLOW, L"STR_ID_TRAY_FOLLOW", L"Follow the program in front"},
+    {STR_ID_START_WITH_WINDOWS, L"STR_ID_START_WITH_WINDOWS", L"Start with Windows"},
+    {STR_ID_NO_MOUSE_CONNECTED, L"STR_ID_NO_MOUSE_CONNECTED", L"No mouse connected"},
+    {STR_ID_DPI_VALUE, L"STR_ID_DPI_VALUE", L"%d DPI"},
+    {STR_ID_SAVING_MOUSE_SETTINGS, L"STR_ID_SAVING_MOUSE_SETTINGS", L"Saving the mouse's settings"},
 };
 
 const int LanguageBitmapTable[kLanguageBitmapRows][kLanguageCount] = {

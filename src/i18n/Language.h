@@ -102,8 +102,16 @@ enum StringId : int32_t {
     STR_ID_SHOW_PICTURE = 84,
     // An apply that needs the buttons the mouse never reported.
     STR_ID_BUTTONS_UNREAD = 85,
+    // The tray menu and tip, and the end of a session.
+    STR_ID_TRAY_CONFIG = 86,
+    STR_ID_TRAY_EXIT = 87,
+    STR_ID_TRAY_FOLLOW = 88,
+    STR_ID_START_WITH_WINDOWS = 89,
+    STR_ID_NO_MOUSE_CONNECTED = 90,
+    STR_ID_DPI_VALUE = 91,
+    STR_ID_SAVING_MOUSE_SETTINGS = 92,
 };
-constexpr int kStringCount = 86;
+constexpr int kStringCount = 93;
 
 struct StringIdEntry {
     int32_t id;

@@ -173,7 +173,10 @@ bool MouseLink::Gone(DWORD code) {
 int MouseLink::ReadReport(uint8_t (&buffer)[9]) {
     ClearError();
     const HANDLE h = handle_.load();
-    if (h == INVALID_HANDLE_VALUE) return 0;
+    if (h == INVALID_HANDLE_VALUE) {
+        SetLastError(ERROR_INVALID_HANDLE);  // no mouse open
+        return 0;
+    }
     DWORD count = 0;
     if (read_(h, buffer, inputLength_, &count)) return 1;
     // Waiting out the time-out is the idle case, not an error worth keeping.

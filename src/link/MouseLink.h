@@ -48,6 +48,8 @@ public:
 
     // SonixUSB.DLL beside the running program.
     static std::wstring DefaultLibraryPath();
+    // Errors of a mouse that was unplugged or whose driver stopped.
+    static bool Gone(DWORD code);
 
 private:
     bool Bind();
@@ -55,8 +57,6 @@ private:
     static void TraceReport(const uint8_t (&report)[9]);
     void NoteError(const wchar_t* operation, DWORD code);
     void ClearError();
-    // Errors of a mouse that was unplugged or whose driver stopped.
-    static bool Gone(DWORD code);
 
     std::atomic<HANDLE> handle_{INVALID_HANDLE_VALUE};
     uint32_t inputLength_ = 0;

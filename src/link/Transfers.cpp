@@ -48,10 +48,16 @@ DWORD WINAPI DrainReader::Proc(void* arg) {
     DrainReader& self = *static_cast<DrainReader*>(arg);
     uint8_t scratch[9];
     DrainPace pace;
+    bool told = false;
     while (!self.stop_.load()) {
         const ULONGLONG start = GetTickCount64();
         const int read = self.link_.ReadReport(scratch);
+        const DWORD error = GetLastError();
         if (self.stop_.load()) break;
+        if (!read && !told && MouseLink::Gone(error) && self.goneWindow_) {
+            told = true;
+            PostMessageW(self.goneWindow_, self.goneMessage_, 0, 0);
+        }
         const DWORD pause = pace.Next(read, static_cast<DWORD>(GetTickCount64() - start));
         if (pause) WaitForSingleObject(self.wake_.Get(), pause);
     }

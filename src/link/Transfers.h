@@ -65,6 +65,12 @@ public:
     // Asks the reader to end and waits at most kDrainStopWaitMs. 1 when no
     // reader runs any more; 0 when it still does (its handle is kept).
     int Stop();
+    // Once per reader started: message posted to window when its reads find
+    // the mouse gone (unplugged). nullptr: nobody is told.
+    void SetGoneNotify(HWND window, UINT message) {
+        goneWindow_ = window;
+        goneMessage_ = message;
+    }
     bool Running() const;
     HANDLE Thread() const { return thread_.Get(); }
 
@@ -73,6 +79,8 @@ private:
 
     MouseLink& link_;
     std::atomic<int> stop_{0};
+    HWND goneWindow_ = nullptr;
+    UINT goneMessage_ = 0;
     ScopedHandle wake_;  // set by Stop: ends the reader's pause
     ScopedHandle thread_;
 };

@@ -153,6 +153,8 @@
 
 // ---- Main window class and single-instance marker ------------------------------
 #define MV_MAIN_CLASS        "38C86C12-4A73-48d5-934E-44550D5BBF68"
+// The main window's own class (a copy of the standard dialog class).
+#define MV_WINDOW_CLASS      "Mirvostan.MainWindow"
 
 // ---- Profiles page (148) and the keep dialog ----------------------------------
 // Per-language page-button pictures 288..295 are named by the language table.

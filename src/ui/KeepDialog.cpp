@@ -53,6 +53,7 @@ BOOL KeepDialog::OnInitDialog() {
     SetTimer(Hwnd(), kCountdownTimer, g_tickMs, nullptr);
     // Enter keeps: the focus starts on Keep.
     SetFocus(Item(IDOK));
+    if (request_.shown) request_.shown(Hwnd());
     return FALSE;
 }
 

@@ -20,6 +20,8 @@ struct KeepRequest {
     // Starts the upload that restores what the mouse held; it reports to
     // notify with doneMessage.
     std::function<UploadStart(HWND notify, UINT doneMessage)> undo;
+    // Told the dialog's window once it is open (so the session's end can close it).
+    std::function<void(HWND dialog)> shown;
 };
 
 // Kept only by the Keep button. Unanswered: the dialog ended any other way

@@ -6,7 +6,6 @@
 
 #include "config/DeviceStore.h"
 #include "i18n/Language.h"
-#include "i18n/UserMessage.h"
 #include "resources/resource.h"
 #include "ui/AboutDialog.h"
 #include "ui/ButtonsPage.h"
@@ -15,7 +14,6 @@
 #include "ui/Messages.h"
 #include "ui/PerformancePage.h"
 #include "ui/ProfilesPage.h"
-#include "ui/StartupRead.h"
 
 namespace {
 constexpr COLORREF kKey = RGB(20, 255, 12);
@@ -155,15 +153,35 @@ HRGN RegionFromPicture(HBITMAP picture, COLORREF key) {
     return ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), rgn);
 }
 
-MainWindow::MainWindow(DeviceStore& store, CTrayIcon::ShellNotify shell)
-    : Dialog(IDD_MAIN), store_(store), uploads_(store), tray_(IDM_TRAY, shell) {}
+MainWindow::MainWindow(DeviceStore& store, UploadOwner& uploads, ProgramProfiles& profiles, ProfileFollower& follower)
+    : Dialog(IDD_MAIN), store_(store), uploads_(uploads), profiles_(profiles), follower_(follower) {}
 
-// The pages go first: their windows are children of this one.
+// The pages go first: their windows are children of this one. The upload
+// owner outlives the window and must not reach it any more.
 MainWindow::~MainWindow() {
+    uploads_.CancelEnd();
+    uploads_.SetShowStore(nullptr);
+    uploads_.SetWindow(nullptr);
     performancePage_.reset();
     profilesPage_.reset();
     buttonsPage_.reset();
 }
+
+void MainWindow::ShowProfilesStatus(const std::wstring& text, bool failed) {
+    status_ = text;
+    statusFailed_ = failed;
+    if (profilesPage_ && profilesPage_->Hwnd()) profilesPage_->ShowStatus(text, failed);
+}
+
+void MainWindow::RefreshProfiles() {
+    if (profilesPage_ && profilesPage_->Hwnd()) profilesPage_->RefreshPageTexts();
+}
+
+void MainWindow::Close(int result) {
+    if (closed_) closed_(result);
+}
+
+void MainWindow::OnClose() { Close(IDCANCEL); }
 
 SkinButton& MainWindow::Button(int id) {
     for (int i = 0; i < kButtonCount; ++i)
@@ -203,12 +221,9 @@ BOOL MainWindow::OnInitDialog() {
     ShapeAt(dpi, POINT{r.left, r.top});
     LayOutOnPictures(Hwnd(), IDD_MAIN, dpi);
     // The pages show what the mouse holds: the read ends before they exist.
-    const bool read = startupRead_ ? startupRead_->Join() : store_.LoadFromDevice();
-    if (!read) ShowUserMessage(nullptr, GetUiText(STR_ID_CANT_OPEN_USB));
-    else if (store_.UnknownSlots() || !store_.DpiKnown()) ShowUserMessage(nullptr, GetUiText(STR_ID_PARTLY_READ));
+    if (beforePages_) beforePages_();
     PlacePages();
     SetupButtons();
-    tray_.SetNotifyTarget(Hwnd(), WM_TRAY_NOTIFY);
     SelectPage(PageId::Buttons);
     // Focus rings stay hidden until the keyboard is used (the dialog manager
     // clears this at the first Tab or arrow), unless the user wants them always.
@@ -256,7 +271,7 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
 void MainWindow::PlacePages() {
     uploads_.SetWindow(Hwnd());
     buttonsPage_ = std::make_unique<ButtonsPage>(store_, uploads_);
-    profilesPage_ = std::make_unique<ProfilesPage>(uploads_);
+    profilesPage_ = std::make_unique<ProfilesPage>(profiles_, follower_);
     performancePage_ = std::make_unique<PerformancePage>(store_, uploads_);
     RECT area{};
     GetWindowRect(tab_, &area);
@@ -267,17 +282,11 @@ void MainWindow::PlacePages() {
     // Only the buttons page is made now; the others when first shown. The
     // profile follower works without its page's window.
     MadePage(PageId::Buttons);
-    // After an undo or a profile switch the pages show the store again; the
-    // tray tip tells which profile is on.
+    // After an undo, a read or a profile switch the pages show the store again.
     uploads_.SetShowStore([this] {
         buttonsPage_->ShowStoreConfiguration();
         if (performancePage_->Hwnd()) performancePage_->ShowStoreSettings();
     });
-    profilesPage_->SetStatusSink([this](const std::wstring& text, bool) {
-        trayTip_ = text.empty() ? std::wstring(L"Mirvostan") : std::wstring(L"Mirvostan \u2014 ") + text;
-        if (tray_.IsShown()) tray_.SetTrayIcon(tray_.Record().hIcon, trayTip_.c_str());
-    });
-    profilesPage_->LoadRules();
     ShowWindow(buttonsPage_->Hwnd(), SW_SHOW);
 }
 
@@ -285,6 +294,7 @@ Page* MainWindow::MadePage(PageId id) {
     Page* page = PageOf(id);
     if (!page || page->Hwnd()) return page;
     if (!page->Create(Hwnd())) return page;
+    if (id == PageId::Profiles) profilesPage_->ShowStatus(status_, statusFailed_);
     // Right after the page buttons in z-order, so that Tab reaches the page
     // between them and OK, as a reader would; hidden until selected.
     SetWindowPos(page->Hwnd(), Item(IDC_MAIN_PAGE_THIRD), pageOrigin_.x, pageOrigin_.y, 0, 0,
@@ -382,11 +392,11 @@ void MainWindow::Apply() {
 // window then). An apply refused as busy or by the left-click rule ends at
 // once; one that failed to start keeps the window and the user's choices.
 void MainWindow::Ok() {
-    uploads_.EndAfterApply([this] { EndDialog(IDOK); });
+    uploads_.EndAfterApply([this] { Close(IDOK); });
     Apply();
     if (uploads_.Running()) return;
     uploads_.CancelEnd();
-    if (uploads_.LastStart() != UploadOwner::Start::Failed) EndDialog(IDOK);
+    if (uploads_.LastStart() != UploadOwner::Start::Failed) Close(IDOK);
 }
 
 void MainWindow::SwitchLanguage(int code) {
@@ -402,17 +412,6 @@ void MainWindow::SwitchLanguage(int code) {
     if (profilesPage_->Hwnd()) profilesPage_->RefreshPageTexts();
 }
 
-void MainWindow::HideToTray() {
-    tray_.SetTrayIconById(IDI_APP);
-    if (!trayTip_.empty() && tray_.IsShown()) tray_.SetTrayIcon(tray_.Record().hIcon, trayTip_.c_str());
-    ShowWindow(Hwnd(), SW_HIDE);
-}
-
-void MainWindow::ShowFromTray() {
-    ShowWindow(Hwnd(), SW_SHOWNORMAL);
-    SetForegroundWindow(Hwnd());
-}
-
 bool MainWindow::OnCommand(int id, int code, HWND control) {
     if (control && code != BN_CLICKED) return false;
     switch (id) {
@@ -425,7 +424,7 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
     case IDC_MAIN_CANCEL:
     case IDC_MAIN_CLOSE:
     case IDCANCEL:
-        EndDialog(IDCANCEL);
+        Close(IDCANCEL);
         return true;
     case IDOK:
         // Enter with no button of ours focused: neither applies nor closes,
@@ -444,13 +443,7 @@ bool MainWindow::OnCommand(int id, int code, HWND control) {
         SelectPage(PageId::Performance);
         return true;
     case IDC_MAIN_TRAY:
-        HideToTray();
-        return true;
-    case ID_TRAY_EXIT:
-        PostQuitMessage(0);
-        return true;
-    case ID_TRAY_CONFIG:
-        ShowFromTray();
+        Close(0);
         return true;
     default:
         for (const Flag& f : kFlags) {
@@ -514,15 +507,7 @@ bool MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
         // Alt+Tab away: no picture may stay lit; the buttons never hear of it.
         if (LOWORD(wp) == WA_INACTIVE) EnumChildWindows(Hwnd(), LeaveHover, 0);
         return false;
-    case WM_TRAY_NOTIFY:
-        result = tray_.HandleTrayNotification(wp, lp);
-        return true;
     default:
-        if (msg == TaskbarCreatedMessage() && msg != 0) {
-            tray_.OnTaskbarCreated();
-            result = 0;
-            return true;
-        }
         return false;
     }
 }

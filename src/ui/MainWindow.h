@@ -1,25 +1,27 @@
-// The program's one top-level window: a frameless dialog cut to the shape
-// of its picture, hosting the buttons, performance and profiles pages, with
-// OK / Cancel / Apply, the title buttons, the language flags, the banner
-// and the tray icon.
+// The program's window: a frameless dialog cut to the shape of its picture,
+// hosting the buttons, performance and profiles pages, with OK / Cancel /
+// Apply, the title buttons, the language flags and the banner. The
+// resident makes it when the user wants it and frees it when it is closed
+// or hidden in the tray.
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "controls/Gdi.h"
 #include "controls/SkinButton.h"
 #include "controls/Window.h"
-#include "ui/TrayIcon.h"
 #include "ui/Uploads.h"
 
 class DeviceStore;
 class ButtonsPage;
 class PerformancePage;
 class ProfilesPage;
+class ProfileFollower;
+class ProgramProfiles;
 class Page;
-class StartupRead;
 
 class MainWindow : public Dialog {
 public:
@@ -28,18 +30,26 @@ public:
     // Where the banner leads; also its tooltip.
     static const wchar_t kBannerLink[];
 
-    explicit MainWindow(DeviceStore& store, CTrayIcon::ShellNotify shell = nullptr);
+    MainWindow(DeviceStore& store, UploadOwner& uploads, ProgramProfiles& profiles, ProfileFollower& follower);
     ~MainWindow() override;
 
     PageId CurrentPage() const { return current_; }
-    // The start-up read of the mouse, running since before the window; the
-    // window joins it before the pages show the store. Without one the
-    // window reads the mouse itself.
-    void SetStartupRead(StartupRead* read) { startupRead_ = read; }
+    // Called before the pages show the store (the start-up read, running
+    // since before the window, is joined there).
+    void SetBeforePages(std::function<void()> before) { beforePages_ = std::move(before); }
+    // The user closed the window: IDOK for OK, IDCANCEL for Cancel, Close
+    // and Esc, 0 for hiding it in the tray. The window stays until its
+    // owner frees it.
+    void SetClosed(std::function<void(int result)> closed) { closed_ = std::move(closed); }
+    // The follower's last word, for the Profiles page's status line.
+    void ShowProfilesStatus(const std::wstring& text, bool failed);
+    // The rules changed elsewhere (the tray menu).
+    void RefreshProfiles();
 
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
+    void OnClose() override;
     bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
@@ -56,8 +66,7 @@ private:
     void Apply();
     void Ok();
     void SwitchLanguage(int code);
-    void HideToTray();
-    void ShowFromTray();
+    void Close(int result);
     bool PaintMinimised();
     static BOOL CALLBACK LeaveHover(HWND child, LPARAM);
     // Picture, size and shape at `dpi`, the window's top-left corner at `at`.
@@ -66,9 +75,11 @@ private:
     static LRESULT CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
 
     DeviceStore& store_;
-    StartupRead* startupRead_ = nullptr;
-    // Before the pages, which use it, and after them in destruction.
-    UploadOwner uploads_;
+    UploadOwner& uploads_;
+    ProgramProfiles& profiles_;
+    ProfileFollower& follower_;
+    std::function<void()> beforePages_;
+    std::function<void(int)> closed_;
     SkinButton buttons_[kButtonCount];
     HWND tab_ = nullptr;
     POINT pageOrigin_{0, 0};
@@ -80,9 +91,8 @@ private:
     std::unique_ptr<ProfilesPage> profilesPage_;
     std::unique_ptr<PerformancePage> performancePage_;
     PageId current_ = PageId::Buttons;
-    CTrayIcon tray_;
-    // The tray tip after a profile switch; "Mirvostan" until one happened.
-    std::wstring trayTip_;
+    std::wstring status_;
+    bool statusFailed_ = false;
 };
 
 // The region of a picture without its key-coloured pixels, over a width

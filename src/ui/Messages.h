@@ -17,3 +17,8 @@
 // Transfer thread -> keep dialog, when the upload that undoes an apply has
 // ended. wParam: its TransferStatus; lParam: 0.
 #define WM_KEEP_UNDO_DONE (WM_USER + 21)
+// DrainThread -> the resident window: its reads found the mouse gone.
+#define WM_MOUSE_GONE (WM_APP + 30)
+// Main window -> the resident window: the user closed it (wParam: IDOK,
+// IDCANCEL, or 0 for hidden in the tray).
+#define WM_MAIN_CLOSED (WM_APP + 31)

@@ -2,7 +2,6 @@
 
 #include "files/Profile.h"
 #include "i18n/Language.h"
-#include "ui/Uploads.h"
 
 namespace {
 
@@ -32,14 +31,12 @@ ProfileFollower::ProfileFollower(UploadOwner& uploads) : uploads_(uploads) {
     window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
                               nullptr);
     if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    uploads_.SetIdleSink([this] { TrySwitch(); });
-    uploads_.SetAppliedSink([this] { OnUserApplied(); });
+    uploads_.AddListener(this);
 }
 
 ProfileFollower::~ProfileFollower() {
     uploads_.ForgetSwitch();
-    uploads_.SetIdleSink(nullptr);
-    uploads_.SetAppliedSink(nullptr);
+    uploads_.RemoveListener(this);
     if (hook_) UnhookWinEvent(hook_);
     if (g_follower == this) g_follower = nullptr;
     if (window_) {
@@ -73,6 +70,13 @@ int ProfileFollower::SetProfiles(const ProgramProfiles& profiles) {
         if (lastFront_) OnWindowInFront(lastFront_);
     }
     return 1;
+}
+
+void ProfileFollower::Reconsider() {
+    if (!Following()) return;
+    settle_.Reset();
+    lastFront_ = nullptr;
+    PollForeground();
 }
 
 void ProfileFollower::PollForeground() {

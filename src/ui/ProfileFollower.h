@@ -17,16 +17,15 @@
 
 #include "config/ProgramProfiles.h"
 #include "link/Transfers.h"
+#include "ui/Uploads.h"
 
-class UploadOwner;
-
-class ProfileFollower {
+class ProfileFollower : public UploadListener {
 public:
     // failed: the switch could not be made. text: "profile game.mvf" or
     // "profile switch failed", in the UI language.
     using StatusSink = std::function<void(const std::wstring& text, bool failed)>;
     explicit ProfileFollower(UploadOwner& uploads);
-    ~ProfileFollower();
+    ~ProfileFollower() override;
     ProfileFollower(const ProfileFollower&) = delete;
     ProfileFollower& operator=(const ProfileFollower&) = delete;
 
@@ -45,6 +44,9 @@ public:
     // The look at the window in front: a window other than the last one seen
     // counts as a change.
     void PollForeground();
+    // The mouse came back: the program in front counts as new, so its
+    // profile goes to the mouse if it does not hold it.
+    void Reconsider();
     // Foreground events the system delivered to the hook so far. (Wine 8
     // delivers none from other processes; see the README.)
     int HookEvents() const { return hookEvents_; }
@@ -66,7 +68,8 @@ private:
     void Want(const std::wstring& profile);
     void TrySwitch();
     void SwitchDone(TransferStatus status);
-    void OnUserApplied();
+    void OnUploadsIdle() override { TrySwitch(); }
+    void OnUserApplied() override;
     void Report(bool failed);
     void ReportText(const std::wstring& text, bool failed);
 

@@ -54,7 +54,8 @@ std::wstring ComboText(HWND combo) {
 
 }  // namespace
 
-ProfilesPage::ProfilesPage(UploadOwner& uploads) : Page(IDD_THIRD_PAGE), follower_(uploads) {}
+ProfilesPage::ProfilesPage(ProgramProfiles& profiles, ProfileFollower& follower)
+    : Page(IDD_THIRD_PAGE), profiles_(profiles), follower_(follower) {}
 
 std::vector<std::wstring> ProfilesPage::ProgramsWithWindows() {
     std::vector<std::wstring> names;
@@ -80,22 +81,9 @@ BOOL ProfilesPage::OnInitDialog() {
     column.cx = width - column.cx - GetSystemMetrics(SM_CXVSCROLL);
     ListView_InsertColumn(list, 1, &column);
 
-    LoadRules();
-    CheckDlgButton(Hwnd(), IDC_PROF_FOLLOW, profiles_.Follow() ? BST_CHECKED : BST_UNCHECKED);
-    SetTexts();
-    FillRules();
+    RefreshPageTexts();
     FillPrograms();
-    ShowDefault();
-    if (!follower_.LastStatus().empty()) ShowStatus(follower_.LastStatus(), statusFailed_);
     return TRUE;
-}
-
-void ProfilesPage::LoadRules() {
-    if (rulesLoaded_) return;
-    rulesLoaded_ = true;
-    follower_.SetStatusSink([this](const std::wstring& text, bool failed) { ShowStatus(text, failed); });
-    profiles_.Load(AppSettingsPath());
-    follower_.SetProfiles(profiles_);
 }
 
 void ProfilesPage::SetTexts() {
@@ -120,9 +108,9 @@ void ProfilesPage::SetTexts() {
 
 void ProfilesPage::RefreshPageTexts() {
     SetTexts();
+    CheckDlgButton(Hwnd(), IDC_PROF_FOLLOW, profiles_.Follow() ? BST_CHECKED : BST_UNCHECKED);
     FillRules();
     ShowDefault();
-    if (!follower_.LastStatus().empty()) ShowStatus(follower_.LastStatus(), statusFailed_);
 }
 
 // A rule whose file is gone says so in its row; the follower passes over it.
@@ -197,11 +185,9 @@ void ProfilesPage::RemoveRule() {
 
 void ProfilesPage::ShowStatus(const std::wstring& text, bool failed) {
     statusFailed_ = failed;
-    if (Hwnd()) {
-        SetDlgItemTextW(Hwnd(), IDC_PROF_STATUS, text.c_str());
-        InvalidateRect(Item(IDC_PROF_STATUS), nullptr, TRUE);
-    }
-    if (statusSink_) statusSink_(text, failed);
+    if (!Hwnd()) return;
+    SetDlgItemTextW(Hwnd(), IDC_PROF_STATUS, text.c_str());
+    InvalidateRect(Item(IDC_PROF_STATUS), nullptr, TRUE);
 }
 
 bool ProfilesPage::OnCommand(int id, int code, HWND control) {

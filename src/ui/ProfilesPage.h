@@ -1,8 +1,8 @@
-// The profiles page (the main window's third page): which profile file the
-// mouse switches to for which program, a default for every other program,
-// and the switch that follows the program in front. Every change is stored
-// in AppCfg.ini at once; the page owns the follower, which keeps working
-// while the window is hidden in the tray.
+// The profiles page: which profile file the mouse switches to for which
+// program, a default for every other program, and the switch that follows
+// the program in front. Every change is stored in AppCfg.ini at once. The
+// rules and the follower belong to the resident, which keeps following
+// while the window is gone.
 #pragma once
 #include <windows.h>
 
@@ -15,24 +15,17 @@
 #include "ui/Page.h"
 #include "ui/ProfileFollower.h"
 
-class UploadOwner;
-
 class ProfilesPage : public Page {
 public:
-    explicit ProfilesPage(UploadOwner& uploads);
+    ProfilesPage(ProgramProfiles& profiles, ProfileFollower& follower);
 
     // Nothing to upload: the rules are stored as they change.
     int ApplyPage() override { return 1; }
     void RefreshPageTexts() override;
 
-    // Reads the rules and starts following if they say so: the follower
-    // works whether or not the page's window was made. Once.
-    void LoadRules();
-
     const ProgramProfiles& Profiles() const { return profiles_; }
-    ProfileFollower& Follower() { return follower_; }
-    // Also told of every switch's outcome (the main window's tray tip).
-    void SetStatusSink(ProfileFollower::StatusSink sink) { statusSink_ = std::move(sink); }
+    // The status line: the follower's last word (or that no mouse is there).
+    void ShowStatus(const std::wstring& text, bool failed);
 
     // Picks a file: a program (.exe) or a profile (.mvf); "" when cancelled.
     // The file dialogs by default; tests answer themselves.
@@ -56,14 +49,11 @@ private:
     void Store();
     void AddRule();
     void RemoveRule();
-    void ShowStatus(const std::wstring& text, bool failed);
     std::wstring Choose(bool program);
 
-    ProgramProfiles profiles_;
-    ProfileFollower follower_;
-    ProfileFollower::StatusSink statusSink_;
+    ProgramProfiles& profiles_;
+    ProfileFollower& follower_;
     FileChooser chooser_;
     BrushHandle background_;
     bool statusFailed_ = false;
-    bool rulesLoaded_ = false;
 };

@@ -87,9 +87,10 @@ int CTrayIcon::OnTaskbarCreated() {
 int CTrayIcon::HandleTrayNotification(WPARAM wp, LPARAM lp) {
     const UINT mouse = static_cast<UINT>(lp);
     if (wp != data_.uID || (mouse != WM_RBUTTONUP && mouse != WM_LBUTTONDBLCLK)) return 0;
-    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(data_.uID));
+    // Destroying the loaded menu (or the built popup) frees its items too.
+    HMENU menu = builder_ ? builder_() : LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(data_.uID));
     if (!menu) return 0;
-    HMENU popup = GetSubMenu(menu, 0);
+    HMENU popup = builder_ ? menu : GetSubMenu(menu, 0);
     if (!popup) {
         DestroyMenu(menu);
         return 0;

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 
 class CTrayIcon {
@@ -18,6 +19,9 @@ public:
     CTrayIcon& operator=(const CTrayIcon&) = delete;
 
     void SetNotifyTarget(HWND owner, UINT callbackMessage);
+    // The menu shown on a right click, made afresh each time; without one
+    // the menu resource's first popup. Its first item is the double click's.
+    void SetMenuBuilder(std::function<HMENU()> builder) { builder_ = std::move(builder); }
     // Shows the icon and tip of a resource id (0: removes the icon).
     // The tip always reads "Mirvostan".
     int SetTrayIconById(UINT id);
@@ -37,6 +41,7 @@ private:
 
     ShellNotify shell_;
     NOTIFYICONDATAW data_;
+    std::function<HMENU()> builder_;
 };
 
 // The message id the shell broadcasts when its task bar is (re)created.

@@ -62,6 +62,13 @@ UploadOwner::~UploadOwner() {
     }
 }
 
+void UploadOwner::AddListener(UploadListener* listener) { listeners_.push_back(listener); }
+
+void UploadOwner::RemoveListener(UploadListener* listener) {
+    for (auto i = listeners_.begin(); i != listeners_.end();)
+        i = *i == listener ? listeners_.erase(i) : i + 1;
+}
+
 bool UploadOwner::IsBusy() const {
     return running_ != Kind::None || asking_ || store_.TransferRunning() || DeviceLock::HeldElsewhere();
 }
@@ -147,12 +154,28 @@ UploadOwner::Switch UploadOwner::SwitchProfile(const RecordArray& records, std::
 // The explicit end of every transfer of ours: the store takes what the mouse
 // now holds, then the user hears of it.
 void UploadOwner::Done() {
-    const TransferResult result = store_.FinishTransfer();
     const Kind kind = running_;
+    // Finished already (the session ended), or not ours.
+    if (kind == Kind::None) return;
+    const TransferResult result = store_.FinishTransfer();
     running_ = Kind::None;
+    for (UploadListener* l : std::vector<UploadListener*>(listeners_)) l->OnTransferEnded(result);
     switch (kind) {
     case Kind::None:
         break;
+    case Kind::Profile:
+        ShowWaitCursor(false);
+        if (!result.Ok()) ShowFailure(result);
+        else if (showStore_) showStore_();
+        break;
+    case Kind::Refresh: {
+        const bool changed = MouseChanged(beforeRefresh_, store_.Model().Confirmed());
+        if (showStore_) showStore_();
+        std::function<void(const TransferResult&, bool)> done = std::move(refreshDone_);
+        refreshDone_ = nullptr;
+        if (done) done(result, changed);
+        break;
+    }
     case Kind::Switch: {
         std::function<void(TransferStatus)> done = std::move(switchDone_);
         switchDone_ = nullptr;
@@ -218,7 +241,7 @@ void UploadOwner::AfterApply(Kind kind, const TransferResult& result) {
         AskToKeep(kind);
         return;
     }
-    if (appliedSink_) appliedSink_();
+    TellApplied();
     if (end_) {
         Finish(true);
         return;
@@ -238,9 +261,21 @@ void UploadOwner::AskToKeep(Kind kind) {
         if (slot >= 0) request.info = FillText(GetUiText(STR_ID_LEFT_CLICK_NOW), GetUiText(kButtonNames[slot]));
     }
     const UploadPlan undo = UploadPolicy::Undo(before_, kind == Kind::Performance);
-    request.undo = [this, undo](HWND notify, UINT message) { return store_.StartUpload(undo, notify, message); };
+    request.undo = [this, undo](HWND notify, UINT message) {
+        // The session's end undid it already.
+        if (sessionEnded_) return UploadStart::Failed;
+        return store_.StartUpload(undo, notify, message);
+    };
+    request.shown = [this](HWND dialog) { keepDialog_ = dialog; };
+    askedUndo_ = undo;
     asking_ = true;
     KeepResult result = ::AskToKeep(main_, std::move(request));
+    keepDialog_ = nullptr;
+    if (sessionEnded_) {
+        // EndSession answered for the user.
+        asking_ = false;
+        return;
+    }
     TransferResult undone;
     if (result == KeepResult::Kept) {
         undone.status = TransferStatus::Ok;
@@ -249,16 +284,13 @@ void UploadOwner::AskToKeep(Kind kind) {
         store_.WaitTransfer(kUndoWaitMs);
         undone = store_.FinishTransfer();
     } else {
-        // Not answered (the program or the session ends, the dialog failed),
-        // and no undo began: it runs now.
+        // Not answered (the program ends, the dialog failed), and no undo
+        // began: it runs now.
         undone = store_.UploadNow(undo);
     }
     asking_ = false;
-    if (result == KeepResult::Kept) {
-        if (appliedSink_) appliedSink_();
-    } else if (showStore_) {
-        showStore_();
-    }
+    if (result == KeepResult::Kept) TellApplied();
+    else if (showStore_) showStore_();
     if (!undone.Ok()) {
         end_ = nullptr;
         ShowUserMessage(main_, GetUiText(STR_ID_OPERATION_FAIL));
@@ -274,7 +306,66 @@ void UploadOwner::Finish(bool end) {
 }
 
 void UploadOwner::TellIdle() {
-    if (running_ == Kind::None && !asking_ && idleSink_) idleSink_();
+    if (running_ != Kind::None || asking_) return;
+    for (UploadListener* l : std::vector<UploadListener*>(listeners_)) l->OnUploadsIdle();
+}
+
+void UploadOwner::TellApplied() {
+    for (UploadListener* l : std::vector<UploadListener*>(listeners_)) l->OnUserApplied();
+}
+
+UploadOwner::Start UploadOwner::ApplyProfile(const RecordArray& records) {
+    if (RefuseWhenBusy()) return lastStart_;
+    const UploadPlan plan = UploadPolicy(store_.Model()).Profile(records);
+    if (plan.verdict == UploadPlan::Verdict::NoLeftClick) {
+        ShowUserMessage(main_, GetUiText(STR_ID_NEED_LEFT_KEY));
+        return lastStart_ = Start::Refused;
+    }
+    // The mouse holds it already: nothing to send.
+    if (plan.verdict == UploadPlan::Verdict::Same) return lastStart_ = Start::Started;
+    plan_ = plan;
+    before_ = store_.Model().Confirmed();
+    return Begin(Kind::Profile, store_.StartUpload(plan, window_, WM_TRANSFER_DONE));
+}
+
+bool UploadOwner::Refresh(int requests, std::function<void(const TransferResult&, bool)> done) {
+    if (IsBusy()) return false;
+    beforeRefresh_ = store_.Model().Confirmed();
+    if (store_.StartRead(window_, WM_TRANSFER_DONE, requests) != UploadStart::Started) return false;
+    running_ = Kind::Refresh;
+    refreshDone_ = std::move(done);
+    return true;
+}
+
+TransferResult UploadOwner::FinishQuietly(DWORD ms) {
+    store_.WaitTransfer(ms);
+    const TransferResult result = store_.FinishTransfer();
+    running_ = Kind::None;
+    switchDone_ = nullptr;
+    refreshDone_ = nullptr;
+    ShowWaitCursor(false);
+    return result;
+}
+
+bool UploadOwner::EndSession(DWORD ms) {
+    sessionEnded_ = true;
+    end_ = nullptr;
+    bool waited = false;
+    if (running_ != Kind::None) {
+        waited = true;
+        const Kind kind = running_;
+        const TransferResult result = FinishQuietly(ms);
+        // Applied, but the user never got the question whether to keep it.
+        if ((kind == Kind::Buttons || kind == Kind::Performance) && result.Ok() && plan_.risk != UploadPlan::Risk::None)
+            store_.UploadNow(UploadPolicy::Undo(before_, kind == Kind::Performance));
+    }
+    if (asking_) {
+        waited = true;
+        if (store_.TransferPending()) FinishQuietly(ms);  // the undo the question began
+        else store_.UploadNow(askedUndo_);
+        if (keepDialog_) EndDialog(keepDialog_, IDCANCEL);
+    }
+    return waited;
 }
 
 void UploadOwner::ShowWaitCursor(bool on) {

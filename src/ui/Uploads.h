@@ -9,8 +9,21 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "config/DeviceStore.h"
+
+// Told what the upload owner did; each call runs on the window thread.
+class UploadListener {
+public:
+    virtual ~UploadListener() = default;
+    // Nothing runs any more and no question is open.
+    virtual void OnUploadsIdle() {}
+    // A change the user applied is in the mouse (applied, or kept).
+    virtual void OnUserApplied() {}
+    // A transfer of ours ended (before the user hears of it).
+    virtual void OnTransferEnded(const TransferResult&) {}
+};
 
 class UploadOwner {
 public:
@@ -32,10 +45,8 @@ public:
     void SetWindow(HWND main) { main_ = main; }
     // Shows the store on every page again (after a read, an undo or a switch).
     void SetShowStore(std::function<void()> show) { showStore_ = std::move(show); }
-    // Told when nothing runs any more and no question is open.
-    void SetIdleSink(std::function<void()> sink) { idleSink_ = std::move(sink); }
-    // Told when a change the user applied is in the mouse (applied, or kept).
-    void SetAppliedSink(std::function<void()> sink) { appliedSink_ = std::move(sink); }
+    void AddListener(UploadListener* listener);
+    void RemoveListener(UploadListener* listener);
 
     // The one busy test: an upload, read or switch of ours runs, the keep
     // question is open, or another program holds the mouse.
@@ -61,6 +72,22 @@ public:
     Switch SwitchProfile(const RecordArray& records, std::function<void(TransferStatus)> done);
     // The caller of a running switch goes away: its done is not called.
     void ForgetSwitch() { switchDone_ = nullptr; }
+    // A profile the user chose (the tray menu): busy and the left-click rule
+    // are said in boxes, choices not applied stay pending, and the mouse
+    // holding it is all the user needs to see.
+    Start ApplyProfile(const RecordArray& records);
+    // Reads the mouse again (it came back, the computer woke up): what it
+    // tells replaces what was known, never a pending choice. done says
+    // whether it differed. False when busy (nothing started).
+    bool Refresh(int requests, std::function<void(const TransferResult&, bool changed)> done);
+
+    // The session ends (the system may end the process once this returns):
+    // a running upload is finished within ms, and a risky change not kept
+    // by the user is undone now. No box is shown. True when something had
+    // to be waited for.
+    bool EndSession(DWORD ms);
+    // An upload runs or a question is open: ending now could lose a change.
+    bool Unsettled() const { return running_ != Kind::None || asking_; }
 
     bool Running() const { return running_ != Kind::None; }
     // How the last apply began.
@@ -69,7 +96,7 @@ public:
     HWND Window() const { return window_; }
 
 private:
-    enum class Kind { None, Buttons, Performance, Switch, ReadFirst };
+    enum class Kind { None, Buttons, Performance, Switch, ReadFirst, Profile, Refresh };
 
     Start Apply(Kind kind, const UploadPlan& plan);
     Start Begin(Kind kind, UploadStart start);
@@ -81,6 +108,9 @@ private:
     void ShowWaitCursor(bool on);
     void Finish(bool end);
     void TellIdle();
+    void TellApplied();
+    // Finishes a transfer of ours that ended without its done message.
+    TransferResult FinishQuietly(DWORD ms);
     static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
 
     DeviceStore& store_;
@@ -90,12 +120,16 @@ private:
     Kind running_ = Kind::None;
     Start lastStart_ = Start::Started;
     bool asking_ = false;
+    bool sessionEnded_ = false;
+    HWND keepDialog_ = nullptr;
     std::function<void()> showStore_;
-    std::function<void()> idleSink_;
-    std::function<void()> appliedSink_;
+    std::vector<UploadListener*> listeners_;
     std::function<void()> end_;
     std::function<void(TransferStatus)> switchDone_;
+    std::function<void(const TransferResult&, bool)> refreshDone_;
+    MouseState beforeRefresh_;
     // The running apply's plan, and what the mouse held before it (its undo).
     UploadPlan plan_;
     MouseState before_;
+    UploadPlan askedUndo_;  // the open question's undo
 };

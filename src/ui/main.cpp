@@ -1,97 +1,113 @@
-// Mirvostan's entry point: one instance, one modal main window.
+// Mirvostan's entry point: one instance, resident from start to end, with
+// its window when the user wants it. "--tray" starts it hidden in the tray.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <shellapi.h>
 
 #include <memory>
+#include <string>
 
 #include "config/DeviceStore.h"
 #include "i18n/Language.h"
 #include "i18n/UserMessage.h"
 #include "link/Busy.h"
 #include "resources/resource.h"
-#include "ui/MainWindow.h"
+#include "ui/Resident.h"
 #include "ui/StartupRead.h"
 
 namespace {
-// The single-instance mutex and the main window's class share this name.
+// The single-instance mutex and the resident's window class share this name.
 constexpr wchar_t kMarker[] = L"" MV_MAIN_CLASS;
 constexpr DWORD kExitWaitMs = 4000;
 
-// A running instance gets the user's attention instead of a second window.
-void HandOverToRunningInstance() {
+// A running instance shows its window instead of a second one starting;
+// asked to start hidden, it does nothing.
+void HandOverToRunningInstance(bool hidden) {
     HWND running = FindWindowW(kMarker, L"");
-    if (!running) return;  // still starting up: nothing to show yet
+    if (!running || hidden) return;  // still starting up: nothing to show yet
     // This process may raise windows (it was just started); the running one
     // may not unless it is allowed to.
     DWORD pid = 0;
     GetWindowThreadProcessId(running, &pid);
     if (pid) AllowSetForegroundWindow(pid);
-    if (IsIconic(running)) {
-        ShowWindow(running, SW_RESTORE);
-        SetForegroundWindow(running);
-    } else if (IsWindowVisible(running)) {
-        SetForegroundWindow(running);
-    } else {
-        PostMessageW(running, WM_COMMAND, ID_TRAY_CONFIG, 0);
-    }
+    PostMessageW(running, WM_COMMAND, ID_TRAY_CONFIG, 0);
 }
 
-// The standard dialog class under the marker name: the template names it,
-// and that is how a second instance finds the window.
+// The standard dialog class under the window's own name: the template names it.
 bool RegisterMainWindowClass(HINSTANCE instance) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     if (!GetClassInfoExW(nullptr, L"#32770", &wc)) return false;
-    wc.lpszClassName = kMarker;
+    wc.lpszClassName = L"" MV_WINDOW_CLASS;
     wc.hInstance = instance;
     return RegisterClassExW(&wc) != 0;
 }
 
+bool StartsHidden() {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    bool hidden = false;
+    for (int i = 1; argv && i < argc; ++i)
+        if (CompareStringOrdinal(argv[i], -1, L"--tray", -1, TRUE) == CSTR_EQUAL) hidden = true;
+    LocalFree(argv);
+    return hidden;
+}
+
+// Started at sign-in the current folder is the system's, which a user
+// cannot write: the log goes beside the program instead.
+void WorkInProgramFolder() {
+    wchar_t path[MAX_PATH * 2];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+    if (n == 0 || n >= MAX_PATH * 2) return;
+    std::wstring folder(path, n);
+    folder.erase(folder.find_last_of(L'\\') + 1);
+    SetCurrentDirectoryW(folder.c_str());
+}
+
 class Application {
 public:
-    // The store (which opens the log) exists before the application does.
-    Application() : store_(TheDeviceStore()) {}
     int Run(HINSTANCE instance);
-
-private:
-    DeviceStore& store_;
 };
 
 int Application::Run(HINSTANCE instance) {
+    const bool hidden = StartsHidden();
+    if (hidden) WorkInProgramFolder();
     LoadAppSettings();
     HANDLE mutex = CreateMutexW(nullptr, TRUE, kMarker);
     if (!mutex) {
-        ShowUserMessage(nullptr, GetUiText(STR_ID_INITIALIZE_FAILED));
+        if (!hidden) ShowUserMessage(nullptr, GetUiText(STR_ID_INITIALIZE_FAILED));
         return 0;
     }
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        HandOverToRunningInstance();
+        HandOverToRunningInstance(hidden);
         CloseHandle(mutex);
         return 0;
     }
-    // The mutex stays owned until the process ends.
+    // The mutex stays owned until the process ends. The store (which opens
+    // the log) is made only now, in the one instance.
+    DeviceStore& store = TheDeviceStore();
     TheBusyEvent();
-    // A second instance never gets here: only the first reads the mouse,
-    // meanwhile the window is made.
-    StartupRead read(store_);
+    // Only the first instance reads the mouse, meanwhile the window is made.
+    StartupRead read(store);
     const HRESULT com = CoInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
     RegisterMainWindowClass(instance);
-
-    auto window = std::make_unique<MainWindow>(store_);
-    window->SetStartupRead(&read);
-    const INT_PTR result = window->DoModal(nullptr);
-
+    int result = 0;
+    {
+        Resident resident(store, hidden);
+        if (resident.Start(&read)) result = resident.Run();
+        // An upload in progress may finish first.
+        store.WaitTransfersAtExit(kExitWaitMs);
+    }
     if (SUCCEEDED(com)) CoUninitialize();
-    // An upload in progress may finish first.
-    store_.WaitTransfersAtExit(kExitWaitMs);
-    window.reset();
-    return static_cast<int>(result);
+    return result;
 }
 
-Application g_application;
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return g_application.Run(instance); }
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    Application application;
+    return application.Run(instance);
+}

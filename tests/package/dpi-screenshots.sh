@@ -34,7 +34,7 @@ for dpi in "${dpis[@]}"; do
   wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
     /v LogPixels /t REG_DWORD /d "$hex" /f >/dev/null 2>&1
   (cd "$work/app" && exec wine Mirvostan.exe </dev/null >/dev/null 2>&1) &
-  cls=38C86C12-4A73-48d5-934E-44550D5BBF68
+  cls=Mirvostan.MainWindow
   wine "$build/tools/screenshot/winrect.exe" --class "$cls" --wait 20 >/dev/null 2>&1 ||
     { echo "no Mirvostan window at $dpi DPI" >&2; exit 1; }
   langs=(english german french dutch italian chinese)

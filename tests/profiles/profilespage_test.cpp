@@ -48,8 +48,10 @@ TEST(ProfilesPage, RulesFollowSwitchAndDefaultAreStoredAtOnce) {
     vmouse::Write(vmouse::FactoryMemory(), vmouse::Faults{});
     DeviceStore store;
     UploadOwner uploads(store);
+    ProgramProfiles rules;
+    ProfileFollower follower(uploads);
     Host host;
-    ProfilesPage page(uploads);
+    ProfilesPage page(rules, follower);
     std::wstring answer;
     page.SetFileChooser([&](HWND, bool) { return answer; });
     HWND wnd = page.Create(host.Wnd());
@@ -83,7 +85,7 @@ TEST(ProfilesPage, RulesFollowSwitchAndDefaultAreStoredAtOnce) {
 
     pagetest::Click(wnd, IDC_PROF_FOLLOW);
     EXPECT_TRUE(stored().Follow());
-    EXPECT_TRUE(page.Follower().Following());
+    EXPECT_TRUE(follower.Following());
 
     answer = profile;
     pagetest::Click(wnd, IDC_PROF_CHOOSE_DEFAULT);
@@ -99,7 +101,7 @@ TEST(ProfilesPage, RulesFollowSwitchAndDefaultAreStoredAtOnce) {
     EXPECT_EQ(p.Rules()[0].program, L"other.exe");
     EXPECT_EQ(p.DefaultProfile(), L"");
     EXPECT_FALSE(p.Follow());
-    EXPECT_FALSE(page.Follower().Following());
+    EXPECT_FALSE(follower.Following());
     EXPECT_EQ(Messages::Joined(), L"") << "nothing to tell while all went well";
 
     SetUiLanguage(German);

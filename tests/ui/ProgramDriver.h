@@ -9,7 +9,9 @@
 
 namespace driver {
 
-constexpr wchar_t kMainClass[] = L"38C86C12-4A73-48d5-934E-44550D5BBF68";
+// The single-instance marker: the mutex and the resident window's class.
+constexpr wchar_t kMarker[] = L"38C86C12-4A73-48d5-934E-44550D5BBF68";
+constexpr wchar_t kMainClass[] = L"Mirvostan.MainWindow";
 
 inline std::wstring Dir() {
     wchar_t path[MAX_PATH];
@@ -58,9 +60,9 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    bool Start() {
+    bool Start(const std::wstring& arguments = std::wstring()) {
         const std::wstring exe = Dir() + L"Mirvostan.exe";
-        std::wstring cmd = L"\"" + exe + L"\"";
+        std::wstring cmd = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
         STARTUPINFOW si{};
         si.cb = sizeof si;
         started_ = GetTickCount();
@@ -102,6 +104,14 @@ public:
     HWND MainWindow() const {
         for (HWND w : Windows())
             if (ClassOf(w) == kMainClass) return w;
+        return nullptr;
+    }
+
+    // The hidden window that lives as long as the program: the tray icon's
+    // messages and a second start's go there.
+    HWND Resident() const {
+        for (HWND w : Windows())
+            if (ClassOf(w) == kMarker) return w;
         return nullptr;
     }
 

@@ -239,10 +239,12 @@ TEST_F(MainWindowTest, TitleButtonsMinimiseHideAndClose) {
     PostMessageW(main, WM_SYSCOMMAND, SC_RESTORE, 0);
     ASSERT_TRUE(driver::WaitFor([&] { return !IsIconic(main) && IsWindowVisible(main); }, 5000));
 
+    // Hidden in the tray the window is freed, and made again from there.
     driver::Click(main, IDC_MAIN_TRAY);
-    EXPECT_TRUE(driver::WaitFor([&] { return !IsWindowVisible(main); }, 5000)) << "not hidden in the tray";
-    PostMessageW(main, WM_TRAY_NOTIFY, IDM_TRAY, WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(driver::WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 5000)) << "double click did not restore";
+    EXPECT_TRUE(driver::WaitFor([&] { return !IsWindow(main); }, 5000)) << "not hidden in the tray";
+    PostMessageW(p.Resident(), WM_TRAY_NOTIFY, IDM_TRAY, WM_LBUTTONDBLCLK);
+    main = p.WaitMainWindow(5000);
+    EXPECT_NE(main, nullptr) << "double click did not restore";
     EXPECT_TRUE(p.Running());
 
     driver::Click(main, IDC_MAIN_CLOSE);
@@ -256,12 +258,11 @@ TEST_F(MainWindowTest, TrayExitEndsTheProgramFromTheTray) {
     HWND main = Launch(p);
     ASSERT_NE(main, nullptr);
     driver::Click(main, IDC_MAIN_TRAY);
-    ASSERT_TRUE(driver::WaitFor([&] { return !IsWindowVisible(main); }, 5000));
-    driver::Click(main, IDC_MAIN_TRAY);  // a second hide changes nothing for the user
-    PostMessageW(main, WM_TRAY_NOTIFY, IDM_TRAY, WM_LBUTTONUP);  // ignored
-    PostMessageW(main, WM_COMMAND, ID_TRAY_EXIT, 0);
+    ASSERT_TRUE(driver::WaitFor([&] { return !IsWindow(main); }, 5000));
+    HWND resident = p.Resident();
+    PostMessageW(resident, WM_TRAY_NOTIFY, IDM_TRAY, WM_LBUTTONUP);  // ignored
+    PostMessageW(resident, WM_COMMAND, ID_TRAY_EXIT, 0);
     EXPECT_TRUE(p.WaitExit(5000)) << "Exit did not end the program";
-    EXPECT_FALSE(IsWindowVisible(main));
 }
 
 TEST_F(MainWindowTest, SecondStartHandsOverToTheFirstAndShowsNothing) {
@@ -288,21 +289,22 @@ TEST_F(MainWindowTest, SecondStartHandsOverToTheFirstAndShowsNothing) {
          [](HWND m) { return GetForegroundWindow() == m; }},
         {"minimised",
          [](HWND m, HWND) { driver::Click(m, IDC_MAIN_MINIMIZE); },
-         [](HWND m) { return !IsIconic(m) && IsWindowVisible(m); }},
+         [](HWND m) { return m && !IsIconic(m) && IsWindowVisible(m); }},
         {"hidden in the tray",
          [](HWND m, HWND) { driver::Click(m, IDC_MAIN_TRAY); },
-         [](HWND m) { return IsWindowVisible(m) && !IsIconic(m); }},
+         [](HWND m) { return m && IsWindowVisible(m) && !IsIconic(m); }},
     };
     for (const Row& r : rows) {
+        main = first.MainWindow();
         r.prepare(main, other);
         driver::WaitFor([] { return false; }, 500);
-        ASSERT_FALSE(r.handedOver(main)) << r.state << ": already in the end state";
+        ASSERT_FALSE(r.handedOver(first.MainWindow())) << r.state << ": already in the end state";
         vmouse::Transcript transcript;
         Program second;
         ASSERT_TRUE(second.Start());
         EXPECT_TRUE(second.WaitExit(5000)) << r.state << ": the second instance stayed";
         EXPECT_EQ(second.ExitCode(), 0u) << r.state;
-        EXPECT_TRUE(driver::WaitFor([&] { return r.handedOver(main); }, 5000)) << r.state;
+        EXPECT_TRUE(driver::WaitFor([&] { return r.handedOver(first.MainWindow()); }, 5000)) << r.state;
         EXPECT_TRUE(transcript.Events().empty()) << r.state << ": the second instance used the mouse";
     }
     DestroyWindow(other);
@@ -311,7 +313,7 @@ TEST_F(MainWindowTest, SecondStartHandsOverToTheFirstAndShowsNothing) {
 
 TEST_F(MainWindowTest, StartWhileAnotherInstanceStartsUpEndsQuietly) {
     // An instance that holds the marker but has no window yet.
-    HANDLE starting = CreateMutexW(nullptr, TRUE, driver::kMainClass);
+    HANDLE starting = CreateMutexW(nullptr, TRUE, driver::kMarker);
     ASSERT_NE(starting, nullptr);
     ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
     vmouse::Transcript transcript;
@@ -333,7 +335,7 @@ TEST_F(MainWindowTest, StartWhileAnotherInstanceStartsUpEndsQuietly) {
 
 TEST_F(MainWindowTest, MarkerTakenByAnotherKindOfObjectFailsInitialisation) {
     // The mutex cannot be created when its name belongs to an event.
-    HANDLE squatter = CreateEventW(nullptr, TRUE, FALSE, driver::kMainClass);
+    HANDLE squatter = CreateEventW(nullptr, TRUE, FALSE, driver::kMarker);
     ASSERT_NE(squatter, nullptr);
     Program p;
     ASSERT_TRUE(p.Start());

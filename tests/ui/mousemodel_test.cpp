@@ -226,7 +226,7 @@ TEST_F(MouseModelTest, NoQuestionHoldsTheMouseAndOnlyKeepKeeps) {
                      if (b.text.rfind(kKeepButtons, 0) == 0) return true;
                  return false;
              }, 10000));
-             PostMessageW(main, WM_COMMAND, ID_TRAY_EXIT, 0);
+             PostMessageW(p_.Resident(), WM_COMMAND, ID_TRAY_EXIT, 0);
              EXPECT_TRUE(p_.WaitExit(10000));
              EXPECT_EQ(vmouse::ReadMemory().records, vmouse::FactoryMemory().records) << "not undone";
          }},

@@ -81,6 +81,7 @@ struct Mouse {
     HANDLE generationMap = nullptr;            // named: how often any process saved the file
     volatile LONG* generation = nullptr;
     LONG seenGeneration = -1;                  // the save this process's copy reflects
+    FILETIME fileStamp{};                      // the file as last loaded or saved: a user's edit changes it
     Memory memory = FactoryMemory();
     Faults faults;
     std::deque<Queued> queue;
@@ -103,19 +104,21 @@ public:
 
 bool LoadFile();
 void SaveFile();
+FILETIME FileStamp();
 
 // The memory as every process last left it: loaded on entry, written back
 // on leaving when changed. Taken inside Lock, never the other way round.
 // A report reloads only when another process saved since (the count in
-// shared memory says so); an open always reloads, since tests and users
-// edit the file by hand between sessions.
+// shared memory says so) or someone edited the file (its time stamp); an
+// open always reloads.
 class SharedMemory {
 public:
     explicit SharedMemory(bool always = false) {
         Mouse& m = *g_mouse;
         const DWORD got = m.shared ? WaitForSingleObject(m.shared, 10000) : WAIT_FAILED;
         held_ = got == WAIT_OBJECT_0 || got == WAIT_ABANDONED;
-        if (always || !m.generation || *m.generation != m.seenGeneration) {
+        const FILETIME stamp = FileStamp();
+        if (always || !m.generation || *m.generation != m.seenGeneration || CompareFileTime(&m.fileStamp, &stamp) != 0) {
             LoadFile();
             if (m.generation) m.seenGeneration = *m.generation;
         }
@@ -136,6 +139,12 @@ private:
     bool held_ = false;
     bool changed_ = false;
 };
+
+FILETIME FileStamp() {
+    WIN32_FILE_ATTRIBUTE_DATA a{};  // a missing file: a zero stamp
+    GetFileAttributesExW(g_mouse->memoryPath.c_str(), GetFileExInfoStandard, &a);
+    return a.ftLastWriteTime;
+}
 
 std::string Hex(const uint8_t* bytes, size_t n) {
     std::string s;
@@ -218,6 +227,7 @@ bool LoadFile() {
         else if (std::strcmp(key, "gone-error") == 0) m.faults.goneError = value;
     }
     std::fclose(f);
+    m.fileStamp = FileStamp();
     // Lengths size the buffers this library fills; keep them sane.
     for (int* length : {&m.faults.inputLength, &m.faults.outputLength}) *length = *length < 0 ? 0 : (*length > 255 ? 255 : *length);
     return true;
@@ -277,6 +287,7 @@ void SaveFile() {
     WriteAt(0, text);
     SetFilePointer(m.memoryFile, static_cast<LONG>(text.size()), nullptr, FILE_BEGIN);
     SetEndOfFile(m.memoryFile);
+    m.fileStamp = FileStamp();
 }
 
 
@@ -302,7 +313,7 @@ bool IsOpen(HANDLE h) { return g_mouse->open.count(reinterpret_cast<uintptr_t>(h
 
 bool Unplugged() {
     const Faults& f = g_mouse->faults;
-    return (f.failWritesFrom > 0 && g_mouse->writes >= f.failWritesFrom) ||
+    return f.absent || (f.failWritesFrom > 0 && g_mouse->writes >= f.failWritesFrom) ||
            (f.unplugAt > 0 && g_mouse->reports >= f.unplugAt);
 }
 
@@ -355,6 +366,7 @@ BOOL WINAPI VmRead(HANDLE device, BYTE* buffer, DWORD length, DWORD* count) {
     Report r;
     {
         Lock lock;
+        { SharedMemory look; }  // pulled out meanwhile (absent 1)?
         if (!IsOpen(device) || !buffer || static_cast<int>(length) < m.faults.inputLength) {
             SetLastError(ERROR_INVALID_HANDLE);
             return FALSE;
