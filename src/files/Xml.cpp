@@ -190,8 +190,19 @@ std::wstring XmlErrorText(HRESULT hr) {
 
 // ---- CXml ----------------------------------------------------------------
 
+// The XML component is a COM object: its thread must have COM, which the
+// first document of a thread starts if nobody did (a resident starts it
+// only when it first reads a profile).
+void EnsureComForThread() {
+    static thread_local bool started = false;
+    if (started) return;
+    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    started = SUCCEEDED(hr) || hr == RPC_E_CHANGED_MODE;
+}
+
 int CXml::CreateDocumentObject() {
     Close();
+    EnsureComForThread();
     struct DocumentClass {
         const CLSID* clsid;
         int version;

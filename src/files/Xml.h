@@ -35,6 +35,10 @@ private:
 // "Unknown error 0x...".
 std::wstring XmlErrorText(HRESULT hr);
 
+// Starts COM on the calling thread, once, unless it runs already; every
+// document calls it before its first object.
+void EnsureComForThread();
+
 // Profiles are a few kilobytes; anything bigger is refused before parsing.
 constexpr unsigned long kMaxXmlFileSize = 1024 * 1024;
 

@@ -68,7 +68,7 @@ int DrainReader::Start() {
     if (!Stop()) return 0;
     stop_.store(0);
     if (wake_) ResetEvent(wake_.Get());
-    thread_.Reset(CreateThread(nullptr, 0, Proc, this, 0, nullptr));
+    thread_.Reset(CreateThread(nullptr, kLinkThreadStack, Proc, this, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
     return thread_ ? 1 : 0;
 }
 
@@ -119,7 +119,8 @@ UploadStart TransferRunner::Start(Body body, HWND notify, UINT doneMessage) {
         new TransferJob{std::move(body), &reader_, notify, doneMessage, &result_, &resultReady_});
     // Busy before the thread can run: a body that ends at once must find
     // the reset event, or its idle signal would come first and be lost.
-    HANDLE thread = CreateThread(nullptr, 0, Proc, job.get(), CREATE_SUSPENDED, nullptr);
+    HANDLE thread = CreateThread(nullptr, kLinkThreadStack, Proc, job.get(),
+                                 CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (!thread) {
         reader_.Start();
         return UploadStart::Failed;

@@ -19,6 +19,10 @@ constexpr DWORD kDrainStopWaitMs = 1000;
 // How long a start waits for the previous upload thread's last steps.
 constexpr DWORD kTransferEndWaitMs = 2000;
 
+// The stack each of these threads reserves: they call the mouse's library
+// and little else, and a resident should not carry megabytes of stack.
+constexpr SIZE_T kLinkThreadStack = 128 * 1024;
+
 // How a transfer ended; also the done message's wParam. Busy: another
 // program had the mouse, and nothing was sent. NoMouse: it could not be opened.
 enum class TransferStatus : WPARAM { Failed = 0, Ok = 1, Busy = 2, NoMouse = 3 };

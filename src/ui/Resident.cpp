@@ -1,5 +1,6 @@
 #include "ui/Resident.h"
 
+#include <commctrl.h>
 #include <dbt.h>
 
 #include <vector>
@@ -89,11 +90,6 @@ bool Resident::Start(StartupRead* read) {
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 
     store_.Reader().SetGoneNotify(window_, WM_MOUSE_GONE);
-    DEV_BROADCAST_DEVICEINTERFACE_W filter{};
-    filter.dbcc_size = sizeof filter;
-    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    filter.dbcc_classguid = kHidInterface;
-    devices_ = RegisterDeviceNotificationW(window_, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
 
     tray_.SetNotifyTarget(window_, WM_TRAY_NOTIFY);
     tray_.SetMenuBuilder([this] { return BuildTrayMenu(); });
@@ -125,11 +121,10 @@ void Resident::JoinStartupRead() {
     if (readJoined_) return;
     readJoined_ = true;
     const bool read = read_ ? read_->Join() : store_.LoadFromDevice() != 0;
-    mouseAbsent_ = !store_.MouseOpen();
-    if (mouseAbsent_) {
+    if (!store_.MouseOpen()) {
         status_ = GetUiText(STR_ID_NO_MOUSE_CONNECTED);
         statusFailed_ = true;
-        SetTimer(window_, kLookTimer, kLookForMouseMs, nullptr);
+        WatchForMouse(true);
     }
     // Started hidden, it tells only the tray tip.
     if (!hidden_) {
@@ -141,6 +136,9 @@ void Resident::JoinStartupRead() {
 
 void Resident::ShowConfig() {
     if (!main_) {
+        // Loaded only now: a resident in the tray needs no controls.
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
+        InitCommonControlsEx(&icc);
         main_.reset(new MainWindow(store_, uploads_, profiles_, follower_));
         main_->SetBeforePages([this] { JoinStartupRead(); });
         main_->SetClosed([this](int result) { PostMessageW(window_, WM_MAIN_CLOSED, static_cast<WPARAM>(result), 0); });
@@ -248,17 +246,35 @@ void Resident::OnFollowerStatus(const std::wstring& text, bool failed) {
 
 void Resident::MouseGone() {
     if (mouseAbsent_) return;
-    mouseAbsent_ = true;
     // Its handle is dead: the reader only wakes up to fail.
     store_.Reader().Stop();
+    WatchForMouse(true);
     OnFollowerStatus(GetUiText(STR_ID_NO_MOUSE_CONNECTED), true);
+}
+
+// While no mouse is open: a look every 2 s, and at once when a HID device
+// arrives. The arrivals are asked for only meanwhile (under Wine the
+// notification costs a thread of its own).
+void Resident::WatchForMouse(bool on) {
+    mouseAbsent_ = on;
+    if (!on) {
+        KillTimer(window_, kLookTimer);
+        if (devices_) UnregisterDeviceNotification(devices_);
+        devices_ = nullptr;
+        return;
+    }
     SetTimer(window_, kLookTimer, kLookForMouseMs, nullptr);
+    if (devices_) return;
+    DEV_BROADCAST_DEVICEINTERFACE_W filter{};
+    filter.dbcc_size = sizeof filter;
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_classguid = kHidInterface;
+    devices_ = RegisterDeviceNotificationW(window_, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 
 void Resident::MouseBack() {
     if (!mouseAbsent_) return;
-    mouseAbsent_ = false;
-    KillTimer(window_, kLookTimer);
+    WatchForMouse(false);
     OnFollowerStatus(std::wstring(), false);
     // The program in front gets its profile, if the mouse lacks it.
     follower_.Reconsider();

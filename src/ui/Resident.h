@@ -61,6 +61,7 @@ private:
     void OnFollowerStatus(const std::wstring& text, bool failed);
     void MouseGone();
     void MouseBack();
+    void WatchForMouse(bool on);
     void LookForMouse();
     void TryRefresh();
     void OnQueryEndSession();

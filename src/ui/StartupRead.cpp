@@ -1,9 +1,11 @@
 #include "ui/StartupRead.h"
 
 #include "config/DeviceStore.h"
+#include "link/Transfers.h"
 
-StartupRead::StartupRead(DeviceStore& store) : store_(store) {
-    thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+StartupRead::StartupRead(DeviceStore& store, bool onThisThread) : store_(store) {
+    if (!onThisThread)
+        thread_ = CreateThread(nullptr, kLinkThreadStack, Run, this, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     // Without a thread the read happens on the spot.
     if (!thread_) result_ = store_.LoadFromDevice();
 }

@@ -8,8 +8,9 @@ class DeviceStore;
 
 class StartupRead {
 public:
-    // Starts reading at once.
-    explicit StartupRead(DeviceStore& store);
+    // Starts reading at once, on a thread of its own unless onThisThread
+    // (nothing to make meanwhile: a start hidden in the tray).
+    explicit StartupRead(DeviceStore& store, bool onThisThread = false);
     // Waits for the read if nobody did.
     ~StartupRead();
     StartupRead(const StartupRead&) = delete;

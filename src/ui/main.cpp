@@ -1,8 +1,6 @@
 // Mirvostan's entry point: one instance, resident from start to end, with
 // its window when the user wants it. "--tray" starts it hidden in the tray.
 #include <windows.h>
-#include <commctrl.h>
-#include <objbase.h>
 #include <shellapi.h>
 
 #include <memory>
@@ -89,10 +87,7 @@ int Application::Run(HINSTANCE instance) {
     DeviceStore& store = TheDeviceStore();
     TheBusyEvent();
     // Only the first instance reads the mouse, meanwhile the window is made.
-    StartupRead read(store);
-    const HRESULT com = CoInitialize(nullptr);
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&icc);
+    StartupRead read(store, hidden);
     RegisterMainWindowClass(instance);
     int result = 0;
     {
@@ -101,7 +96,6 @@ int Application::Run(HINSTANCE instance) {
         // An upload in progress may finish first.
         store.WaitTransfersAtExit(kExitWaitMs);
     }
-    if (SUCCEEDED(com)) CoUninitialize();
     return result;
 }
 
