@@ -1,0 +1,155 @@
+// Mirvostan in the background: started hidden, the mouse coming later, the
+// session ending in the middle of an upload or a question, and a profile
+// picked from the tray menu. The real program beside the virtual mouse.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+
+#include <functional>
+#include <string>
+
+#include "../link/VirtualMouseFiles.h"
+#include "ProgramDriver.h"
+#include "config/ProgramProfiles.h"
+#include "files/Profile.h"
+#include "resources/resource.h"
+
+using driver::Program;
+
+namespace {
+
+constexpr int kFirstProfileCommand = 32810;  // the tray menu's first profile
+const std::wstring kKeep = L"Keep these button settings?";
+
+void Wait(DWORD ms) { driver::WaitFor([] { return false; }, ms); }
+
+void Choose(HWND page, int list, const std::wstring& text) {
+    HWND combo = GetDlgItem(page, list);
+    const LRESULT i = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+    PostMessageW(page, WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+bool Visible(const Program& p) {
+    for (HWND w : p.Windows())
+        if (IsWindowVisible(w)) return true;
+    return false;
+}
+
+// The session ends as Windows ends it: asked, told, and the process killed
+// as soon as the last message returned.
+void EndSession(Program& p) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(p.Resident(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000, &answer);
+    EXPECT_TRUE(answer) << "the session's end was refused";
+    SendMessageTimeoutW(p.Resident(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000, &answer);
+    TerminateProcess(p.Process(), 1);
+    p.WaitExit(5000);
+}
+
+vmouse::Bytes CopyOn(int slot) { return vmouse::Bytes{0, 4, static_cast<uint8_t>(slot), 1, 0x01, 0, 0x06, 0, 0}; }
+
+TEST(Resident, HiddenStartsArrivalsSessionEndsAndTheTrayMenu) {
+    const std::wstring dir = driver::Dir();
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    const vmouse::Memory factory = vmouse::FactoryMemory();
+    struct Row {
+        const char* name;
+        vmouse::Faults faults;
+        const wchar_t* arguments;
+        std::function<void(Program&)> act;
+    };
+    const Row rows[] = {
+        {"--tray with no mouse: no window, no box; --tray again: nothing; a plain start: the window",
+         [] { vmouse::Faults f; f.absent = 1; return f; }(), L"--tray",
+         [&](Program& p) {
+             Wait(1500);
+             EXPECT_FALSE(Visible(p)) << "a window or box showed";
+             EXPECT_NE(p.Resident(), nullptr);
+             for (const wchar_t* again : {L"--tray", L""}) {
+                 Program second;
+                 ASSERT_TRUE(second.Start(again));
+                 EXPECT_TRUE(second.WaitExit(5000)) << "two instances";
+                 Wait(300);
+                 EXPECT_EQ(Visible(p), *again == 0) << "after a start with \"" << (*again ? "--tray" : "") << "\"";
+             }
+             EXPECT_TRUE(driver::WaitFor([&] { return p.MainWindow() && IsWindowVisible(p.MainWindow()); }, 5000));
+             EXPECT_TRUE(p.Boxes().empty()) << "a box at the plain start's window";
+         }},
+        {"the mouse plugged in after the start is read and shown", [] { vmouse::Faults f; f.absent = 1; return f; }(),
+         L"--tray",
+         [&](Program& p) {
+             Wait(500);
+             vmouse::Memory memory = factory;
+             memory.records[4] = CopyOn(4);
+             vmouse::Transcript t;
+             vmouse::Write(memory, vmouse::Faults{});
+             ASSERT_TRUE(driver::WaitFor([&] { return !t.Reports("in").empty(); }, 5000)) << "not looked for";
+             PostMessageW(p.Resident(), WM_COMMAND, ID_TRAY_CONFIG, 0);
+             HWND main = p.WaitMainWindow(5000);
+             ASSERT_NE(main, nullptr);
+             EXPECT_EQ(driver::TextOf(GetDlgItem(driver::PageWith(main, IDC_BTN_LIST_LEFT), IDC_BTN_LIST_B5)), L"Copy");
+         }},
+        {"log-off during an upload: all of it reaches the mouse first",
+         [] { vmouse::Faults f; f.latencyMs = 20; return f; }(), L"",
+         [&](Program& p) {
+             HWND main = p.WaitMainWindow();
+             ASSERT_NE(main, nullptr);
+             Choose(driver::PageWith(main, IDC_BTN_LIST_LEFT), IDC_BTN_LIST_B5, L"Copy");
+             Wait(300);
+             vmouse::Transcript t;
+             driver::Click(main, IDC_MAIN_APPLY);
+             ASSERT_TRUE(driver::WaitFor([&] { return !t.Reports("out").empty(); }, 5000));
+             EndSession(p);
+             int written = 0;
+             for (const auto& b : t.Reports("out")) written += b[2] < 20;
+             EXPECT_EQ(written, 20) << "the table was left half-written";
+             EXPECT_EQ(vmouse::ReadMemory().records[4], CopyOn(4));
+         }},
+        {"log-off with the keep question open: undone first", vmouse::Faults{}, L"",
+         [&](Program& p) {
+             HWND main = p.WaitMainWindow();
+             ASSERT_NE(main, nullptr);
+             HWND page = driver::PageWith(main, IDC_BTN_LIST_LEFT);
+             Choose(page, IDC_BTN_LIST_B4, L"L-Button");
+             Choose(page, IDC_BTN_LIST_LEFT, L"Copy");
+             Wait(300);
+             driver::Click(main, IDC_MAIN_APPLY);
+             ASSERT_TRUE(driver::WaitFor([&] {
+                 for (const auto& b : p.Boxes())
+                     if (b.text.rfind(kKeep, 0) == 0) return true;
+                 return false;
+             }, 10000));
+             EndSession(p);
+             EXPECT_EQ(vmouse::ReadMemory().records, factory.records) << "a change nobody kept stayed";
+         }},
+        {"a profile chosen from the tray menu", vmouse::Faults{}, L"--tray",
+         [&](Program& p) {
+             Wait(500);
+             PostMessageW(p.Resident(), WM_COMMAND, kFirstProfileCommand, 0);
+             EXPECT_TRUE(driver::WaitFor([&] { return vmouse::ReadMemory().records[2] == CopyOn(2); }, 5000));
+             EXPECT_FALSE(Visible(p)) << "a box for a profile that went well";
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::wstring ini = dir + L"AppCfg.ini";
+        ASSERT_TRUE(CopyFileW((dir + L"AppCfg.pristine.ini").c_str(), ini.c_str(), FALSE));
+        WritePrivateProfileStringW(L"General", L"LangId", L"0", ini.c_str());
+        // The default profile: Copy on the right button.
+        RecordArray right = RecordTable::Defaults();
+        right[2] = FunctionRecord{{0, 4, 2, 1, 0x01, 0, 0x06, 0, 0}};
+        ASSERT_EQ(WriteProfileFile(dir + L"right copy.mvf", right), 1);
+        ProgramProfiles rules;
+        rules.SetDefaultProfile(dir + L"right copy.mvf");
+        ASSERT_EQ(rules.Save(ini), 1);
+        vmouse::Write(factory, row.faults);
+        Program p;
+        ASSERT_TRUE(p.Start(row.arguments));
+        row.act(p);
+        p.Kill();
+    }
+    CoUninitialize();
+}
+
+}  // namespace
