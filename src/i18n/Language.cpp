@@ -94,6 +94,8 @@ const StringIdEntry StringIdTable[kStringCount] = {
     {STR_ID_MINIMIZE_PROGRAM, L"STR_ID_MINIMIZE_PROGRAM", L"Minimize"},
     {STR_ID_HIDE_TO_TRAY, L"STR_ID_HIDE_TO_TRAY", L"Hide in the notification area"},
     {STR_ID_SHOW_PICTURE, L"STR_ID_SHOW_PICTURE", L"Show the picture of %s"},
+    {STR_ID_PERFORMANCE, L"STR_ID_PERFORMANCE", L"Performance"},
+    {STR_ID_DPI_NUMBER, L"STR_ID_DPI_NUMBER", L"%d DPI"},
 };
 
 const int LanguageBitmapTable[kLanguageBitmapRows][kLanguageCount] = {

@@ -100,8 +100,11 @@ enum StringId : int32_t {
     STR_ID_MINIMIZE_PROGRAM = 82,
     STR_ID_HIDE_TO_TRAY = 83,
     STR_ID_SHOW_PICTURE = 84,
+    // The performance page's tab name, and the chosen DPI beside its slider.
+    STR_ID_PERFORMANCE = 85,
+    STR_ID_DPI_NUMBER = 86,
 };
-constexpr int kStringCount = 85;
+constexpr int kStringCount = 87;
 
 struct StringIdEntry {
     int32_t id;

@@ -10,6 +10,7 @@
 #include "config/DeviceStore.h"
 #include "controls/Gdi.h"
 #include "controls/SkinButton.h"
+#include "controls/SkinCombo.h"
 #include "ui/Page.h"
 #include "ui/Uploads.h"
 
@@ -44,6 +45,8 @@ public:
     // after something else (an undo) put them back.
     void ShowStoreSettings();
     uint32_t FirstLevelDpi() const { return static_cast<uint32_t>(levelDpi_[0]); }
+    // The DPI beside the slider ("1800 DPI"); 0 shows none (not known).
+    void SetDpiNumber(int dpi);
 
     // Sends the report-rate choice to the buttons page, then starts the
     // performance upload with the first level's DPI.
@@ -69,9 +72,12 @@ public:
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT message) override;
     bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
+    // The plain look's tracks, drawn by code (the skin's come with the layout).
+    void LoadPlainTracks(UINT dpi);
     void SetLevelDpi(int level, int32_t dpi, int markOffset);
     void MoveThumb(int level, int left);
     void PlaceThumb(int level, int markOffset);
@@ -85,6 +91,9 @@ private:
     int rateIndex_ = 1;
     SkinButton labels_[4];
     DpiThumb thumbs_[4];
+    SkinCombo rate_;
+    int dpiNumber_ = 0;  // shown beside the slider
+    BitmapHandle plainTracks_[4];
     BitmapHandle captionDpi_;
     BitmapHandle captionRate_;
 };

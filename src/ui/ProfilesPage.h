@@ -12,6 +12,10 @@
 
 #include "config/ProgramProfiles.h"
 #include "controls/Gdi.h"
+#include "controls/PlateButton.h"
+#include "controls/SkinCheckBox.h"
+#include "controls/SkinCombo.h"
+#include "controls/SkinField.h"
 #include "ui/Page.h"
 #include "ui/ProfileFollower.h"
 
@@ -25,6 +29,7 @@ public:
     int ApplyPage() override { return 1; }
     int WaitPageIdle() override { return 1; }
     void RefreshPageTexts() override;
+    void OnDpiChanged(UINT dpi) override;
 
     // Reads the rules and starts following if they say so: the follower
     // works whether or not the page's window was made. Once.
@@ -50,6 +55,7 @@ protected:
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT message) override;
 
 private:
+    void LayOut(UINT dpi);
     void SetTexts();
     void FillRules();
     void FillPrograms();
@@ -64,7 +70,11 @@ private:
     ProfileFollower follower_;
     ProfileFollower::StatusSink statusSink_;
     FileChooser chooser_;
-    BrushHandle background_;
+    SkinCheckBox follow_;
+    SkinListView rules_;
+    SkinCombo program_;
+    SkinField default_;
+    PlateButton buttons_[5];
     bool statusFailed_ = false;
     bool rulesLoaded_ = false;
 };

@@ -78,6 +78,8 @@ TEST(StringIdTable, IdsAreRowIndexesAndEnumNamesAreTheKeys) {
         ROW(STR_ID_MINIMIZE_PROGRAM),
         ROW(STR_ID_HIDE_TO_TRAY),
         ROW(STR_ID_SHOW_PICTURE),
+        ROW(STR_ID_PERFORMANCE),
+        ROW(STR_ID_DPI_NUMBER),
     };
 #undef ROW
     ASSERT_EQ(sizeof(named) / sizeof(named[0]), size_t(kStringCount));
