@@ -85,35 +85,6 @@ TEST(ShippedAppCfg, EachLanguageShowsItsOwnTexts) {
     }
 }
 
-// Widths the controls leave: function lists, multimedia lists, page buttons,
-// the swap label. Counted in characters; the list entries were measured in
-// pixels in the pages' font, and these are the longest that fit.
-TEST(ShippedAppCfg, TextsFitTheirControls) {
-    struct Limit {
-        int first, last;
-        size_t chars;
-    };
-    const Limit limits[] = {
-        {STR_ID_L_BUTTON, STR_ID_MULTI_MEDIA, 16},
-        {STR_ID_MUTE, STR_ID_VOL_UP, 12},
-        {STR_ID_LOAD_DEFAULT, STR_ID_LOAD_CONFIG, 24},  // "Enregistrer les réglages" fits with 7 px to spare
-        {STR_ID_UP_DOWN_SWAP, STR_ID_UP_DOWN_SWAP, 12},
-        {0, STR_ID_UNDO, 80},
-        {STR_ID_PARTLY_READ, STR_ID_PARTLY_READ, 130},  // a message box of its own
-        {STR_ID_PROFILE_WAITS, kStringCount - 1, 80},
-    };
-    std::string tooLong;
-    for (const wchar_t* section : kSections)
-        for (const Limit& l : limits)
-            for (int id = l.first; id <= l.last; ++id) {
-                std::wstring text = ReadIni(Shipped(), section, StringIdTable[id].key);
-                if (text.size() > l.chars)
-                    tooLong += "  " + Utf8(section) + "/" + Utf8(StringIdTable[id].key) + " \"" + Utf8(text) +
-                               "\" > " + std::to_string(l.chars) + "\n";
-            }
-    EXPECT_TRUE(tooLong.empty()) << "texts too long for their controls:\n" << tooLong;
-}
-
 // German, Dutch, French and Italian message boxes close with a full stop (or
 // the question's mark), never with an exclamation mark.
 TEST(ShippedAppCfg, MessagesEndWithAFullStop) {
