@@ -85,19 +85,20 @@ TEST(ShippedAppCfg, EachLanguageShowsItsOwnTexts) {
     }
 }
 
-// German, Dutch, French and Italian message boxes close with a full stop (or
-// the question's mark), never with an exclamation mark.
+// Message boxes close with a full stop (or the question's mark), never with
+// an exclamation mark: "." in German, Dutch, French and Italian, "。" in Chinese.
 TEST(ShippedAppCfg, MessagesEndWithAFullStop) {
     const int messages[] = {STR_ID_NEED_LEFT_KEY,    STR_ID_CANT_OPEN_USB,        STR_ID_OPERATION_OK,
                             STR_ID_RESET_TO_DEFAULT, STR_ID_SAVE_CONFIG_FAIL,     STR_ID_SAVE_SUCCESS,
                             STR_ID_KEY_FUNCTION_UPDATED, STR_ID_OPERATION_FAIL,   STR_ID_UNSUPPORT_VERSION,
                             STR_ID_INVALID_FORAT,    STR_ID_UPDATE_CONFIG_ERROR,  STR_ID_INITIALIZE_FAILED};
     std::string wrong;
-    for (const wchar_t* section : {L"Germany", L"Dutch", L"France", L"Italian"})
+    for (const wchar_t* section : {L"Germany", L"Dutch", L"France", L"Italian", L"Chinese"})
         for (int id : messages) {
             std::wstring text = ReadIni(Shipped(), section, StringIdTable[id].key);
             const wchar_t last = text.empty() ? L' ' : text.back();
-            if (last != L'.' && !(id == STR_ID_RESET_TO_DEFAULT && last == L'?'))
+            const bool chinese = section[0] == L'C';
+            if (last != (chinese ? L'\u3002' : L'.') && !(id == STR_ID_RESET_TO_DEFAULT && last == (chinese ? L'\uff1f' : L'?')))
                 wrong += "  " + Utf8(section) + "/" + Utf8(StringIdTable[id].key) + " \"" + Utf8(text) + "\"\n";
         }
     EXPECT_TRUE(wrong.empty()) << "messages without a closing full stop:\n" << wrong;

@@ -633,7 +633,7 @@ TEST_F(MainWindowTest, PictureButtonsTellWhatTheyDoUnderThePointer) {
         {IDC_FLAG_ENGLISH, L"English"},   {IDC_FLAG_GERMANY, L"Deutsch"},  {IDC_FLAG_FRANCE, L"Fran\u00e7ais"},
         {IDC_FLAG_DUTCH, L"Nederlands"},  {IDC_FLAG_ITALIAN, L"Italiano"}, {IDC_FLAG_CHINESE, L"\u4e2d\u6587"},
         {IDC_MAIN_CLOSE, L"Close"},       {IDC_MAIN_MINIMIZE, L"Minimize"},
-        {IDC_MAIN_TRAY, L"Hide in the notification area"},
+        {IDC_MAIN_TRAY, L"Hide to the notification area"},
         {IDC_MAIN_BANNER, L"https://www.mirvostan.example/"},
     };
     for (const Row& r : rows) {
