@@ -189,6 +189,24 @@ TEST(Resources, TwiceSetIsTwiceTheSizeAndScalesCleanly) {
     EXPECT_EQ(greenish, 0) << "pixels with the key blended in";
 }
 
+// Scaled from the 2x set, a pixel of the main picture is cut away exactly
+// where the centre of its area is cut away at 2x: at 144 DPI the window's
+// shape neither grows nor moves by a row or a column.
+TEST(Resources, ScaledShapeIsCutWhereThe2xPictureIsCutAtEachPixelsCentre) {
+    Pixels twice(IDB_MAIN_BG, 2 * skin::kBaseDpi, kSkinKey), scaled(IDB_MAIN_BG, 144, kSkinKey);
+    ASSERT_TRUE(twice.ok() && scaled.ok());
+    int wrong = 0;
+    std::string first;
+    for (int y = 0; y < scaled.height(); ++y)
+        for (int x = 0; x < scaled.width(); ++x) {
+            const int sx = (2 * x + 1) * twice.width() / (2 * scaled.width());
+            const int sy = (2 * y + 1) * twice.height() / (2 * scaled.height());
+            if ((scaled.at(x, y) == kSkinKey) == (twice.at(sx, sy) == kSkinKey)) continue;
+            if (!wrong++) first = std::to_string(x) + "," + std::to_string(y);
+        }
+    EXPECT_EQ(wrong, 0) << "pixels cut or kept against the 2x picture, the first at " << first;
+}
+
 TEST(Resources, LanguageVariantsAreDistinctPictures) {
     // Each language paints its own words: a variant must not be a copy of
     // the English picture (OK is shared by the five Latin-script languages).
