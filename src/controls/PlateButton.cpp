@@ -103,7 +103,12 @@ LRESULT PlateButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return Default(WM_LBUTTONDOWN, wp, lp);
     case WM_GETDLGCODE:
         // Enter presses it too, as any push button.
-        return Default(msg, wp, lp) | DLGC_UNDEFPUSHBUTTON;
+        return Default(msg, wp, lp) | (isDefault_ ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+    case BM_SETSTYLE:
+        // The dialog manager makes the focused push button the default one;
+        // the button stays drawn by us.
+        isDefault_ = (wp & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        return Default(msg, (wp & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_OWNERDRAW, lp);
     case WM_MOUSEMOVE:
         if (!over_ && !(wp & MK_LBUTTON)) {
             over_ = true;

@@ -29,4 +29,5 @@ private:
 
     UINT dpi_ = 96;
     bool over_ = false;
+    bool isDefault_ = false;
 };

@@ -113,6 +113,8 @@ BOOL ButtonsPage::OnInitDialog() {
         small_[i].Attach(Hwnd(), kButtons[i].small);
         small_[i].SetTextPainted(false, false);  // its text is its name
         small_[i].SetDrawBorder(false, false);
+        for (int c : {SkinButton::kBackOver, SkinButton::kBackRest, SkinButton::kBackFocus})
+            small_[i].SetColour(c, look::Colour(look::kCard), false);
         small_[i].SetShape(paint::Shape{4, 4, 0});
         small_[i].SetPlainFace(L"", SkinButton::Glyph::Eye);
         small_[i].SetBitmaps(IDB_SMALL_BUTTON, kSmallButtonKey);

@@ -344,6 +344,9 @@ void MainWindow::SetupButtons() {
     for (SkinButton& b : buttons_) {
         b.SetTextPainted(false, false);
         b.SetDrawBorder(false, false);
+        // What a pressed picture, moved by a pixel, leaves uncovered.
+        for (int c : {SkinButton::kBackOver, SkinButton::kBackRest, SkinButton::kBackFocus})
+            b.SetColour(c, look::Colour(look::kPage), false);
     }
     for (const TitleButton& b : kTitleButtons) {
         Button(b.control).SetBitmaps(b.picture, kKey);

@@ -168,6 +168,11 @@ BOOL PerformancePage::OnInitDialog() {
     for (int i = 0; i < 4; ++i) {
         labels_[i].SetDrawBorder(false, false);
         labels_[i].SetShape(paint::Shape{5, 5, 0});
+        // What a pressed picture, moved by a pixel, leaves uncovered: the plate.
+        for (int c : {SkinButton::kBackOver, SkinButton::kBackRest, SkinButton::kBackFocus}) {
+            labels_[i].SetColour(c, look::Colour(look::kCard), false);
+            thumbs_[i].SetColour(c, look::Colour(look::kCard), false);
+        }
         thumbs_[i].Attach(Hwnd(), kThumbs[i]);
         thumbs_[i].SetPage(this, i);
         thumbs_[i].SetDrawBorder(false, false);
