@@ -52,7 +52,7 @@ bool PlateButton::OnReflectedDrawItem(const DRAWITEMSTRUCT& item) {
     const bool plain = look::Plain();
     COLORREF text = look::Colour(disabled ? look::kGrayText : look::kFaceText);
     if (plain) {
-        const bool lit = (pressed || over_) && !disabled;
+        const bool lit = (pressed || over_.IsOver()) && !disabled;
         paint::Fill(dc, r, look::Colour(lit ? look::kFaceOver : look::kFace));
         if (lit) text = GetSysColor(COLOR_HIGHLIGHTTEXT);
         paint::Frame(dc, r, look::Colour(look::kFaceText));
@@ -73,7 +73,7 @@ bool PlateButton::OnReflectedDrawItem(const DRAWITEMSTRUCT& item) {
         } else if (pressed) {
             paint::Plate(dc, r, shape, dpi_, look::Colour(look::kFacePressed), look::Colour(look::kFacePressed));
             paint::Outline(dc, r, shape, dpi_, look::Colour(look::kAccent), 1);
-        } else if (over_) {
+        } else if (over_.IsOver()) {
             paint::Plate(dc, r, shape, dpi_, look::Colour(look::kFaceOver), look::Colour(look::kFacePressed));
             paint::Outline(dc, r, shape, dpi_, RGB(150, 235, 255), 1);
             text = RGB(255, 255, 255);
@@ -97,6 +97,7 @@ bool PlateButton::OnReflectedDrawItem(const DRAWITEMSTRUCT& item) {
 }
 
 LRESULT PlateButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    over_.Follow(Hwnd(), msg, wp);
     switch (msg) {
     case WM_LBUTTONDBLCLK:
         // Fast repeated clicks each count as a click.
@@ -109,19 +110,6 @@ LRESULT PlateButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         // the button stays drawn by us.
         isDefault_ = (wp & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
         return Default(msg, (wp & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_OWNERDRAW, lp);
-    case WM_MOUSEMOVE:
-        if (!over_ && !(wp & MK_LBUTTON)) {
-            over_ = true;
-            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Hwnd(), 0};
-            TrackMouseEvent(&track);
-            InvalidateRect(Hwnd(), nullptr, FALSE);
-        }
-        return Default(msg, wp, lp);
-    case WM_MOUSELEAVE:
-    case WM_CANCELMODE:
-        over_ = false;
-        InvalidateRect(Hwnd(), nullptr, FALSE);
-        return Default(msg, wp, lp);
     case WM_UPDATEUISTATE:
     case WM_SYSCOLORCHANGE: {
         const LRESULT r = Default(msg, wp, lp);

@@ -6,6 +6,7 @@
 #pragma once
 #include <windows.h>
 
+#include "controls/Hover.h"
 #include "controls/Plate.h"
 #include "controls/Window.h"
 
@@ -17,7 +18,7 @@ public:
     void OnLayoutDpi(UINT dpi) override;
     bool TextArea(RECT& area) const override;
     bool OnReflectedDrawItem(const DRAWITEMSTRUCT& item) override;
-    bool IsPointerOver() const { return over_; }
+    bool IsPointerOver() const { return over_.IsOver(); }
 
 protected:
     void OnAttached() override;
@@ -28,6 +29,6 @@ private:
     bool FocusShown(UINT state) const;
 
     UINT dpi_ = 96;
-    bool over_ = false;
+    PointerOver over_;
     bool isDefault_ = false;
 };

@@ -42,7 +42,8 @@ void SkinCheckBox::Paint(HDC dc) {
     paint::Fill(dc, c, look::Colour(look::Plain() ? look::kPage : background_));
     const RECT box = Box();
     paint::Fill(dc, box, look::Colour((state & BST_PUSHED) ? look::kSelection : look::kField));
-    const COLORREF edge = look::Colour(focus ? look::kAccent : over_ && !look::Plain() ? look::kTextDim : look::kEdge);
+    const COLORREF edge =
+        look::Colour(focus ? look::kAccent : over_.IsOver() && !look::Plain() ? look::kTextDim : look::kEdge);
     paint::Frame(dc, box, edge);
     if (focus) {
         RECT inner = box;
@@ -67,31 +68,11 @@ void SkinCheckBox::Paint(HDC dc) {
 }
 
 LRESULT SkinCheckBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (PaintMessage(Hwnd(), msg, wp, [this](HDC dc) { Paint(dc); })) return 0;
+    over_.Follow(Hwnd(), msg, wp);
     switch (msg) {
-    case WM_PAINT:
-    case WM_PRINTCLIENT: {
-        if (msg == WM_PRINTCLIENT || wp) {
-            Paint(reinterpret_cast<HDC>(wp));
-            return 0;
-        }
-        PaintDC dc(Hwnd());
-        Paint(dc.Get());
-        return 0;
-    }
     case WM_ERASEBKGND:
         return 1;
-    case WM_MOUSEMOVE:
-        if (!over_) {
-            over_ = true;
-            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Hwnd(), 0};
-            TrackMouseEvent(&track);
-            InvalidateRect(Hwnd(), nullptr, FALSE);
-        }
-        return Default(msg, wp, lp);
-    case WM_MOUSELEAVE:
-        over_ = false;
-        InvalidateRect(Hwnd(), nullptr, FALSE);
-        return Default(msg, wp, lp);
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
     case WM_ENABLE:

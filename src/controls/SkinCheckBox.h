@@ -6,6 +6,7 @@
 #pragma once
 #include <windows.h>
 
+#include "controls/Hover.h"
 #include "controls/Look.h"
 #include "controls/Window.h"
 
@@ -33,5 +34,5 @@ private:
     UINT dpi_ = 96;
     look::Role background_ = look::kCard;
     bool paintText_ = true;
-    bool over_ = false;
+    PointerOver over_;
 };

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "controls/Gdi.h"
+#include "controls/Hover.h"
 #include "controls/Look.h"
 #include "controls/Plate.h"
 #include "controls/SkinPicture.h"
@@ -105,7 +106,7 @@ void SkinCombo::Paint(HDC dc) {
     paint::Fill(dc, c, look::Colour(look::kField));
     COLORREF edge = look::Colour(look::kEdge);
     if (focused || dropped) edge = look::Colour(look::kAccent);
-    else if (over_ && !look::Plain()) edge = look::Colour(look::kTextDim);
+    else if (over_.IsOver() && !look::Plain()) edge = look::Colour(look::kTextDim);
     paint::Frame(dc, c, edge);
     // In the plain look the focus shows as a double border.
     if ((focused || dropped) && look::Plain()) {
@@ -162,17 +163,9 @@ bool SkinCombo::OnReflectedCommand(int code) {
 }
 
 LRESULT SkinCombo::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (PaintMessage(Hwnd(), msg, wp, [this](HDC dc) { Paint(dc); })) return 0;
+    over_.Follow(Hwnd(), msg, wp);
     switch (msg) {
-    case WM_PAINT:
-    case WM_PRINTCLIENT: {
-        if (msg == WM_PRINTCLIENT || wp) {
-            Paint(reinterpret_cast<HDC>(wp));
-            return 0;
-        }
-        PaintDC dc(Hwnd());
-        Paint(dc.Get());
-        return 0;
-    }
     case WM_ERASEBKGND:
         return 1;
     case WM_DRAWITEM:  // from the open list
@@ -190,18 +183,6 @@ LRESULT SkinCombo::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         ApplyHeights();
         return r;
     }
-    case WM_MOUSEMOVE:
-        if (!over_) {
-            over_ = true;
-            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Hwnd(), 0};
-            TrackMouseEvent(&track);
-            InvalidateRect(Hwnd(), nullptr, FALSE);
-        }
-        return Default(msg, wp, lp);
-    case WM_MOUSELEAVE:
-        over_ = false;
-        InvalidateRect(Hwnd(), nullptr, FALSE);
-        return Default(msg, wp, lp);
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
     case WM_ENABLE:

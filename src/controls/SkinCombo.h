@@ -7,6 +7,7 @@
 #pragma once
 #include <windows.h>
 
+#include "controls/Hover.h"
 #include "controls/Window.h"
 
 class SkinCombo : public SubclassedControl {
@@ -36,5 +37,5 @@ private:
 
     UINT dpi_ = 96;
     HWND list_ = nullptr;
-    bool over_ = false;
+    PointerOver over_;
 };

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "controls/Gdi.h"
+#include "controls/Hover.h"
 #include "controls/Look.h"
 #include "controls/Plate.h"
 #include "controls/SkinPicture.h"
@@ -38,6 +39,9 @@ void PaintBorder(HWND wnd, COLORREF colour) {
 COLORREF BorderColour(HWND wnd) {
     return look::Colour(GetFocus() == wnd ? look::kAccent : look::Plain() ? look::kFieldText : look::kEdge);
 }
+
+// The system draws its frame at these; ours goes over it after them.
+bool RedrawsBorder(UINT msg) { return msg == WM_NCPAINT || msg == WM_SETFOCUS || msg == WM_KILLFOCUS; }
 }  // namespace
 
 // ---- SkinField ----------------------------------------------------------------
@@ -76,21 +80,9 @@ HBRUSH SkinField::OnReflectedCtlColor(HDC dc, UINT message) {
 }
 
 LRESULT SkinField::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_NCPAINT: {
-        const LRESULT r = Default(msg, wp, lp);
-        PaintBorder(Hwnd(), BorderColour(Hwnd()));
-        return r;
-    }
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS: {
-        const LRESULT r = Default(msg, wp, lp);
-        PaintBorder(Hwnd(), BorderColour(Hwnd()));
-        return r;
-    }
-    default:
-        return Default(msg, wp, lp);
-    }
+    const LRESULT r = Default(msg, wp, lp);
+    if (RedrawsBorder(msg)) PaintBorder(Hwnd(), BorderColour(Hwnd()));
+    return r;
 }
 
 // ---- SkinListView ---------------------------------------------------------------
@@ -132,26 +124,10 @@ bool SkinListView::OnReflectedNotify(NMHDR* header, LRESULT& result) {
 }
 
 LRESULT SkinListView::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_NCPAINT: {
-        const LRESULT r = Default(msg, wp, lp);
-        PaintBorder(Hwnd(), BorderColour(Hwnd()));
-        return r;
-    }
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS: {
-        const LRESULT r = Default(msg, wp, lp);
-        PaintBorder(Hwnd(), BorderColour(Hwnd()));
-        return r;
-    }
-    case WM_SYSCOLORCHANGE: {
-        const LRESULT r = Default(msg, wp, lp);
-        ApplyColours();
-        return r;
-    }
-    default:
-        return Default(msg, wp, lp);
-    }
+    const LRESULT r = Default(msg, wp, lp);
+    if (RedrawsBorder(msg)) PaintBorder(Hwnd(), BorderColour(Hwnd()));
+    if (msg == WM_SYSCOLORCHANGE) ApplyColours();
+    return r;
 }
 
 void SkinListView::Header::Paint(HDC dc) {
@@ -182,18 +158,6 @@ void SkinListView::Header::Paint(HDC dc) {
 }
 
 LRESULT SkinListView::Header::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_PAINT: {
-        PaintDC dc(Hwnd());
-        Paint(dc.Get());
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        Paint(reinterpret_cast<HDC>(wp));
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    default:
-        return Default(msg, wp, lp);
-    }
+    if (PaintMessage(Hwnd(), msg, wp, [this](HDC dc) { Paint(dc); })) return 0;
+    return msg == WM_ERASEBKGND ? 1 : Default(msg, wp, lp);
 }

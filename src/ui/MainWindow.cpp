@@ -289,8 +289,12 @@ void MainWindow::LayOutPagesAgain() {
 }
 
 void MainWindow::FollowLook() {
+    const bool wasPlain = look::Plain();
     look::ChoosePlain(PlainChosen());
     look::Refresh();
+    // The skin keeps its own colours whatever the system's; the plain look
+    // takes new ones too.
+    if (wasPlain == look::Plain() && !look::Plain()) return;
     SetupButtons();
     SelectPage(current_);
     LayOutPagesAgain();
