@@ -140,9 +140,11 @@ bool SkinCombo::OnReflectedDrawItem(const DRAWITEMSTRUCT& item) {
 void SkinCombo::DrawListEntry(const DRAWITEMSTRUCT& item) {
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     paint::Fill(item.hDC, item.rcItem, look::Colour(selected ? look::kSelection : look::kField));
+    // Within what the page's widening of the open list allows beside the
+    // widest entry (the width of a "0").
     RECT area = item.rcItem;
-    area.left += look::Px(kPadding, dpi_);
-    area.right -= look::Px(kPadding / 2, dpi_);
+    area.left += look::Px(kPadding - 1, dpi_);
+    area.right -= 1;
     if (item.itemID != static_cast<UINT>(-1))
         DrawText(item.hDC, static_cast<int>(item.itemID), area,
                  look::Colour(selected ? look::kSelectionText : look::kFieldText));
