@@ -57,8 +57,16 @@ HBITMAP PlainTrack(SIZE size, const int* marks, const int* values, int count, UI
 
 HBITMAP PlainCaption(const std::wstring& text, SIZE size, UINT dpi, HFONT font) {
     return Drawn(size, dpi, font, [&](HDC dc, const RECT& all) {
+        // The words may be longer than the skin's painted ones: two lines
+        // when they must, centred in height.
         RECT r = all;
         r.left += skin::Scale(4, dpi);
-        DrawTextW(dc, text.c_str(), -1, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+        RECT need = r;
+        const UINT flags = DT_LEFT | DT_WORDBREAK | DT_END_ELLIPSIS | DT_NOPREFIX;
+        DrawTextW(dc, text.c_str(), -1, &need, flags | DT_CALCRECT);
+        const int h = std::min<int>(need.bottom - need.top, r.bottom - r.top);
+        r.top += (r.bottom - r.top - h) / 2;
+        r.bottom = r.top + h;
+        DrawTextW(dc, text.c_str(), -1, &r, flags);
     });
 }

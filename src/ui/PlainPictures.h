@@ -9,5 +9,6 @@
 // The DPI track: a rail, a tick at each mark and the mark's number under
 // it. Sizes and offsets are picture pixels.
 HBITMAP PlainTrack(SIZE size, const int* marks, const int* values, int count, UINT dpi, HFONT font);
-// Words on the button face colour, left-aligned and centred in height.
+// Words on the button face colour, left-aligned and centred in height, on
+// two lines where one is too short.
 HBITMAP PlainCaption(const std::wstring& text, SIZE size, UINT dpi, HFONT font);
