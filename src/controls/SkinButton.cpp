@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "controls/Look.h"
 #include "controls/SkinPicture.h"
 
 namespace {
@@ -217,6 +218,10 @@ void SkinButton::SizeToContent() {
 // ---- Painting -------------------------------------------------------------------------
 
 bool SkinButton::OnReflectedDrawItem(const DRAWITEMSTRUCT& item) {
+    if (look::Plain()) {
+        PaintPlain(item);
+        return true;
+    }
     HDC dc = item.hDC;
     SavedDCState saved(dc);
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
@@ -268,24 +273,105 @@ bool SkinButton::OnReflectedDrawItem(const DRAWITEMSTRUCT& item) {
         InflateRect(&f, -3, -3);
         DrawFocusRect(dc, &f);
     }
+    // Pressed without the system's edge: an accent line along the plate.
+    if (pressed && !drawBorder_) paint::Outline(dc, item.rcItem, shape_, dpi_, kFocusRingColour, 1);
     DrawFocusRing(dc, item.rcItem, item.itemState);
     return true;
 }
 
-// Two pixels of the accent colour along the edge while the button has the
-// focus, once the keyboard has been used in the window (the button reports
-// the window's hidden focus cues as ODS_NOFOCUSRECT).
+// Two pixels of the accent colour along the plate's edge while the button
+// has the focus, once the keyboard has been used in the window (the button
+// reports the window's hidden focus cues as ODS_NOFOCUSRECT).
 void SkinButton::DrawFocusRing(HDC dc, const RECT& item, UINT state) const {
     if (!(state & ODS_FOCUS) || (state & ODS_NOFOCUSRECT)) return;
     // Not every button control reports the hidden cues in the item state.
     if (SendMessageW(Hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) return;
-    BrushHandle ring(CreateSolidBrush(kFocusRingColour));
-    RECT r = item;
     // One pixel on the small pictures (the DPI thumb), or the ring hides them.
-    const int width = (item.right - item.left < 16 || item.bottom - item.top < 16) ? 1 : 2;
-    for (int i = 0; i < width && r.right - r.left > 2 && r.bottom - r.top > 2; ++i) {
-        FrameRect(dc, &r, ring.Get());
-        InflateRect(&r, -1, -1);
+    const int width = (item.right - item.left < 16 || item.bottom - item.top < 16) ? 1 : look::Px(2, dpi_);
+    paint::Outline(dc, item, shape_, dpi_, kFocusRingColour, width);
+}
+
+void SkinButton::SetPlainFace(const std::wstring& text, Glyph glyph, bool framed) {
+    plainText_ = text;
+    plainGlyph_ = glyph;
+    plainFramed_ = framed;
+    if (look::Plain()) Repaint(true);
+}
+
+void SkinButton::SetSelected(bool selected) {
+    if (selected_ == selected) return;
+    selected_ = selected;
+    if (look::Plain()) Repaint(true);
+}
+
+// The system's colours and no picture: a framed face with a short text or
+// a glyph; the chosen tab and the pointer in the highlight colours.
+void SkinButton::PaintPlain(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    SavedDCState saved(dc);
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    const bool lit = (selected_ || pressed || pointerOver_) && !disabled;
+    const RECT r = item.rcItem;
+    const COLORREF face = GetSysColor(lit ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
+    const COLORREF ink = GetSysColor(disabled ? COLOR_GRAYTEXT : lit ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
+    FillSolid(dc, r, face);
+    if (plainFramed_) {
+        BrushHandle frame(CreateSolidBrush(GetSysColor(COLOR_BTNTEXT)));
+        FrameRect(dc, &r, frame.Get());
+    }
+    const UINT dpi = dpi_;
+    const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+    PenHandle pen(CreatePen(PS_SOLID, look::Px(2, dpi), ink));
+    BrushHandle fill(CreateSolidBrush(ink));
+    SelectObjectScope selPen(dc, pen.Get());
+    const int u = std::max<int>(2, std::min(r.right - r.left, r.bottom - r.top) / 4);
+    switch (plainGlyph_) {
+    case Glyph::Close:
+        MoveToEx(dc, cx - u, cy - u, nullptr), LineTo(dc, cx + u, cy + u);
+        MoveToEx(dc, cx - u, cy + u, nullptr), LineTo(dc, cx + u, cy - u);
+        break;
+    case Glyph::Minimise:
+        MoveToEx(dc, cx - u, cy + u / 2, nullptr), LineTo(dc, cx + u, cy + u / 2);
+        break;
+    case Glyph::Down:
+        MoveToEx(dc, cx, cy - u, nullptr), LineTo(dc, cx, cy + u / 2);
+        MoveToEx(dc, cx - u / 2, cy, nullptr), LineTo(dc, cx, cy + u / 2), LineTo(dc, cx + u / 2, cy);
+        MoveToEx(dc, cx - u, cy + u, nullptr), LineTo(dc, cx + u, cy + u);
+        break;
+    case Glyph::Eye: {
+        SelectObjectScope hollow(dc, GetStockObject(HOLLOW_BRUSH));
+        Ellipse(dc, cx - u - 1, cy - u / 2 - 1, cx + u + 2, cy + u / 2 + 2);
+        RECT pupil{cx - u / 3, cy - u / 3, cx + u / 3 + 1, cy + u / 3 + 1};
+        FillRect(dc, &pupil, fill.Get());
+        break;
+    }
+    case Glyph::Thumb: {
+        RECT knob = r;
+        InflateRect(&knob, -1, -1);
+        FillRect(dc, &knob, fill.Get());
+        break;
+    }
+    case Glyph::None: {
+        const std::wstring text = plainText_.empty() ? [this] {
+            wchar_t t[512] = {};
+            GetWindowTextW(Hwnd(), t, 512);
+            return std::wstring(t);
+        }() : plainText_;
+        RECT area = r;
+        InflateRect(&area, -look::Px(3, dpi), 0);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, ink);
+        SelectObjectScope selFont(dc, reinterpret_cast<HFONT>(SendMessageW(Hwnd(), WM_GETFONT, 0, 0)));
+        ::DrawTextW(dc, text.c_str(), -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+        break;
+    }
+    }
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT) &&
+        !(SendMessageW(Hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+        RECT f = r;
+        InflateRect(&f, -2, -2);
+        DrawFocusRect(dc, &f);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "controls/Gdi.h"
+#include "controls/Plate.h"
 #include "controls/Window.h"
 
 class SkinButton : public SubclassedControl {
@@ -57,6 +58,18 @@ public:
     // Leaves the pointer-over look, for when the window lost activation
     // (child windows never hear of it themselves).
     void LeavePointerOver();
+    // The plate's outline in the picture (picture pixels): the focus ring
+    // and the pressed edge follow its cut corners.
+    void SetShape(const paint::Shape& shape) { shape_ = shape; }
+
+    // The plain look draws no pictures: a system-coloured button with a
+    // short text, or one of these glyphs, instead.
+    enum class Glyph { None, Close, Minimise, Down, Eye, Thumb };
+    // Framed: a button's outline; unframed for pictures that overlap their
+    // neighbours (the banner, the flags).
+    void SetPlainFace(const std::wstring& text, Glyph glyph = Glyph::None, bool framed = true);
+    // Plain look: shown as chosen (the current page's tab).
+    void SetSelected(bool selected);
 
     const std::wstring& Link() const { return link_; }
     bool IsPointerOver() const { return pointerOver_; }
@@ -95,6 +108,7 @@ private:
     void Repaint(bool repaint);
     void OnMouseMove(WPARAM keys);
     void DrawFocusRing(HDC dc, const RECT& item, UINT state) const;
+    void PaintPlain(const DRAWITEMSTRUCT& item);
     void DrawImage(HDC dc, const RECT& item, bool hasText, bool pressed, bool disabled);
     void DrawText(HDC dc, const RECT& item, const RECT& textArea, bool pressed, bool focused, bool disabled);
     void RelayToTooltip(UINT msg, WPARAM wp, LPARAM lp);
@@ -117,4 +131,9 @@ private:
     Image over_;
     Image resting_;
     UINT dpi_ = 96;  // of the pictures loaded
+    paint::Shape shape_;
+    std::wstring plainText_;
+    Glyph plainGlyph_ = Glyph::None;
+    bool plainFramed_ = true;
+    bool selected_ = false;
 };

@@ -104,7 +104,11 @@ INT_PTR Dialog::Route(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_NOTIFY: {
         LRESULT result = 0;
-        if (OnNotify(reinterpret_cast<NMHDR*>(lp), result)) return Reply(result);
+        auto* header = reinterpret_cast<NMHDR*>(lp);
+        if (SubclassedControl* c = SubclassedControl::FromHandle(header->hwndFrom)) {
+            if (c->OnReflectedNotify(header, result)) return Reply(result);
+        }
+        if (OnNotify(header, result)) return Reply(result);
         return FALSE;
     }
     case WM_DRAWITEM: {
@@ -166,8 +170,9 @@ constexpr wchar_t kObjectProp[] = L"MvControl";
 
 SubclassedControl::~SubclassedControl() { Detach(); }
 
-bool SubclassedControl::Attach(HWND dialog, int controlId) {
-    HWND wnd = GetDlgItem(dialog, controlId);
+bool SubclassedControl::Attach(HWND dialog, int controlId) { return AttachWindow(GetDlgItem(dialog, controlId)); }
+
+bool SubclassedControl::AttachWindow(HWND wnd) {
     if (!wnd || hwnd_ || FromHandle(wnd)) return false;
     if (!SetPropW(wnd, kObjectProp, this)) return false;
     if (!SetWindowSubclass(wnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {

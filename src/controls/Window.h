@@ -70,6 +70,8 @@ public:
 
     // Returns false if there is no such control or it is already attached.
     bool Attach(HWND dialog, int controlId);
+    // The same for a window that is no dialog item (a list's header).
+    bool AttachWindow(HWND wnd);
     void Detach();
     HWND Hwnd() const { return hwnd_; }
 
@@ -82,6 +84,14 @@ public:
     virtual HBRUSH OnReflectedCtlColor(HDC, UINT) { return nullptr; }
     // WM_COMMAND notifications; return true to keep them from the parent.
     virtual bool OnReflectedCommand(int) { return false; }
+    // WM_NOTIFY from the control (custom draw); true when answered.
+    virtual bool OnReflectedNotify(NMHDR*, LRESULT&) { return false; }
+
+    // The scale its dialog was laid out at (heights, paddings, pictures).
+    virtual void OnLayoutDpi(UINT) {}
+    // Where the control draws its text, in client pixels; false for a
+    // control that draws none. Texts are measured against it.
+    virtual bool TextArea(RECT&) const { return false; }
 
 protected:
     virtual void OnAttached() {}

@@ -108,10 +108,13 @@ enum StringId : int32_t {
     STR_ID_TRAY_FOLLOW = 88,
     STR_ID_START_WITH_WINDOWS = 89,
     STR_ID_NO_MOUSE_CONNECTED = 90,
-    STR_ID_DPI_VALUE = 91,
+    // The chosen DPI beside its slider, and in the tray tip.
+    STR_ID_DPI_NUMBER = 91,
     STR_ID_SAVING_MOUSE_SETTINGS = 92,
+    // The performance page's tab name.
+    STR_ID_PERFORMANCE = 93,
 };
-constexpr int kStringCount = 93;
+constexpr int kStringCount = 94;
 
 struct StringIdEntry {
     int32_t id;

@@ -142,6 +142,7 @@
 #define IDC_PERF_CAPTION_DPI 1105
 #define IDC_PERF_CAPTION_RATE 1106
 #define IDC_PERF_RATE_NAME   1108  // invisible label: the rate list's name
+#define IDC_PERF_DPI_NUMBER  1109  // the chosen DPI as a number
 
 // ---- Controls of the key capture dialog (189) --------------------------------
 #define IDC_KEY_PROMPT       1084
@@ -163,6 +164,7 @@
 #define IDB_UNDO_OVER        300
 #define IDB_UNDO             301
 #define IDB_KEEP_EMBLEM      302
+#define IDB_PROFILES_PAGE_BG 303
 #define IDD_KEEP             310
 #define IDC_PROF_FOLLOW      1301
 #define IDC_PROF_RULES       1302

@@ -10,6 +10,7 @@
 #include "keys/Commands.h"
 #include "keys/KeyNames.h"
 #include "ui/KeyCaptureDialog.h"
+#include "controls/Look.h"
 #include "controls/SkinPicture.h"
 #include "ui/Layout.h"
 #include "ui/Messages.h"
@@ -29,11 +30,11 @@ struct ButtonsPage::Button {
 const ButtonsPage::Button ButtonsPage::kButtons[5] = {
     {IDC_BTN_LIST_LEFT, IDC_BTN_MEDIA_LEFT, IDC_BTN_KEY_LEFT, 0, IDC_BTN_SMALL_LEFT, IDB_ILLUSTRATION_LEFT, 2, {5, 39}},
     {IDC_BTN_LIST_RIGHT, IDC_BTN_MEDIA_RIGHT, IDC_BTN_KEY_RIGHT, 2, IDC_BTN_SMALL_RIGHT, IDB_ILLUSTRATION_RIGHT, 3,
-     {221, 39}},
+     {218, 39}},
     {IDC_BTN_LIST_MIDDLE, IDC_BTN_MEDIA_MIDDLE, IDC_BTN_KEY_MIDDLE, 1, IDC_BTN_SMALL_MIDDLE, IDB_ILLUSTRATION_MIDDLE, 4,
      {5, 148}},
     {IDC_BTN_LIST_B4, IDC_BTN_MEDIA_B4, IDC_BTN_KEY_B4, 3, IDC_BTN_SMALL_B4, IDB_ILLUSTRATION_BUTTON4, 1, {5, 91}},
-    {IDC_BTN_LIST_B5, IDC_BTN_MEDIA_B5, IDC_BTN_KEY_B5, 4, IDC_BTN_SMALL_B5, IDB_ILLUSTRATION_BUTTON5, 0, {221, 92}},
+    {IDC_BTN_LIST_B5, IDC_BTN_MEDIA_B5, IDC_BTN_KEY_B5, 4, IDC_BTN_SMALL_B5, IDB_ILLUSTRATION_BUTTON5, 0, {218, 91}},
 };
 
 namespace {
@@ -41,13 +42,16 @@ namespace {
 constexpr int kUserDefinedEntry = 22;   // last entry of a function list
 constexpr int kLastFixedEntry = 21;     // entries 0..21 stand for one item each
 // A multimedia list's size in dialog units, its drop-down part included.
-constexpr SIZE kMediaSize{57, 48};
+constexpr SIZE kMediaSize{80, 48};
+// The profile buttons: the first one's place in picture pixels, and one
+// step to the next, so they stand evenly at every scale.
+constexpr int kProfileButtonStep = 34;
+const int kProfileButtons[3] = {IDC_BTN_LOAD_DEFAULT, IDC_BTN_SAVE_CONFIG, IDC_BTN_LOAD_CONFIG};
 const wchar_t kProfileFilter[] = L"Mirvostan Files (*.mvf)\0*.mvf\0\0";
 const wchar_t kProfileExtension[] = L"mvf";
 
 const COLORREF kKeyTextColour = RGB(0, 255, 128);
 const COLORREF kLabelColour = RGB(0, 0, 0);
-const COLORREF kSwapColour = RGB(255, 255, 255);
 const COLORREF kSmallButtonKey = RGB(255, 20, 0);
 
 // Labels, the order their texts are set in, and their text ids.
@@ -107,40 +111,48 @@ BOOL ButtonsPage::OnInitDialog() {
     for (int i = 0; i < 5; ++i) {
         small_[i].Attach(Hwnd(), kButtons[i].small);
         small_[i].SetTextPainted(false, false);  // its text is its name
+        small_[i].SetDrawBorder(false, false);
+        for (int c : {SkinButton::kBackOver, SkinButton::kBackRest, SkinButton::kBackFocus})
+            small_[i].SetColour(c, look::Colour(look::kCard), false);
+        small_[i].SetShape(paint::Shape{4, 4, 0});
+        small_[i].SetPlainFace(L"", SkinButton::Glyph::Eye);
         small_[i].SetBitmaps(IDB_SMALL_BUTTON, kSmallButtonKey);
         small_[i].SizeToContent();
     }
+    AttachSkin();
     for (const Button& b : kButtons) ShowWindow(Item(b.edit), SW_HIDE);
     ShowWindow(Item(IDC_BTN_ILLUSTRATION), SW_HIDE);
     ShowStoreConfiguration();
     SetStaticTexts();
     LayOutOnPictures(Hwnd(), IDD_BUTTONS_PAGE, skin::DpiOf(Hwnd()), kPictures);
-    NarrowSwapBox();
+    PlaceProfileButtons(skin::DpiOf(Hwnd()));
     return TRUE;
 }
 
-// The swap box carries its name as text; no wider than its box, it paints
-// none of it over the label beside it.
-void ButtonsPage::NarrowSwapBox() {
-    HWND swap = Item(IDC_BTN_SWAP);
-    RECT box{};
-    GetWindowRect(swap, &box);
-    // The system's check box size, from the screen's DPI to this window's.
-    const int side = MulDiv(GetSystemMetrics(SM_CXMENUCHECK), static_cast<int>(skin::DpiOf(Hwnd())),
-                            static_cast<int>(skin::DpiOf(nullptr)));
-    if (side > 0 && box.right - box.left > side)
-        SetWindowPos(swap, nullptr, 0, 0, side, box.bottom - box.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // Its label starts on the plate painted for it, clear of the box's dark
-    // frame (20 picture pixels right of the box), where black text shows.
-    HWND label = Item(IDC_BTN_SWAP_LABEL);
-    RECT text{};
-    GetWindowRect(swap, &box);
-    GetWindowRect(label, &text);
-    const int shift = box.right + skin::Scale(20, skin::DpiOf(Hwnd())) - text.left;
-    if (shift <= 0 || shift >= text.right - text.left) return;
-    MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&text), 2);
-    SetWindowPos(label, nullptr, text.left + shift, text.top, text.right - text.left - shift, text.bottom - text.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+// Lists, fields, the profile buttons and the swap box draw themselves in the skin.
+void ButtonsPage::AttachSkin() {
+    for (int i = 0; i < 5; ++i) {
+        lists_[i].Attach(Hwnd(), kButtons[i].list);
+        keys_[i].Attach(Hwnd(), kButtons[i].edit);
+        keys_[i].SetTextColour(kKeyTextColour);
+    }
+    for (int i = 0; i < 3; ++i) profileButtons_[i].Attach(Hwnd(), kProfileButtons[i]);
+    // The box alone: its label is the plate beside it.
+    swap_.SetTextPainted(false);
+    swap_.SetBackground(look::kField);
+    swap_.Attach(Hwnd(), IDC_BTN_SWAP);
+}
+
+// The template's rounding would leave the gaps a pixel apart.
+void ButtonsPage::PlaceProfileButtons(UINT dpi) {
+    for (int i = 0; i < 3; ++i) {
+        HWND b = Item(kProfileButtons[i]);
+        RECT r{};
+        GetWindowRect(b, &r);
+        MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        const int top = skin::Scale(PicturePixelsY(115) + i * kProfileButtonStep, dpi);
+        SetWindowPos(b, nullptr, r.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void ButtonsPage::FillFunctionList(HWND list) {
@@ -170,7 +182,7 @@ void ButtonsPage::OnDpiChanged(UINT dpi) {
         small.SizeToContent();
     }
     LayOutOnPictures(Hwnd(), IDD_BUTTONS_PAGE, dpi, kPictures);
-    NarrowSwapBox();
+    PlaceProfileButtons(dpi);
     for (const Button& b : kButtons) {
         if (HWND media = MediaIfMade(b))
             SetWindowPos(media, nullptr, skin::Scale(PicturePixelsX(b.mediaAt.x), dpi),
@@ -189,13 +201,15 @@ HWND ButtonsPage::Media(const Button& b) {
     if (HWND made = Item(b.media)) return made;
     const UINT dpi = skin::DpiOf(Hwnd());
     HWND list = Item(b.list);
-    HWND media = CreateWindowExW(0, WC_COMBOBOXW, L"", WS_CHILD | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+    HWND media = CreateWindowExW(0, WC_COMBOBOXW, L"",
+                                 WS_CHILD | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
                                  skin::Scale(PicturePixelsX(b.mediaAt.x), dpi),
                                  skin::Scale(PicturePixelsY(b.mediaAt.y), dpi),
                                  skin::Scale(PicturePixelsX(kMediaSize.cx), dpi),
                                  skin::Scale(PicturePixelsY(kMediaSize.cy), dpi), Hwnd(),
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.media)), GetModuleHandleW(nullptr), nullptr);
     if (!media) return nullptr;
+    media_[&b - kButtons].Attach(Hwnd(), b.media);
     SendMessageW(media, WM_SETFONT, SendMessageW(Hwnd(), WM_GETFONT, 0, 0), FALSE);
     // Right after its function list, in the tab order too.
     SetWindowPos(media, list, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -247,7 +261,9 @@ void ButtonsPage::ShowStoreConfiguration() {
                 StoredCombinationText(store_.GetModifiers(b.slot), store_.GetKeyUsage(b.slot), *layout_);
             SetWindowTextW(edit, text.c_str());
             ShowWindow(edit, SW_SHOW);
-            EnableWindow(edit, FALSE);
+            // A stored combination is shown, not typed: read-only, and clearly so
+            // by its text rather than greyed.
+            SendMessageW(edit, EM_SETREADONLY, TRUE, 0);
         }
         // "User-defined" is not searched: a media record always shows its list.
         const int entry = FindItem(list, item, kLastFixedEntry);
@@ -486,20 +502,10 @@ bool ButtonsPage::OnCommand(int id, int code, HWND control) {
 }
 
 HBRUSH ButtonsPage::OnCtlColor(HDC dc, HWND control, UINT message) {
+    if (look::Plain()) return look::PlainCtlColor(dc, message);
     const int id = GetDlgCtrlID(control);
-    for (const Button& b : kButtons) {
-        // A read-only or disabled edit asks with WM_CTLCOLORSTATIC.
-        if (id == b.edit && (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC)) {
-            SetTextColor(dc, kKeyTextColour);
-            SetBkMode(dc, TRANSPARENT);
-            return static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
-        }
-    }
     if (message != WM_CTLCOLORSTATIC && message != WM_CTLCOLORBTN) return nullptr;
     switch (id) {
-    case IDC_BTN_SWAP:
-        SetTextColor(dc, kSwapColour);
-        return static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
     case IDC_BTN_LABEL_LEFT:
     case IDC_BTN_LABEL_RIGHT:
     case IDC_BTN_LABEL_MIDDLE:

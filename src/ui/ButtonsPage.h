@@ -8,7 +8,11 @@
 
 #include "config/DeviceStore.h"
 #include "controls/Gdi.h"
+#include "controls/PlateButton.h"
 #include "controls/SkinButton.h"
+#include "controls/SkinCheckBox.h"
+#include "controls/SkinCombo.h"
+#include "controls/SkinField.h"
 #include "keys/KeyUsage.h"
 #include "ui/Page.h"
 #include "ui/Uploads.h"
@@ -46,7 +50,8 @@ private:
     // box is a slow top-level window at start); nullptr if not made yet.
     HWND Media(const Button& b);
     HWND MediaIfMade(const Button& b) const;
-    void NarrowSwapBox();
+    void AttachSkin();
+    void PlaceProfileButtons(UINT dpi);
     void SetStaticTexts();
     bool LeftKeyRuleHolds() const;
     void FunctionChosen(const Button& b);
@@ -65,6 +70,11 @@ private:
     UploadOwner& uploads_;
     const KeyboardLayout* layout_;
     SkinButton small_[5];
+    SkinCombo lists_[5];
+    SkinCombo media_[5];
+    SkinField keys_[5];
+    PlateButton profileButtons_[3];
+    SkinCheckBox swap_;
     bool illustrated_[5] = {};
     BitmapHandle illustration_;
     int editedSlot_ = 0;

@@ -1,5 +1,6 @@
 #include "ui/KeepDialog.h"
 
+#include "controls/Look.h"
 #include "controls/SkinPicture.h"
 #include "i18n/Language.h"
 #include "resources/resource.h"
@@ -28,7 +29,7 @@ BOOL KeepDialog::OnInitDialog() {
     background_.Reset(CreateSolidBrush(kPanel));
     // Set here, not named in the template, so the picture's control has no
     // text of its own.
-    emblem_.Reset(skin::LoadPicture(IDB_KEEP_EMBLEM, skin::DpiOf(Hwnd())));
+    emblem_.Reset(look::Plain() ? nullptr : skin::LoadPicture(IDB_KEEP_EMBLEM, skin::DpiOf(Hwnd())));
     SendDlgItemMessageW(Hwnd(), IDC_KEEP_EMBLEM, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(emblem_.Get()));
     SetDlgItemTextW(Hwnd(), IDC_KEEP_QUESTION, GetUiText(request_.questionId).c_str());
     SetDlgItemTextW(Hwnd(), IDC_KEEP_INFO, request_.info.c_str());
@@ -105,6 +106,7 @@ void KeepDialog::StartUndo() {
 }
 
 HBRUSH KeepDialog::OnCtlColor(HDC dc, HWND control, UINT message) {
+    if (look::Plain()) return look::PlainCtlColor(dc, message);
     if (message != WM_CTLCOLORDLG && message != WM_CTLCOLORSTATIC) return nullptr;
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetDlgCtrlID(control) == IDC_KEEP_COUNTDOWN ? kTextDim : kText);

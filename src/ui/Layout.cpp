@@ -7,7 +7,11 @@
 #include <vector>
 
 #include "controls/Gdi.h"
+#include "controls/Look.h"
+#include "controls/PlateButton.h"
 #include "controls/SkinPicture.h"
+#include "controls/Window.h"
+#include "i18n/Language.h"
 
 namespace {
 // The main template is 398 x 281 units and its picture 807 x 563 pixels.
@@ -123,12 +127,40 @@ bool IsPictureControl(HWND control) {
     return lstrcmpiW(cls, L"Static") == 0 && (GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP;
 }
 
+BOOL CALLBACK FoundFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
+// The first of these faces the system has: Windows' own Chinese UI fonts,
+// then those a Linux machine under Wine has.
+std::wstring ChineseFace() {
+    static const wchar_t* const kFaces[] = {L"Microsoft YaHei UI", L"Microsoft YaHei", L"SimSun",
+                                            L"WenQuanYi Micro Hei", L"Noto Sans CJK SC", L"Droid Sans Fallback"};
+    WindowDC screen(nullptr);
+    for (const wchar_t* face : kFaces) {
+        LOGFONTW lf{};
+        lf.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+        bool found = false;
+        EnumFontFamiliesExW(screen.Get(), &lf, FoundFace, reinterpret_cast<LPARAM>(&found), 0);
+        if (found) return face;
+    }
+    return std::wstring();
+}
+
 bool IsOwnerDrawButton(HWND control) {
     wchar_t cls[16] = {};
     GetClassNameW(control, cls, 16);
     return lstrcmpiW(cls, L"Button") == 0 && (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW;
 }
 }  // namespace
+
+std::wstring DialogFace(const std::wstring& templateFace) {
+    if (GetUiLanguage() != Chinese) return templateFace;
+    static const std::wstring chinese = ChineseFace();
+    return chinese.empty() ? templateFace : chinese;
+}
 
 void SetDialogFontAt(HWND dialog, int templateId, UINT dpi) {
     SIZE size{};
@@ -137,7 +169,7 @@ void SetDialogFontAt(HWND dialog, int templateId, UINT dpi) {
     if (!ReadTemplate(templateId, size, items, &font) || font.points <= 0) return;
     HFONT made = CreateFontW(-MulDiv(font.points, static_cast<int>(dpi), 72), 0, 0, 0, font.weight, font.italic, FALSE,
                              FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, font.face.c_str());
+                             DEFAULT_PITCH | FF_DONTCARE, DialogFace(font.face).c_str());
     if (!made) return;
     OwnedPictures& owned = PicturesOf(dialog);
     SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(made), FALSE);
@@ -153,6 +185,9 @@ void LayOutOnPictures(HWND dialog, int templateId, UINT dpi, const TemplatePictu
     SIZE size{};
     std::vector<Item> items;
     if (!ReadTemplate(templateId, size, items)) return;
+    // Every control in the dialog's font at this scale, made here (the
+    // dialog manager's has no Chinese glyphs for fields and lists).
+    SetDialogFontAt(dialog, templateId, dpi);
     auto sx = [dpi](int units) { return skin::Scale(PicturePixelsX(units), dpi); };
     auto sy = [dpi](int units) { return skin::Scale(PicturePixelsY(units), dpi); };
 
@@ -168,10 +203,11 @@ void LayOutOnPictures(HWND dialog, int templateId, UINT dpi, const TemplatePictu
         old.swap(owned.bitmaps);
         for (size_t i = 0; i < pictureCount; ++i) {
             HWND picture = control(pictures[i].control);
-            HBITMAP bitmap = picture ? skin::LoadPicture(pictures[i].picture, dpi) : nullptr;
-            if (!bitmap) continue;
+            if (!picture) continue;
+            // The plain look shows none of the skin's pictures.
+            HBITMAP bitmap = look::Plain() ? nullptr : skin::LoadPicture(pictures[i].picture, dpi);
             SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-            owned.bitmaps.push_back(bitmap);
+            if (bitmap) owned.bitmaps.push_back(bitmap);
         }
         for (HBITMAP b : old) DeleteObject(b);
     }
@@ -185,7 +221,12 @@ void LayOutOnPictures(HWND dialog, int templateId, UINT dpi, const TemplatePictu
         else c = GetDlgItem(dialog, item.id);
         if (!c) continue;
         UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW;
-        if (IsPictureControl(c) || IsOwnerDrawButton(c)) flags |= SWP_NOSIZE;
+        // Picture buttons keep their picture's size; plates drawn by code take the template's.
+        const bool plate = dynamic_cast<PlateButton*>(SubclassedControl::FromHandle(c)) != nullptr;
+        if (IsPictureControl(c) || (IsOwnerDrawButton(c) && !plate)) flags |= SWP_NOSIZE;
         SetWindowPos(c, nullptr, sx(item.x), sy(item.y), sx(item.cx), sy(item.cy), flags);
     }
+    // Skinned controls take their heights and paddings from the same scale.
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (SubclassedControl* skinned = SubclassedControl::FromHandle(c)) skinned->OnLayoutDpi(dpi);
 }

@@ -22,9 +22,11 @@ int PicturePixelsY(int units);
 // Sizes the dialog to its template and places every control of the
 // template on its painted place at `dpi` (controls created later, such as
 // pages, are left alone). Picture controls first get their pictures at that
-// DPI (the dialog keeps them) and keep their picture's size; owner-drawn
-// buttons keep their size (the picture's, see SkinButton::SizeToContent);
-// every other control takes its template size.
+// DPI (the dialog keeps them; none in the plain look) and keep their
+// picture's size; owner-drawn picture buttons keep their size (the
+// picture's, see SkinButton::SizeToContent); every other control, plate
+// buttons drawn by code too, takes its template size.
+// Skinned controls then hear of the DPI (SubclassedControl::OnLayoutDpi).
 void LayOutOnPictures(HWND dialog, int templateId, UINT dpi, const TemplatePicture* pictures, size_t pictureCount);
 
 inline void LayOutOnPictures(HWND dialog, int templateId, UINT dpi) {
@@ -32,7 +34,8 @@ inline void LayOutOnPictures(HWND dialog, int templateId, UINT dpi) {
 }
 
 // Gives the dialog and its controls the template's font made for `dpi` (the
-// dialog keeps it): after the window moved to a monitor of another scale.
+// dialog keeps it); in Chinese a face of the system's with Chinese glyphs.
+// LayOutOnPictures does it first.
 void SetDialogFontAt(HWND dialog, int templateId, UINT dpi);
 
 template <size_t N>

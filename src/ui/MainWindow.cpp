@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "config/DeviceStore.h"
+#include "controls/Look.h"
 #include "i18n/Language.h"
 #include "resources/resource.h"
 #include "ui/AboutDialog.h"
@@ -42,16 +43,35 @@ constexpr Flag kFlags[] = {
     {IDC_FLAG_CHINESE, IDB_FLAG_CHINESE, Chinese, L"\u4e2d\u6587"},
 };
 
+// The flags' faces in the plain look, which shows no pictures.
+constexpr const wchar_t* kPlainFlags[] = {L"IT", L"DE", L"FR", L"EN", L"NL", L"\u4e2d"};
+
 struct TitleButton {
     int control;
     int picture;
     int tip;  // text id: tooltip and name
+    SkinButton::Glyph glyph;  // its face in the plain look
 };
 constexpr TitleButton kTitleButtons[] = {
-    {IDC_MAIN_CLOSE, IDB_TITLE_CLOSE, STR_ID_CLOSE_PROGRAM},
-    {IDC_MAIN_MINIMIZE, IDB_TITLE_MIN, STR_ID_MINIMIZE_PROGRAM},
-    {IDC_MAIN_TRAY, IDB_TITLE_TRAY, STR_ID_HIDE_TO_TRAY},
+    {IDC_MAIN_CLOSE, IDB_TITLE_CLOSE, STR_ID_CLOSE_PROGRAM, SkinButton::Glyph::Close},
+    {IDC_MAIN_MINIMIZE, IDB_TITLE_MIN, STR_ID_MINIMIZE_PROGRAM, SkinButton::Glyph::Minimise},
+    {IDC_MAIN_TRAY, IDB_TITLE_TRAY, STR_ID_HIDE_TO_TRAY, SkinButton::Glyph::Down},
 };
+
+// The plates' outlines in their pictures (picture pixels): focus rings and
+// pressed edges follow them.
+constexpr paint::Shape kTitleShape{5, 5, 0};
+constexpr paint::Shape kCommandShape{8, 8, 0};
+constexpr paint::Shape kTabShape{0, 0, 9};
+
+// [General] Look=plain in AppCfg.ini asks for the plain look.
+bool PlainChosen() {
+    const std::wstring path = AppSettingsPath();
+    if (path.empty()) return false;
+    wchar_t value[32] = {};
+    GetPrivateProfileStringW(L"General", L"Look", L"", value, 32, path.c_str());
+    return lstrcmpiW(value, L"plain") == 0;
+}
 
 // The page buttons' names: the page names.
 struct PageName {
@@ -59,7 +79,7 @@ struct PageName {
     int text;
 };
 constexpr PageName kPageNames[] = {
-    {IDC_MAIN_PAGE_BUTTONS, STR_ID_BUTTONS}, {IDC_MAIN_PAGE_PERF, STR_ID_SPEED}, {IDC_MAIN_PAGE_THIRD, STR_ID_PROFILES}};
+    {IDC_MAIN_PAGE_BUTTONS, STR_ID_BUTTONS}, {IDC_MAIN_PAGE_PERF, STR_ID_PERFORMANCE}, {IDC_MAIN_PAGE_THIRD, STR_ID_PROFILES}};
 
 // Pictures of the page buttons per shown page: pointer-over / resting
 // (0: the pointer-over picture at rest too).
@@ -199,6 +219,7 @@ Page* MainWindow::PageOf(PageId id) const {
 }
 
 BOOL MainWindow::OnInitDialog() {
+    look::ChoosePlain(PlainChosen());
     for (int i = 0; i < kButtonCount; ++i) buttons_[i].Attach(Hwnd(), kButtonIds[i]);
     tab_ = Item(IDC_MAIN_TAB);
     SetWindowSubclass(Hwnd(), FrameProc, kFrameSubclass, reinterpret_cast<DWORD_PTR>(this));
@@ -230,6 +251,12 @@ BOOL MainWindow::OnInitDialog() {
     BOOL alwaysCues = FALSE;
     SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &alwaysCues, 0);
     if (!alwaysCues) SendMessageW(Hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+    // The first focus is the left button's list, where the work starts (not
+    // the title bar's first button).
+    if (HWND first = GetDlgItem(buttonsPage_->Hwnd(), IDC_BTN_LIST_LEFT)) {
+        SetFocus(first);
+        return FALSE;
+    }
     return TRUE;
 }
 
@@ -263,9 +290,29 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
         Page* page = PageOf(id);
         if (!page || !page->Hwnd()) continue;
         SetWindowPos(page->Hwnd(), nullptr, pageOrigin_.x, pageOrigin_.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        page->OnDpiChanged(dpi);
+    }
+    LayOutPagesAgain();
+}
+
+void MainWindow::LayOutPagesAgain() {
+    const UINT dpi = skin::DpiOf(Hwnd());
+    for (PageId id : {PageId::Buttons, PageId::Profiles, PageId::Performance}) {
+        Page* page = PageOf(id);
+        if (page && page->Hwnd()) page->OnDpiChanged(dpi);
     }
     RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void MainWindow::FollowLook() {
+    const bool wasPlain = look::Plain();
+    look::ChoosePlain(PlainChosen());
+    look::Refresh();
+    // The skin keeps its own colours whatever the system's; the plain look
+    // takes new ones too.
+    if (wasPlain == look::Plain() && !look::Plain()) return;
+    SetupButtons();
+    SelectPage(current_);
+    LayOutPagesAgain();
 }
 
 void MainWindow::PlacePages() {
@@ -306,11 +353,23 @@ Page* MainWindow::MadePage(PageId id) {
 void MainWindow::SetupButtons() {
     // Every picture button carries its name as window text for screen
     // readers; the picture says it to the eye, so the text is not painted.
-    for (SkinButton& b : buttons_) b.SetTextPainted(false, false);
+    // Pressed, it shows its pointer-over picture, without the system's edge.
+    for (SkinButton& b : buttons_) {
+        b.SetTextPainted(false, false);
+        b.SetDrawBorder(false, false);
+        // What a pressed picture, moved by a pixel, leaves uncovered.
+        for (int c : {SkinButton::kBackOver, SkinButton::kBackRest, SkinButton::kBackFocus})
+            b.SetColour(c, look::Colour(look::kPage), false);
+    }
     for (const TitleButton& b : kTitleButtons) {
         Button(b.control).SetBitmaps(b.picture, kKey);
         Button(b.control).SizeToContent();
+        // Its picture's plate is drawn a pixel inside the picture.
+        Button(b.control).SetShape(kTitleShape);
+        Button(b.control).SetPlainFace(L"", b.glyph);
     }
+    for (int id : {IDC_MAIN_OK, IDC_MAIN_CANCEL, IDC_MAIN_APPLY}) Button(id).SetShape(kCommandShape);
+    for (int id : {IDC_MAIN_PAGE_BUTTONS, IDC_MAIN_PAGE_PERF, IDC_MAIN_PAGE_THIRD}) Button(id).SetShape(kTabShape);
     NameButtons();
     LoadOkCancelApply();
     SetPageButton(IDC_MAIN_PAGE_BUTTONS, IDB_PAGE_BUTTONS, 0);
@@ -326,12 +385,16 @@ void MainWindow::SetupButtons() {
     SetWindowTextW(banner.Hwnd(), kBannerLink);
     InvalidateRect(banner.Hwnd(), nullptr, TRUE);
 
-    for (const Flag& f : kFlags) {
+    for (size_t i = 0; i < sizeof kFlags / sizeof kFlags[0]; ++i) {
+        const Flag& f = kFlags[i];
         Button(f.control).SetBitmaps(f.picture, kKey);
         Button(f.control).SizeToContent();
         Button(f.control).SetTooltipText(f.name);
+        Button(f.control).SetPlainFace(kPlainFlags[i], SkinButton::Glyph::None, false);
         SetWindowTextW(Button(f.control).Hwnd(), f.name);
     }
+    // The banner says the maker's name in the plain look.
+    banner.SetPlainFace(L"MIRVOSTAN", SkinButton::Glyph::None, false);
 }
 
 // Names (and tooltips) that follow the language.
@@ -379,6 +442,9 @@ void MainWindow::SelectPage(PageId id) {
         SetPageButton(IDC_MAIN_PAGE_BUTTONS, s.buttons.over, s.buttons.resting);
         SetPageButton(IDC_MAIN_PAGE_THIRD, s.profiles.over, s.profiles.resting);
         SetPageButton(IDC_MAIN_PAGE_PERF, s.performance.over, s.performance.resting);
+        Button(IDC_MAIN_PAGE_BUTTONS).SetSelected(id == PageId::Buttons);
+        Button(IDC_MAIN_PAGE_THIRD).SetSelected(id == PageId::Profiles);
+        Button(IDC_MAIN_PAGE_PERF).SetSelected(id == PageId::Performance);
         current_ = id;
     }
 }
@@ -400,6 +466,8 @@ void MainWindow::Ok() {
 }
 
 void MainWindow::SwitchLanguage(int code) {
+    // Chinese takes a font of its own (see SetDialogFontAt).
+    const bool fontChanges = (GetUiLanguage() == Chinese) != (code == Chinese);
     SetUiLanguage(code);
     NameButtons();
     LoadOkCancelApply();
@@ -410,6 +478,10 @@ void MainWindow::SwitchLanguage(int code) {
     buttonsPage_->RefreshPageTexts();
     if (performancePage_->Hwnd()) performancePage_->RefreshPageTexts();
     if (profilesPage_->Hwnd()) profilesPage_->RefreshPageTexts();
+    if (fontChanges) {
+        SetDialogFontAt(Hwnd(), IDD_MAIN, skin::DpiOf(Hwnd()));
+        LayOutPagesAgain();
+    }
 }
 
 bool MainWindow::OnCommand(int id, int code, HWND control) {
@@ -483,7 +555,11 @@ bool MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
     case WM_ERASEBKGND: {
         HDC dc = reinterpret_cast<HDC>(wp);
         MemoryDC memory(dc);
-        if (background_ && memory) {
+        if (look::Plain()) {
+            RECT all{};
+            GetClientRect(Hwnd(), &all);
+            FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+        } else if (background_ && memory) {
             SelectObjectScope keep(memory.Get(), background_.Get());
             BitBlt(dc, 0, 0, backgroundSize_.cx, backgroundSize_.cy, memory.Get(), 0, 0, SRCCOPY);
         }
@@ -494,6 +570,12 @@ bool MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
         OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
         result = 0;
         return true;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+        // High contrast turned on or off (or its colours changed): the look
+        // follows at once. AppCfg.ini's choice is read again with it.
+        if (msg == WM_SYSCOLORCHANGE || wp == SPI_SETHIGHCONTRAST) FollowLook();
+        return false;
     case WM_NCHITTEST: {
         // Dragging anywhere on the window's own background moves it.
         const LRESULT hit = DefWindowProcW(Hwnd(), msg, wp, lp);

@@ -72,6 +72,11 @@ private:
     // Picture, size and shape at `dpi`, the window's top-left corner at `at`.
     void ShapeAt(UINT dpi, POINT at);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
+    // The skin or the plain look, as AppCfg.ini and the system say now:
+    // every control again in the look that holds, the layout unchanged.
+    void FollowLook();
+    // The made pages' fonts, places and pictures again at the window's scale.
+    void LayOutPagesAgain();
     static LRESULT CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
 
     DeviceStore& store_;

@@ -1,10 +1,13 @@
 #include "ui/PerformancePage.h"
 
+#include <algorithm>
 #include <string>
 
 #include "i18n/Language.h"
+#include "controls/Look.h"
 #include "controls/SkinPicture.h"
 #include "ui/Layout.h"
+#include "ui/PlainPictures.h"
 
 namespace {
 
@@ -17,6 +20,8 @@ const COLORREF kLabelKey = RGB(0, 255, 0);
 const COLORREF kThumbKey = RGB(0, 0, 0);
 // A thumb's left edge starts this far into its track.
 constexpr int kFirstThumbLeft = 7;
+// The track picture's size, in picture pixels.
+constexpr SIZE kTrackSize{404, 42};
 
 // Marks painted on a track, and the DPI each stands for.
 const PerformancePage::Mark kMarks[7] = {{12, 600},  {75, 1200},  {138, 1800}, {200, 2400},
@@ -47,8 +52,15 @@ RECT ClientRectOf(HWND parent, HWND child) {
     return r;
 }
 
-void SetPicture(HWND picture, BitmapHandle& owned, int bitmapId) {
-    BitmapHandle bitmap(skin::LoadPicture(bitmapId, skin::DpiOf(picture)));
+// A picture with words: the skin's, or in the plain look the words
+// themselves on the system's colours.
+void SetPicture(HWND picture, BitmapHandle& owned, int bitmapId, int textId) {
+    const UINT dpi = skin::DpiOf(picture);
+    // The words' rows only: the DPI caption's picture reaches over the track's rail.
+    const SIZE size = skin::PictureSize(bitmapId);
+    BitmapHandle bitmap(look::Plain() ? PlainCaption(GetUiText(textId), SIZE{size.cx, std::min<LONG>(size.cy, 30)}, dpi,
+                                                     reinterpret_cast<HFONT>(SendMessageW(GetParent(picture), WM_GETFONT, 0, 0)))
+                                      : skin::LoadPicture(bitmapId, dpi));
     SetWindowLongPtrW(picture, GWL_STYLE, WS_CHILD | WS_VISIBLE | SS_BITMAP);
     HGDIOBJ previous = reinterpret_cast<HGDIOBJ>(
         SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.Get())));
@@ -117,6 +129,41 @@ void PerformancePage::ShowDpi(int level, int32_t dpi) {
     HWND thumb = thumbs_[level].Hwnd();
     SetWindowTextW(thumb, name.c_str());
     NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, thumb, OBJID_CLIENT, CHILDID_SELF);
+    if (level == 0) SetDpiNumber(dpi);
+}
+
+void PerformancePage::SetDpiNumber(int dpi) {
+    dpiNumber_ = dpi;
+    HWND number = Item(IDC_PERF_DPI_NUMBER);
+    const std::wstring text = dpi > 0 ? FillText(GetUiText(STR_ID_DPI_NUMBER), std::to_wstring(dpi)) : std::wstring();
+    SetWindowTextW(number, text.c_str());
+    InvalidateRect(number, nullptr, TRUE);
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, number, OBJID_CLIENT, CHILDID_SELF);
+}
+
+// The number lies on a plain stretch of its plate: an opaque plate colour
+// repaints it cleanly as it changes.
+HBRUSH PerformancePage::OnCtlColor(HDC dc, HWND control, UINT message) {
+    if (look::Plain()) return look::PlainCtlColor(dc, message);
+    if (control != Item(IDC_PERF_DPI_NUMBER)) return nullptr;
+    SetTextColor(dc, look::Colour(look::kText));
+    SetBkColor(dc, look::Colour(look::kCard));
+    return look::Brush(look::kCard);
+}
+
+void PerformancePage::LoadPlainTracks(UINT dpi) {
+    if (!look::Plain()) {
+        for (BitmapHandle& b : plainTracks_) b.Reset();
+        return;
+    }
+    int offsets[7], values[7];
+    for (int i = 0; i < 7; ++i) offsets[i] = kMarks[i].offset, values[i] = kMarks[i].dpi;
+    for (int i = 0; i < 4; ++i) {
+        BitmapHandle track(PlainTrack(kTrackSize, offsets, values, 7, dpi,
+                                      reinterpret_cast<HFONT>(SendMessageW(Hwnd(), WM_GETFONT, 0, 0))));
+        SendMessageW(Item(kTracks[i]), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(track.Get()));
+        plainTracks_[i] = std::move(track);
+    }
 }
 
 BOOL PerformancePage::OnInitDialog() {
@@ -126,8 +173,17 @@ BOOL PerformancePage::OnInitDialog() {
         labels_[i].SizeToContent();
     }
     for (int i = 0; i < 4; ++i) {
+        labels_[i].SetDrawBorder(false, false);
+        labels_[i].SetShape(paint::Shape{5, 5, 0});
+        // What a pressed picture, moved by a pixel, leaves uncovered: the plate.
+        for (int c : {SkinButton::kBackOver, SkinButton::kBackRest, SkinButton::kBackFocus}) {
+            labels_[i].SetColour(c, look::Colour(look::kCard), false);
+            thumbs_[i].SetColour(c, look::Colour(look::kCard), false);
+        }
         thumbs_[i].Attach(Hwnd(), kThumbs[i]);
         thumbs_[i].SetPage(this, i);
+        thumbs_[i].SetDrawBorder(false, false);
+        thumbs_[i].SetPlainFace(L"", SkinButton::Glyph::Thumb);
         thumbs_[i].SetTextPainted(false, false);  // the text names it
         thumbs_[i].SetBitmaps(IDB_DPI_THUMB, kThumbKey);
         thumbs_[i].SizeToContent();
@@ -143,11 +199,13 @@ BOOL PerformancePage::OnInitDialog() {
     }
     ShowWindow(Item(kLabels[0]), SW_HIDE);
 
+    rate_.Attach(Hwnd(), IDC_PERF_RATE);
     HWND rate = Item(IDC_PERF_RATE);
     for (const Rate& r : kRates) SendMessageW(rate, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(r.text));
 
-    LoadCaptions();
     LayOutOnPictures(Hwnd(), IDD_PERFORMANCE_PAGE, skin::DpiOf(Hwnd()), kPictures);
+    LoadPlainTracks(skin::DpiOf(Hwnd()));
+    LoadCaptions();
     // The thumbs sit on the tracks the layout placed.
     for (int i = 0; i < 4; ++i) MoveThumb(i, skin::Scale(kFirstThumbLeft, skin::DpiOf(Hwnd())));
     for (int i = 1; i < 4; ++i) PlaceThumb(i, MarkOfDpi(levelDpi_[i]).offset);
@@ -163,8 +221,9 @@ void PerformancePage::OnDpiChanged(UINT dpi) {
         thumbs_[i].SetBitmaps(IDB_DPI_THUMB, kThumbKey);
         thumbs_[i].SizeToContent();
     }
-    LoadCaptions();
     LayOutOnPictures(Hwnd(), IDD_PERFORMANCE_PAGE, dpi, kPictures);
+    LoadPlainTracks(dpi);
+    LoadCaptions();
     for (int i = 0; i < 4; ++i) PlaceThumb(i, levelDpi_[i] ? MarkOfDpi(levelDpi_[i]).offset : kNoMark);
     InvalidateRect(Hwnd(), nullptr, TRUE);
 }
@@ -189,12 +248,13 @@ void PerformancePage::PlaceThumb(int level, int markOffset) {
 void PerformancePage::LoadCaptions() {
     // The report-rate list is named by the invisible label before it.
     SetDlgItemTextW(Hwnd(), IDC_PERF_RATE_NAME, GetUiText(STR_ID_USB_REPORT_RATE).c_str());
-    SetPicture(Item(IDC_PERF_CAPTION_DPI), captionDpi_, GetLanguageBitmap(IDB_CAPTION_DPI));
-    SetPicture(Item(IDC_PERF_CAPTION_RATE), captionRate_, GetLanguageBitmap(IDB_CAPTION_RATE));
+    SetPicture(Item(IDC_PERF_CAPTION_DPI), captionDpi_, GetLanguageBitmap(IDB_CAPTION_DPI), STR_ID_DPI_CPI_CFG);
+    SetPicture(Item(IDC_PERF_CAPTION_RATE), captionRate_, GetLanguageBitmap(IDB_CAPTION_RATE), STR_ID_USB_REPORT_RATE);
 }
 
 void PerformancePage::RefreshPageTexts() {
     LoadCaptions();
+    SetDpiNumber(dpiNumber_);
     for (int id : {IDC_PERF_CAPTION_DPI, IDC_PERF_CAPTION_RATE}) {
         ShowWindow(Item(id), SW_HIDE);
         ShowWindow(Item(id), SW_SHOW);

@@ -10,6 +10,7 @@
 #include "config/DeviceStore.h"
 #include "controls/Gdi.h"
 #include "controls/SkinButton.h"
+#include "controls/SkinCombo.h"
 #include "ui/Page.h"
 #include "ui/Uploads.h"
 
@@ -43,6 +44,8 @@ public:
     void ShowStoreSettings();
     // The first level's DPI as shown; 0 while unknown.
     uint32_t FirstLevelDpi() const { return static_cast<uint32_t>(levelDpi_[0]); }
+    // The DPI beside the slider ("1800 DPI"); 0 shows none (not known).
+    void SetDpiNumber(int dpi);
 
     // The performance upload of the store's rate and DPI.
     int ApplyPage() override;
@@ -68,9 +71,12 @@ public:
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT message) override;
     bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
+    // The plain look's tracks, drawn by code (the skin's come with the layout).
+    void LoadPlainTracks(UINT dpi);
     void SetLevelDpi(int level, int32_t dpi, int markOffset);
     void ShowDpi(int level, int32_t dpi);
     void MoveThumb(int level, int left);
@@ -83,6 +89,9 @@ private:
     int32_t levelDpi_[4] = {600, 600, 600, 600};
     SkinButton labels_[4];
     DpiThumb thumbs_[4];
+    SkinCombo rate_;
+    int dpiNumber_ = 0;  // shown beside the slider
+    BitmapHandle plainTracks_[4];
     BitmapHandle captionDpi_;
     BitmapHandle captionRate_;
 };

@@ -5,15 +5,16 @@
 
 #include <algorithm>
 
+#include "controls/Look.h"
+#include "controls/SkinPicture.h"
 #include "i18n/Language.h"
 #include "i18n/UserMessage.h"
 #include "resources/resource.h"
+#include "ui/Layout.h"
 
 namespace {
 
-// The skin's page colours.
-constexpr COLORREF kPanel = RGB(17, 20, 25);
-constexpr COLORREF kText = RGB(228, 234, 242);
+// Texts that tell of a problem, on the skin's plates.
 constexpr COLORREF kMissing = RGB(255, 150, 90);
 constexpr COLORREF kFailed = RGB(255, 110, 90);
 
@@ -64,26 +65,42 @@ std::vector<std::wstring> ProfilesPage::ProgramsWithWindows() {
 }
 
 BOOL ProfilesPage::OnInitDialog() {
-    background_.Reset(CreateSolidBrush(kPanel));
     HWND list = Item(IDC_PROF_RULES);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
-    ListView_SetBkColor(list, kPanel);
-    ListView_SetTextBkColor(list, kPanel);
-    ListView_SetTextColor(list, kText);
-    RECT r{};
-    GetClientRect(list, &r);
-    const int width = r.right - r.left;
     LVCOLUMNW column{};
     column.mask = LVCF_WIDTH | LVCF_TEXT;
-    column.cx = width * 3 / 10;
     column.pszText = const_cast<wchar_t*>(L"");
     ListView_InsertColumn(list, 0, &column);
-    column.cx = width - column.cx - GetSystemMetrics(SM_CXVSCROLL);
     ListView_InsertColumn(list, 1, &column);
+    follow_.Attach(Hwnd(), IDC_PROF_FOLLOW);
+    rules_.Attach(Hwnd(), IDC_PROF_RULES);
+    program_.Attach(Hwnd(), IDC_PROF_PROGRAM);
+    default_.Attach(Hwnd(), IDC_PROF_DEFAULT);
+    const int buttons[] = {IDC_PROF_BROWSE, IDC_PROF_ADD, IDC_PROF_REMOVE, IDC_PROF_CHOOSE_DEFAULT, IDC_PROF_CLEAR_DEFAULT};
+    for (int i = 0; i < 5; ++i) buttons_[i].Attach(Hwnd(), buttons[i]);
+    LayOut(skin::DpiOf(Hwnd()));
 
     RefreshPageTexts();
     FillPrograms();
     return TRUE;
+}
+
+void ProfilesPage::OnDpiChanged(UINT dpi) {
+    LayOut(dpi);
+    ShowDefault();
+    InvalidateRect(Hwnd(), nullptr, TRUE);
+}
+
+// On the page's picture as the other pages, the rules' columns over the list's width.
+void ProfilesPage::LayOut(UINT dpi) {
+    const TemplatePicture pictures[] = {{-1, IDB_PROFILES_PAGE_BG}};
+    LayOutOnPictures(Hwnd(), IDD_THIRD_PAGE, dpi, pictures);
+    HWND list = Item(IDC_PROF_RULES);
+    RECT r{};
+    GetClientRect(list, &r);
+    const int first = (r.right - r.left) * 3 / 10;
+    ListView_SetColumnWidth(list, 0, first);
+    ListView_SetColumnWidth(list, 1, r.right - r.left - first - GetSystemMetrics(SM_CXVSCROLL));
 }
 
 void ProfilesPage::SetTexts() {
@@ -147,6 +164,8 @@ void ProfilesPage::ShowDefault() {
                         : ProfileFileExists(path) ? path
                                                   : FillText(GetUiText(STR_ID_FILE_MISSING), path);
     SetDlgItemTextW(Hwnd(), IDC_PROF_DEFAULT, text.c_str());
+    const bool missing = !path.empty() && !ProfileFileExists(path);
+    default_.SetTextColour(missing && !look::Plain() ? kMissing : CLR_INVALID);
 }
 
 void ProfilesPage::Store() {
@@ -235,15 +254,11 @@ bool ProfilesPage::OnCommand(int id, int code, HWND control) {
     }
 }
 
+// Labels and the status line lie on the plates: opaque in the plates' colour.
 HBRUSH ProfilesPage::OnCtlColor(HDC dc, HWND control, UINT message) {
-    if (message == WM_CTLCOLORBTN) return nullptr;
-    SetBkMode(dc, TRANSPARENT);
-    SetBkColor(dc, kPanel);
-    COLORREF colour = kText;
-    if (control == Item(IDC_PROF_STATUS) && statusFailed_) colour = kFailed;
-    if (control == Item(IDC_PROF_DEFAULT) && !profiles_.DefaultProfile().empty() &&
-        !ProfileFileExists(profiles_.DefaultProfile()))
-        colour = kMissing;
-    SetTextColor(dc, colour);
-    return background_.Get();
+    if (look::Plain()) return look::PlainCtlColor(dc, message);
+    if (message != WM_CTLCOLORSTATIC) return nullptr;
+    SetBkColor(dc, look::Colour(look::kCard));
+    SetTextColor(dc, control == Item(IDC_PROF_STATUS) && statusFailed_ ? kFailed : look::Colour(look::kText));
+    return look::Brush(look::kCard);
 }

@@ -12,6 +12,10 @@
 
 #include "config/ProgramProfiles.h"
 #include "controls/Gdi.h"
+#include "controls/PlateButton.h"
+#include "controls/SkinCheckBox.h"
+#include "controls/SkinCombo.h"
+#include "controls/SkinField.h"
 #include "ui/Page.h"
 #include "ui/ProfileFollower.h"
 
@@ -22,6 +26,7 @@ public:
     // Nothing to upload: the rules are stored as they change.
     int ApplyPage() override { return 1; }
     void RefreshPageTexts() override;
+    void OnDpiChanged(UINT dpi) override;
 
     const ProgramProfiles& Profiles() const { return profiles_; }
     // The status line: the follower's last word (or that no mouse is there).
@@ -42,6 +47,7 @@ protected:
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT message) override;
 
 private:
+    void LayOut(UINT dpi);
     void SetTexts();
     void FillRules();
     void FillPrograms();
@@ -54,6 +60,10 @@ private:
     ProgramProfiles& profiles_;
     ProfileFollower& follower_;
     FileChooser chooser_;
-    BrushHandle background_;
+    SkinCheckBox follow_;
+    SkinListView rules_;
+    SkinCombo program_;
+    SkinField default_;
+    PlateButton buttons_[5];
     bool statusFailed_ = false;
 };

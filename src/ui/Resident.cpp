@@ -230,7 +230,7 @@ void Resident::UpdateTrayTip() {
         const int held = HeldProfile();
         if (held >= 0) tip += L" \u2014 " + ProfileName(profiles_.Choices()[static_cast<size_t>(held)]);
         if (const int32_t dpi = store_.DpiKnown() ? store_.GetDpi() : 0)
-            tip += L" \u2014 " + FillText(GetUiText(STR_ID_DPI_VALUE), std::to_wstring(dpi));
+            tip += L" \u2014 " + FillText(GetUiText(STR_ID_DPI_NUMBER), std::to_wstring(dpi));
         // A switch that waits or failed says why.
         if (statusFailed_ || (!status_.empty() && held < 0)) tip += L"\n" + status_;
     }

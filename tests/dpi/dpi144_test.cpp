@@ -19,11 +19,11 @@ struct Place {
 // Measured at 96 DPI.
 const Place kPlaces[] = {
     {"window", 0, {0, 0, 807, 563}},
-    {"OK", IDC_MAIN_OK, {55, 531, 124, 30}},
-    {"close", IDC_MAIN_CLOSE, {736, 6, 53, 32}},
+    {"OK", IDC_MAIN_OK, {55, 527, 124, 28}},
+    {"close", IDC_MAIN_CLOSE, {736, 6, 53, 34}},
     {"Chinese flag", IDC_FLAG_CHINESE, {724, 116, 30, 28}},
     {"buttons page", -2, {43, 180, 685, 339}},
-    {"left function list", IDC_BTN_LIST_LEFT, {53, 222, 136, 0}},  // a combo's height follows its font
+    {"left function list", IDC_BTN_LIST_LEFT, {53, 222, 162, 24}},
 };
 
 HWND ButtonsPage(HWND main) {

@@ -79,6 +79,14 @@ TEST(StringIdTable, IdsAreRowIndexesAndEnumNamesAreTheKeys) {
         ROW(STR_ID_HIDE_TO_TRAY),
         ROW(STR_ID_SHOW_PICTURE),
         ROW(STR_ID_BUTTONS_UNREAD),
+        ROW(STR_ID_TRAY_CONFIG),
+        ROW(STR_ID_TRAY_EXIT),
+        ROW(STR_ID_TRAY_FOLLOW),
+        ROW(STR_ID_START_WITH_WINDOWS),
+        ROW(STR_ID_NO_MOUSE_CONNECTED),
+        ROW(STR_ID_DPI_NUMBER),
+        ROW(STR_ID_SAVING_MOUSE_SETTINGS),
+        ROW(STR_ID_PERFORMANCE),
     };
 #undef ROW
     ASSERT_EQ(sizeof(named) / sizeof(named[0]), size_t(kStringCount));

@@ -127,10 +127,10 @@ TEST_F(KeepApplyTest, LeftClickMovedOffTheLeftButtonIsKeptOrUndone) {
          [](HWND d) {
              // 15 steps: the last one shown is "1 s", and the 15th undoes.
              for (int step = 1; step < 15; ++step) SendMessageW(d, WM_TIMER, 1, 0);
-             EXPECT_EQ(Text(GetDlgItem(d, IDC_KEEP_COUNTDOWN)), L"Undoing in 1 s");
+             EXPECT_EQ(Text(GetDlgItem(d, IDC_KEEP_COUNTDOWN)), L"Reverting in 1 s");
              EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDOK))) << "undone before the 15th second";
              SendMessageW(d, WM_TIMER, 1, 0);
-             EXPECT_NE(Text(GetDlgItem(d, IDC_KEEP_COUNTDOWN)), L"Undoing in 0 s");
+             EXPECT_NE(Text(GetDlgItem(d, IDC_KEEP_COUNTDOWN)), L"Reverting in 0 s");
              EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDOK))) << "not undone after the 15th second";
          },
          false},
@@ -154,7 +154,7 @@ TEST_F(KeepApplyTest, LeftClickMovedOffTheLeftButtonIsKeptOrUndone) {
         ASSERT_NE(seen.dialog, nullptr) << "no keep dialog";
         EXPECT_EQ(seen.question, L"Keep these button settings?");
         EXPECT_EQ(seen.info, L"Left click is now assigned to: Button-4.");
-        EXPECT_EQ(seen.countdown, L"Undoing in 15 s");
+        EXPECT_EQ(seen.countdown, L"Reverting in 15 s");
         EXPECT_EQ(Messages::Joined(), L"") << "no \"operation ok.\" after the question";
 
         const vmouse::Memory after = vmouse::ReadMemory();

@@ -241,8 +241,8 @@ TEST(ProfileFollower, WaitsForUnappliedEditsAndRefusesAProfileWithoutLeftClick) 
     ASSERT_EQ(GetForegroundWindow(), a.window);
     vmouse::Transcript transcript;
     ASSERT_EQ(follower.SetProfiles(rules), 1);
-    EXPECT_EQ(waitStatus(L"profile alpha.mvf waits: apply your changes first"),
-              L"profile alpha.mvf waits: apply your changes first")
+    EXPECT_EQ(waitStatus(L"profile alpha.mvf is waiting: apply your changes first"),
+              L"profile alpha.mvf is waiting: apply your changes first")
         << "alpha, in front at the start";
     EXPECT_TRUE(RecordWrites(transcript).empty());
     EXPECT_EQ(vmouse::ToBytes(store.Table()[4]), edit) << "the user's choice was replaced";
@@ -256,8 +256,8 @@ TEST(ProfileFollower, WaitsForUnappliedEditsAndRefusesAProfileWithoutLeftClick) 
     // A profile without a left click is never uploaded.
     vmouse::Transcript later;
     SetForegroundWindow(b.window);
-    EXPECT_EQ(waitStatus(L"profile no left.mvf not used: it has no left click"),
-              L"profile no left.mvf not used: it has no left click");
+    EXPECT_EQ(waitStatus(L"profile no left.mvf not used: no button is set to left click"),
+              L"profile no left.mvf not used: no button is set to left click");
     EXPECT_TRUE(RecordWrites(later).empty());
     EXPECT_EQ(g_boxes, 0);
     rules.SetFollow(false);

@@ -36,20 +36,22 @@ struct LanguageRow {
 };
 
 const LanguageRow kLanguageRows[] = {
-    {{151, 151, 151, 151, 151, 268}, 61, 15, "OK pointer-over"},
-    {{152, 208, 220, 232, 244, 256}, 61, 15, "Apply pointer-over"},
-    {{153, 210, 222, 234, 246, 258}, 61, 15, "Cancel pointer-over"},
-    {{154, 154, 154, 154, 154, 269}, 61, 15, "OK resting"},
-    {{155, 209, 221, 233, 245, 257}, 61, 15, "Apply resting"},
-    {{156, 211, 223, 235, 247, 259}, 61, 15, "Cancel resting"},
+    {{151, 151, 151, 151, 151, 268}, 61, 14, "OK pointer-over"},
+    {{152, 208, 220, 232, 244, 256}, 61, 14, "Apply pointer-over"},
+    {{153, 210, 222, 234, 246, 258}, 61, 14, "Cancel pointer-over"},
+    {{154, 154, 154, 154, 154, 269}, 61, 14, "OK resting"},
+    {{155, 209, 221, 233, 245, 257}, 61, 14, "Apply resting"},
+    {{156, 211, 223, 235, 247, 259}, 61, 14, "Cancel resting"},
     {{178, 212, 224, 236, 248, 260}, 78, 18, "buttons page button, selected"},
-    {{180, 216, 228, 240, 252, 264}, 69, 15, "performance page button, selected"},
-    {{181, 218, 230, 242, 254, 266}, 69, 15, "performance page button"},
+    {{180, 216, 228, 240, 252, 264}, 78, 18, "performance page button, selected"},
+    {{181, 218, 230, 242, 254, 266}, 78, 18, "performance page button"},
     {{182, 214, 226, 238, 250, 262}, 78, 18, "buttons page button"},
-    {{183, 217, 229, 241, 253, 265}, 69, 15, "performance page button, selected, pointer-over"},
+    {{183, 217, 229, 241, 253, 265}, 78, 18, "performance page button, selected, pointer-over"},
     {{184, 213, 225, 237, 249, 261}, 78, 18, "buttons page button, selected, pointer-over"},
     {{185, 215, 227, 239, 251, 263}, 78, 18, "buttons page button, pointer-over"},
-    {{187, 219, 231, 243, 255, 267}, 69, 15, "performance page button, pointer-over"},
+    {{187, 219, 231, 243, 255, 267}, 78, 18, "performance page button, pointer-over"},
+    {{177, 288, 290, 292, 294, 270}, 78, 18, "profiles page button, selected"},
+    {{179, 289, 291, 293, 295, 271}, 78, 18, "profiles page button"},
     {{199, 272, 274, 276, 278, 280}, 91, 17, "DPI caption"},
     {{198, 273, 275, 277, 279, 281}, 66, 18, "report rate caption"},
 };
@@ -59,13 +61,9 @@ std::vector<Picture> AllPictures() {
         {IDB_MAIN_BG, 807, 563, "main background"},
         Units(IDB_TITLE_TRAY, 17, 17, "hide to tray"),
         Units(IDB_TITLE_MIN, 18, 17, "minimise"),
-        Units(IDB_TITLE_CLOSE, 26, 16, "close"),
+        Units(IDB_TITLE_CLOSE, 26, 17, "close"),
         Units(IDB_BANNER, 338, 48, "banner"),
-        Units(IDB_PAGE3_SELECTED, 72, 16, "third page button, selected"),
-        Units(IDB_PAGE3, 72, 16, "third page button"),
         Units(IDB_PAGE_SPARE, 78, 18, "spare page button"),
-        Units(270, 72, 16, "third page button, selected, Chinese"),
-        Units(271, 72, 16, "third page button, Chinese"),
         Units(IDB_FLAG_ENGLISH, 17, 16, "English flag"),
         Units(IDB_FLAG_GERMANY, 17, 15, "German flag"),
         Units(IDB_FLAG_FRANCE, 15, 16, "French flag"),
@@ -73,14 +71,15 @@ std::vector<Picture> AllPictures() {
         Units(IDB_FLAG_ITALIAN, 17, 13, "Italian flag"),
         Units(IDB_FLAG_CHINESE, 15, 14, "Chinese flag"),
         Units(IDB_BUTTONS_PAGE_BG, 338, 169, "buttons page background"),
-        Units(IDB_SMALL_BUTTON, 10, 13, "small button"),
-        Units(IDB_ILLUSTRATION_LEFT, 114, 78, "left button illustration"),
-        Units(IDB_ILLUSTRATION_RIGHT, 114, 78, "right button illustration"),
-        Units(IDB_ILLUSTRATION_MIDDLE, 114, 78, "middle button illustration"),
-        Units(IDB_ILLUSTRATION_BUTTON4, 114, 78, "button 4 illustration"),
-        Units(IDB_ILLUSTRATION_BUTTON5, 114, 78, "button 5 illustration"),
-        Units(IDB_SWAP_DECOR, 56, 33, "wheel swap decoration"),
+        Units(IDB_SMALL_BUTTON, 10, 12, "small button"),
+        Units(IDB_ILLUSTRATION_LEFT, 110, 78, "left button illustration"),
+        Units(IDB_ILLUSTRATION_RIGHT, 110, 78, "right button illustration"),
+        Units(IDB_ILLUSTRATION_MIDDLE, 110, 78, "middle button illustration"),
+        Units(IDB_ILLUSTRATION_BUTTON4, 110, 78, "button 4 illustration"),
+        Units(IDB_ILLUSTRATION_BUTTON5, 110, 78, "button 5 illustration"),
+        Units(IDB_SWAP_DECOR, 50, 33, "wheel swap decoration"),
         Units(IDB_PERF_PAGE_BG, 359, 169, "performance page background"),
+        Units(IDB_PROFILES_PAGE_BG, 359, 169, "profiles page background"),
         {IDB_DPI_THUMB, 10, 8, "DPI thumb"},
         {IDB_DPI_TRACK, 404, 42, "DPI track"},
         Units(IDB_KEY_CAPTURE_BG, 93, 59, "key capture background"),
@@ -188,6 +187,24 @@ TEST(Resources, TwiceSetIsTwiceTheSizeAndScalesCleanly) {
             greenish += c != kSkinKey && GetGValue(c) > GetRValue(c) + 80 && GetGValue(c) > GetBValue(c) + 80;
         }
     EXPECT_EQ(greenish, 0) << "pixels with the key blended in";
+}
+
+// Scaled from the 2x set, a pixel of the main picture is cut away exactly
+// where the centre of its area is cut away at 2x: at 144 DPI the window's
+// shape neither grows nor moves by a row or a column.
+TEST(Resources, ScaledShapeIsCutWhereThe2xPictureIsCutAtEachPixelsCentre) {
+    Pixels twice(IDB_MAIN_BG, 2 * skin::kBaseDpi, kSkinKey), scaled(IDB_MAIN_BG, 144, kSkinKey);
+    ASSERT_TRUE(twice.ok() && scaled.ok());
+    int wrong = 0;
+    std::string first;
+    for (int y = 0; y < scaled.height(); ++y)
+        for (int x = 0; x < scaled.width(); ++x) {
+            const int sx = (2 * x + 1) * twice.width() / (2 * scaled.width());
+            const int sy = (2 * y + 1) * twice.height() / (2 * scaled.height());
+            if ((scaled.at(x, y) == kSkinKey) == (twice.at(sx, sy) == kSkinKey)) continue;
+            if (!wrong++) first = std::to_string(x) + "," + std::to_string(y);
+        }
+    EXPECT_EQ(wrong, 0) << "pixels cut or kept against the 2x picture, the first at " << first;
 }
 
 TEST(Resources, LanguageVariantsAreDistinctPictures) {

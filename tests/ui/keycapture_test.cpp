@@ -44,7 +44,7 @@ HWND MakeOwner(DWORD extraStyle = 0) {
                          GetModuleHandleW(nullptr), nullptr);
 }
 
-enum class Act { Down, Up, PostDown, PostUp };
+enum class Act { Down, Up, PostDown, PostUp, PostRepeat };
 struct Step {
     Act act;
     WORD vk;
@@ -119,6 +119,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         case Act::Up: Inject(s.vk, true); break;
         case Act::PostDown: PostMessageW(dlg, WM_KEYDOWN, s.vk, data); break;
         case Act::PostUp: PostMessageW(dlg, WM_KEYUP, s.vk, data | 0xC0000000); break;
+        case Act::PostRepeat: PostMessageW(dlg, WM_KEYDOWN, s.vk, data | 0x40000000); break;
         }
         return;
     }
@@ -184,6 +185,10 @@ const Row kRows[] = {
     // The release of the key that chose "Key Combination" in the list.
     {"a key held from before is passed over",
      {{Act::PostUp, VK_DOWN}, {Act::Down, VK_LCONTROL}, {Act::Down, 'K'}, {Act::Up, 'K'}}, {17, 75}, 0x01, 75},
+    // Still held, it repeats (previous state down) before its release.
+    {"the repeat of a key held from before is passed over",
+     {{Act::PostRepeat, 'K'}, {Act::PostUp, 'K'}, {Act::Down, VK_LCONTROL}, {Act::Down, 'C'}, {Act::Up, 'C'}},
+     {17, 67}, 0x01, 67},
     {"F13 is a key like any other", {{Act::PostDown, VK_F13}, {Act::PostUp, VK_F13}}, {124}, 0x00, 124},
 };
 

@@ -635,7 +635,7 @@ TEST_F(MainWindowTest, PictureButtonsTellWhatTheyDoUnderThePointer) {
         {IDC_FLAG_ENGLISH, L"English"},   {IDC_FLAG_GERMANY, L"Deutsch"},  {IDC_FLAG_FRANCE, L"Fran\u00e7ais"},
         {IDC_FLAG_DUTCH, L"Nederlands"},  {IDC_FLAG_ITALIAN, L"Italiano"}, {IDC_FLAG_CHINESE, L"\u4e2d\u6587"},
         {IDC_MAIN_CLOSE, L"Close"},       {IDC_MAIN_MINIMIZE, L"Minimize"},
-        {IDC_MAIN_TRAY, L"Hide in the notification area"},
+        {IDC_MAIN_TRAY, L"Hide to the notification area"},
         {IDC_MAIN_BANNER, L"https://www.mirvostan.example/"},
     };
     for (const Row& r : rows) {
@@ -652,6 +652,52 @@ TEST_F(MainWindowTest, PictureButtonsTellWhatTheyDoUnderThePointer) {
             },
             4000);
         EXPECT_EQ(shown, r.tip) << "control " << r.control;
+    }
+}
+
+// The plain look (high contrast's, here chosen with [General] Look=plain):
+// taken up at WM_SETTINGCHANGE without a restart, the same places in the
+// system's colours and no skin picture.
+TEST_F(MainWindowTest, PlainLookIsFollowedWithoutARestartInTheSamePlaces) {
+    Program p;
+    HWND main = Launch(p);
+    ASSERT_NE(main, nullptr);
+    SetForegroundWindow(main);
+    HWND page = driver::PageWith(main, kLeftList);
+    ASSERT_NE(page, nullptr);
+    struct Spot {
+        HWND wnd;
+        int x, y;  // from the control's left edge and vertical middle
+        int plain;   // the system colour there in the plain look
+        const char* what;
+    } const spots[] = {
+        {GetDlgItem(page, kLeftList), 3, 0, COLOR_WINDOW, "function list's field"},
+        {GetDlgItem(page, IDC_BTN_LOAD_DEFAULT), 4, 0, COLOR_BTNFACE, "profile button"},
+        {GetDlgItem(page, IDC_BTN_SWAP), 3, 0, COLOR_WINDOW, "swap box"},
+        {page, 2, 0, COLOR_BTNFACE, "page's background"},
+        {GetDlgItem(main, IDC_MAIN_OK), 30, 0, COLOR_BTNFACE, "OK button"},
+    };
+    auto colourAt = [](const Spot& s) {
+        const RECT r = ScreenRect(s.wnd);
+        HDC screen = GetDC(nullptr);
+        const COLORREF c = GetPixel(screen, r.left + s.x, (r.top + r.bottom) / 2 + s.y);
+        ReleaseDC(nullptr, screen);
+        return c;
+    };
+    std::vector<RECT> places;
+    for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) places.push_back(ScreenRect(c));
+    for (const Spot& s : spots) EXPECT_NE(colourAt(s), GetSysColor(s.plain)) << "skin: " << s.what;
+    EXPECT_EQ(colourAt(spots[0]), RGB(10, 12, 16)) << "the skin's dark field";
+
+    WritePrivateProfileStringW(L"General", L"Look", L"plain", (driver::Dir() + L"AppCfg.ini").c_str());
+    SendMessageW(main, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+    driver::WaitFor([] { return false; }, 800);
+    for (const Spot& s : spots) EXPECT_EQ(colourAt(s), GetSysColor(s.plain)) << "plain: " << s.what;
+    size_t i = 0;
+    for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++i) {
+        ASSERT_LT(i, places.size());
+        const RECT r = ScreenRect(c);
+        EXPECT_TRUE(EqualRect(&r, &places[i])) << "control " << GetDlgCtrlID(c) << " moved";
     }
 }
 

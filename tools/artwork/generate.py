@@ -52,14 +52,16 @@ MAIN_W, MAIN_H = 807, 563
 REGION_W = 804                      # the region is built over a width rounded down to 4
 TITLE_TRAY = urect(321, 3, 17, 17)
 TITLE_MIN = urect(342, 3, 18, 17)
-TITLE_CLOSE = urect(363, 3, 26, 16)
+TITLE_CLOSE = urect(363, 3, 26, 17)
 BANNER = urect(19, 16, 338, 48)
+# The three tabs: one plate size, one baseline, equal gaps, clear of the flags.
 PAGE_BTN = urect(24, 67, 78, 18)    # 1070
-PAGE_THIRD = urect(203, 65, 72, 16)  # 1071
-PAGE_PERF = urect(105, 67, 69, 15)  # 1072
-OK_BTN = urect(27, 265, 61, 15)
-CANCEL_BTN = urect(104, 265, 61, 15)
-APPLY_BTN = urect(180, 265, 61, 15)
+PAGE_PERF = urect(107, 67, 78, 18)  # 1072
+PAGE_THIRD = urect(190, 67, 78, 18)  # 1071
+# OK / Cancel / Apply, clear of the window's bottom edge.
+OK_BTN = urect(27, 263, 61, 14)
+CANCEL_BTN = urect(104, 263, 61, 14)
+APPLY_BTN = urect(180, 263, 61, 14)
 TAB = urect(21, 90, 278, 150)
 FLAGS = {  # id: (template rectangle, country)
     282: (urect(290, 58, 17, 16), 'gb'),
@@ -72,17 +74,19 @@ FLAGS = {  # id: (template rectangle, country)
 BUTTONS_PAGE = (ux(338), uy(169))
 PERF_PAGE = (ux(359), uy(169))
 
-# Controls of the buttons page (147), in page pixels.
-BP_SMALL = [urect(72, 22, 10, 13), urect(288, 24, 10, 13), urect(72, 134, 10, 13),
-            urect(72, 78, 10, 13), urect(288, 79, 10, 13)]
-BP_ILLUSTRATION = urect(88, 5, 114, 78)
-BP_DECOR = urect(103, 115, 56, 33)
+# Controls of the buttons page (147), in page pixels. The eyes stand level
+# with their lists (24 pixels high, as the program draws the lists).
+BP_SMALL = [urect(86, 21, 10, 12), urect(299, 21, 10, 12), urect(86, 133, 10, 12),
+            urect(86, 77, 10, 12), urect(299, 77, 10, 12)]
+BP_ILLUSTRATION = urect(101, 5, 110, 78)
+BP_DECOR = urect(106, 115, 50, 33)
 BP_SWAP_BOX = urect(144, 128, 8, 8)
-BP_SWAP_LABEL = urect(153, 127, 56, 12)
-BP_PROFILE_BUTTONS = urect(228, 117, 92, 44)
+BP_SWAP_LABEL = urect(158, 126, 52, 11)
+# The three profile buttons: the program places them 34 pixels apart.
+BP_PROFILE_BUTTONS = (ux(228), uy(115), ux(92), 2 * 34 + uy(13))
 # Where the page's black labels sit: above each function list.
-BP_LABELS = [urect(5, 10, 67, 9), urect(221, 12, 67, 9), urect(5, 122, 67, 9),
-             urect(5, 66, 67, 9), urect(221, 67, 67, 9)]
+BP_LABELS = [urect(5, 10, 80, 9), urect(218, 10, 80, 9), urect(5, 122, 80, 9),
+             urect(5, 66, 80, 9), urect(218, 66, 80, 9)]
 
 # Controls of the performance page (161), in page pixels.
 PP_TRACK_Y = [uy(24), uy(61), uy(99), uy(141)]
@@ -91,7 +95,7 @@ PP_LABELS = [urect(12, 9, 22, 10), urect(12, 47, 22, 10), urect(12, 84, 22, 10),
              urect(12, 125, 22, 10)]
 PP_CAPTION_DPI = urect(122, 9, 91, 17)
 PP_CAPTION_RATE = urect(225, 77, 66, 18)
-PP_RATE_LIST = urect(294, 79, 38, 12)
+PP_RATE_LIST = urect(294, 79, 48, 12)
 
 TRACK = (404, 42)
 TRACK_MARKS = [12, 75, 138, 200, 265, 326, 390]
@@ -161,6 +165,7 @@ WORDS = {
     'buttons':     ['BUTTONS', 'TASTEN', 'BOUTONS', 'KNOPPEN', 'TASTI', '按键设置'],
     'performance': ['PERFORMANCE', 'LEISTUNG', 'PERFORMANCES', 'PRESTATIES', 'PRESTAZIONI',
                     '性能设置'],
+    'profiles':    ['PROFILES', 'PROFILE', 'PROFILS', 'PROFIELEN', 'PROFILI', '配置文件'],
     'caption_dpi': ['DPI / CPI SETTINGS', 'DPI/CPI-EINSTELLUNGEN', 'RÉGLAGES DPI/CPI',
                     'DPI/CPI-INSTELLINGEN', 'IMPOSTAZIONI DPI/CPI', 'DPI/CPI 设置'],
     'caption_rate': ['USB REPORT RATE', 'USB-ABFRAGERATE', 'FRÉQUENCE USB',
@@ -402,6 +407,11 @@ def text_mask(size, text, f, tracking, cx, cy):
         d.text((round(x), round(base_y)), c, font=f, fill=255, anchor='ls')
         x += f.getlength(c) + tracking
     return m
+
+
+def row_size(words, max_w, size, tracking, min_size=8):
+    """One text size for a row of plates: the largest at which every word fits."""
+    return min(fit_font(w, max_w, size, min_size=min_size, tracking=tracking)[0].size for w in words)
 
 
 def put_text(img, text, box, size, color, bold=True, tracking=0.08, glow_color=None,
@@ -735,7 +745,27 @@ def flag_button(rect, country):
     return img
 
 
-def push_button(rect, word, over):
+# The text's room on OK / Cancel / Apply: clear of the cut corners.
+CMD_MARGIN = 14
+# ... and on a tab: clear of its slanted ends.
+TAB_SLANT, TAB_MARGIN = 9, 6
+
+
+def command_size(li):
+    """The text size of the bottom row in language li. The five languages in
+    Latin letters share one OK picture, so they share one size."""
+    w = OK_BTN[2] - 2 * CMD_MARGIN
+    langs = [5] if li == 5 else range(5)
+    return min(row_size([WORDS[k][l] for k in ('ok', 'cancel', 'apply')], w, 15, 0.10) for l in langs)
+
+
+def tab_size(li):
+    """The text size of the tabs in language li."""
+    w = PAGE_BTN[2] - 2 * (TAB_SLANT + TAB_MARGIN)
+    return row_size([WORDS[k][li] for k in ('buttons', 'performance', 'profiles')], w, 14, 0.10)
+
+
+def push_button(rect, word, over, size=15):
     """OK / Cancel / Apply."""
     x, y, w, h = rect
     img = on_frame(rect)
@@ -757,17 +787,15 @@ def push_button(rect, word, over):
     tick = poly_mask((w, h), [(w - 16, h - 3), (w - 9, h - 3), (w - 4, h - 8), (w - 4, h - 4), (w - 8, h - 0.5),
                               (w - 16, h - 0.5)])
     paint(img, tick, ACCENT if not over else ACCENT_HI)
-    img = put_text(img, word, (10, 0, w - 10, h), 15, text_col, tracking=0.10,
+    img = put_text(img, word, (CMD_MARGIN, 0, w - CMD_MARGIN, h), size, text_col, tracking=0.10,
                    glow_color=ACCENT if over else None, glow_radius=3, glow_strength=0.8)
     return img
 
 
-def page_button(rect, word, selected, over):
+def page_button(rect, word, selected, over, size=14):
     x, y, w, h = rect
     img = on_frame(rect)
-    if word is None and not selected and not over:
-        pass
-    sl = 9
+    sl = TAB_SLANT
     pts = [(sl, 0.5), (w - 0.5, 0.5), (w - 0.5 - sl, h - 0.5), (0.5, h - 0.5)]
     body = poly_mask((w, h), pts)
     if selected:
@@ -791,7 +819,7 @@ def page_button(rect, word, selected, over):
         inner = ImageChops.subtract(body, erode(body, 5))
         img = glow(img, inner, ACCENT, 3, 0.5)
     if word:
-        img = put_text(img, word, (sl + 4, 0, w - sl - 4, h - (3 if selected else 0)), 14, text_col,
+        img = put_text(img, word, (sl + TAB_MARGIN, 0, w - sl - TAB_MARGIN, h - 3), size, text_col,
                        tracking=0.10, glow_color=ACCENT if (selected or over) else None,
                        glow_radius=3, glow_strength=0.9 if over else 0.5)
     return img
@@ -901,7 +929,8 @@ def main_background():
 
 # ---------------------------------------------------------------- buttons page
 BP_CARD_RECTS = [  # group frames, page pixels: left, right, middle, button 4, button 5
-    (4, 12, 176, 110), (440, 16, 612, 110), (4, 236, 176, 330), (4, 124, 176, 216), (440, 126, 612, 218)]
+    (4, 12, 200, 110), (436, 12, 632, 110), (4, 236, 200, 330), (4, 124, 200, 216), (436, 124, 632, 216)]
+BP_SWAP_CARD = (208, 222, 432, 306)
 BP_ILLU_MOUSE = (BP_ILLUSTRATION[2] / 2.0, 14, 128, 84)   # cx, top, length, width inside 1083
 
 
@@ -936,13 +965,14 @@ def buttons_page_background():
     for r in BP_CARD_RECTS:
         img = card(img, r)
     # Swap corner and profile corner.
-    img = card(img, (196, 222, 432, 306))
+    img = card(img, BP_SWAP_CARD)
     px, py, pw, ph = BP_PROFILE_BUTTONS
-    img = card(img, (px - 10, py - 12, px + pw + 10, py + ph + 10))
+    img = card(img, (px - 10, py - 10, px + pw + 10, py + ph + 10))
     for r in BP_LABELS:
         img = label_plate(img, r)
+    # The swap label's plate, whole, its text centred on it.
     sx, sy, sw, sh = BP_SWAP_LABEL
-    img = label_plate(img, (sx - 2, sy + 1, sw + 2, sh - 2), pad_x=2)
+    img = label_plate(img, (sx, sy + 3, sw, sh - 6), pad_x=2)
     # The idle mouse in the illustration area, with callout lines to the groups.
     ix, iy, iw, ih = BP_ILLUSTRATION
     cx, top, length, width = BP_ILLU_MOUSE
@@ -950,13 +980,17 @@ def buttons_page_background():
     img = draw_mouse(img, geo, faint=True)
     lines = new_mask(size)
     ld = Draw(lines)
-    for (x0, y0), (x1, y1) in [((176, 50), (geo.cx - 22, geo.top + 30)),
-                               ((440, 54), (geo.cx + 22, geo.top + 30)),
-                               ((176, 160), (geo.side4[0], (geo.side4[1] + geo.side4[3]) / 2)),
-                               ((176, 250), (geo.cx, geo.wheel[3])),
-                               ((440, 164), (geo.cx + width / 2 - 4, geo.top + 100))]:
+    left, right = BP_CARD_RECTS[0][2], BP_CARD_RECTS[1][0]
+    for (x0, y0), (x1, y1) in [((left, 50), (geo.cx - 22, geo.top + 30)),
+                               ((right, 50), (geo.cx + 22, geo.top + 30)),
+                               ((left, 160), (geo.side4[0], (geo.side4[1] + geo.side4[3]) / 2)),
+                               ((right, 160), (geo.cx + width / 2 - 4, geo.top + 100))]:
         ld.line([(x0, y0), ((x0 + x1) / 2, y0), (x1, y1)], fill=255)
         ld.ellipse([x1 - 2, y1 - 2, x1 + 2, y1 + 2], fill=255)
+    # The middle button's runs up the gap beside the swap corner.
+    gap = (left + BP_SWAP_CARD[0]) / 2.0
+    ld.line([(left, 250), (gap, 250), (gap, 214), (geo.cx, geo.wheel[3])], fill=255)
+    ld.ellipse([geo.cx - 2, geo.wheel[3] - 2, geo.cx + 2, geo.wheel[3] + 2], fill=255)
     paint(img, lines, ACCENT_LO)
     return finish(img, SKIN_KEY)
 
@@ -1017,13 +1051,16 @@ def small_button():
 def swap_decoration():
     x, y, w, h = BP_DECOR
     img = canvas((w, h), CARD)
-    # The box sits at (bx, by) inside this picture: give it a dark well.
+    # The box sits at (bx, by) inside this picture: a dark well centred on it,
+    # whole inside the picture.
     bx, by = BP_SWAP_BOX[0] - x, BP_SWAP_BOX[1] - y
-    well = poly_mask((w, h), chamfer_pts(bx - 5, by - 5, bx + 21, by + 21, tl=4, br=4))
-    paint(img, well, (18, 21, 26))
-    paint(img, outline_mask((w, h), chamfer_pts(bx - 5, by - 5, bx + 21, by + 21, tl=4, br=4)), CARD_EDGE)
+    bw = BP_SWAP_BOX[2]
+    assert bx - 5 >= 0 and bx + bw + 5 <= w, 'the swap box\'s well leaves its picture'
+    well_pts = chamfer_pts(bx - 5, by - 5, bx + bw + 5, by + bw + 5, tl=4, br=4)
+    paint(img, poly_mask((w, h), well_pts), (18, 21, 26))
+    paint(img, outline_mask((w, h), well_pts), CARD_EDGE)
     # A wheel between two arrows.
-    wx, wy = 20, h / 2.0
+    wx, wy = 16, h / 2.0
     wheel = draw_mask((w, h), lambda d, s: d.rounded_rectangle([(wx - 7) * s, (wy - 19) * s, (wx + 7) * s,
                                                                 (wy + 19) * s], radius=7 * s, fill=255))
     img = glow(img, wheel, ACCENT, 3, 0.5)
@@ -1036,7 +1073,7 @@ def swap_decoration():
     paint(img, ImageChops.subtract(wheel, erode(wheel, 3)), (110, 122, 140))
 
     def arrows(d, s):
-        ax = 44
+        ax = 38
         d.polygon([(ax * s, 6 * s), ((ax + 9) * s, 17 * s), ((ax - 9) * s, 17 * s)], fill=255)
         d.line([(ax * s, 15 * s), (ax * s, 28 * s)], fill=255, width=int(2.5 * s))
         d.polygon([(ax * s, (h - 6) * s), ((ax + 9) * s, (h - 17) * s), ((ax - 9) * s, (h - 17) * s)], fill=255)
@@ -1045,12 +1082,12 @@ def swap_decoration():
     img = glow(img, a, ACCENT, 3, 0.9)
     paint(img, a, ACCENT)
     # Swap symbol between arrows and box.
-    sw = draw_mask((w, h), lambda d, s: [d.line([(58 * s, (wy - 6) * s), (70 * s, (wy - 6) * s)], fill=255, width=s * 2),
-                                         d.line([(58 * s, (wy + 6) * s), (70 * s, (wy + 6) * s)], fill=255, width=s * 2),
-                                         d.polygon([(74 * s, (wy - 6) * s), (69 * s, (wy - 10) * s),
-                                                    (69 * s, (wy - 2) * s)], fill=255),
-                                         d.polygon([(54 * s, (wy + 6) * s), (59 * s, (wy + 2) * s),
-                                                    (59 * s, (wy + 10) * s)], fill=255)])
+    sw = draw_mask((w, h), lambda d, s: [d.line([(53 * s, (wy - 6) * s), (63 * s, (wy - 6) * s)], fill=255, width=s * 2),
+                                         d.line([(53 * s, (wy + 6) * s), (63 * s, (wy + 6) * s)], fill=255, width=s * 2),
+                                         d.polygon([(67 * s, (wy - 6) * s), (62 * s, (wy - 10) * s),
+                                                    (62 * s, (wy - 2) * s)], fill=255),
+                                         d.polygon([(49 * s, (wy + 6) * s), (54 * s, (wy + 2) * s),
+                                                    (54 * s, (wy + 10) * s)], fill=255)])
     paint(img, sw, TEXT_DIM)
     return finish(img, SKIN_KEY)
 
@@ -1140,7 +1177,7 @@ def caption(word, rect, rail=None):
     bar = poly_mask((w, h), [(2, 7), (6, 7), (6, 25), (2, 25)])
     img = glow(img, bar, ACCENT, 3, 0.9)
     paint(img, bar, ACCENT)
-    img = put_text(img, word, (11, 2, w - 2, 30), 14, TEXT, tracking=0.07, glow_color=ACCENT,
+    img = put_text(img, word, (11, 2, w - 8, 30), 14, TEXT, tracking=0.07, glow_color=ACCENT,
                    glow_radius=3, glow_strength=0.35, min_size=9)
     under = poly_mask((w, h), [(11, 27), (w - 4, 27), (w - 4, 28), (11, 28)])
     paint(img, under, LINE_HI)
@@ -1376,12 +1413,13 @@ def build():
             pid = LANG_TABLE[role][li]
             if pid not in pics:
                 pics[pid] = finish(img, key)
+        cmd = command_size(li)
         for word, rect, over_role, rest_role in [('ok', OK_BTN, 'ok_over', 'ok'),
                                                  ('apply', APPLY_BTN, 'apply_over', 'apply'),
                                                  ('cancel', CANCEL_BTN, 'cancel_over', 'cancel')]:
             if LANG_TABLE[over_role][li] not in pics:
-                put(over_role, push_button(rect, WORDS[word][li], True), GREEN_KEY)
-                put(rest_role, push_button(rect, WORDS[word][li], False), GREEN_KEY)
+                put(over_role, push_button(rect, WORDS[word][li], True, cmd), GREEN_KEY)
+                put(rest_role, push_button(rect, WORDS[word][li], False, cmd), GREEN_KEY)
         for role, rect, word, sel, over in [
                 ('page_buttons', PAGE_BTN, 'buttons', False, False),
                 ('page_buttons_over', PAGE_BTN, 'buttons', False, True),
@@ -1391,15 +1429,11 @@ def build():
                 ('page_perf_over', PAGE_PERF, 'performance', False, True),
                 ('page_perf_sel', PAGE_PERF, 'performance', True, False),
                 ('page_perf_sel_over', PAGE_PERF, 'performance', True, True)]:
-            put(role, page_button(rect, WORDS[word][li], sel, over), SKIN_KEY)
+            put(role, page_button(rect, WORDS[word][li], sel, over, tab_size(li)), SKIN_KEY)
         put('caption_dpi', caption(WORDS['caption_dpi'][li], PP_CAPTION_DPI, (PP_TRACK_X, PP_TRACK_Y[0])),
             SKIN_KEY)
         put('caption_rate', caption(WORDS['caption_rate'][li], PP_CAPTION_RATE), SKIN_KEY)
-    # The hidden third page's button, and a blank spare.
-    pics[177] = finish(page_button(PAGE_THIRD, 'MACROS', True, False), SKIN_KEY)
-    pics[179] = finish(page_button(PAGE_THIRD, 'MACROS', False, False), SKIN_KEY)
-    pics[270] = finish(page_button(PAGE_THIRD, '宏设置', True, False), SKIN_KEY)
-    pics[271] = finish(page_button(PAGE_THIRD, '宏设置', False, False), SKIN_KEY)
+    # A blank spare tab (the profiles page's are made with its page).
     pics[186] = finish(page_button(PAGE_BTN, None, False, False), SKIN_KEY)
     pics[149] = buttons_page_background()
     pics[162] = perf_page_background()

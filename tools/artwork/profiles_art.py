@@ -8,12 +8,17 @@ these share its palette, helpers and key colours.
   and resting, on pure green, which the skinned button leaves transparent;
   the words beside them are texts in the UI language.
 - 302: the dialog's emblem, the mouse with its left button lit.
+- 303: the page's background, with plates under its groups of controls.
 """
 
 # English id and its variant per language, as the program's language table has them.
 PAGE_SELECTED = [177, 288, 290, 292, 294, 270]
 PAGE_OTHER = [179, 289, 291, 293, 295, 271]
-WORDS = ['PROFILES', 'PROFILE', 'PROFILS', 'PROFIELEN', 'PROFILI', '配置文件']
+
+# Plates of the profiles page (303), in page pixels.
+RULES_CARD = (10, 6, 500, 266)
+PROGRAM_CARD = (505, 6, 718, 266)
+DEFAULT_CARD = (10, 270, 718, 336)
 
 GLYPH = (18, 18)
 EMBLEM = (44, 44)
@@ -50,10 +55,27 @@ def emblem(g):
     return g.finish(img, g.SKIN_KEY)
 
 
+def page_background(g):
+    """The profiles page: the rules and the follow switch on the left, the
+    program's controls on the right, the default profile and the status
+    line along the bottom; a plate under each group, as on the other pages."""
+    size = g.PERF_PAGE
+    img = g.canvas(size, g.PANEL)
+    for rect in (RULES_CARD, PROGRAM_CARD, DEFAULT_CARD):
+        img = g.card(img, rect)
+    # A quiet rule under the program's label.
+    x0, y0, x1, _ = PROGRAM_CARD
+    rule = g.poly_mask(size, [(x0 + 6, 41), (x1 - 6, 41), (x1 - 6, 42), (x0 + 6, 42)])
+    g.paint(img, rule, g.LINE_HI)
+    return g.finish(img, g.SKIN_KEY)
+
+
 def add(g, pics):
-    for li, word in enumerate(WORDS):
-        pics[PAGE_SELECTED[li]] = g.finish(g.page_button(g.PAGE_THIRD, word, True, False), g.SKIN_KEY)
-        pics[PAGE_OTHER[li]] = g.finish(g.page_button(g.PAGE_THIRD, word, False, False), g.SKIN_KEY)
+    for li, word in enumerate(g.WORDS['profiles']):
+        size = g.tab_size(li)
+        pics[PAGE_SELECTED[li]] = g.finish(g.page_button(g.PAGE_THIRD, word, True, False, size), g.SKIN_KEY)
+        pics[PAGE_OTHER[li]] = g.finish(g.page_button(g.PAGE_THIRD, word, False, False, size), g.SKIN_KEY)
+    pics[303] = page_background(g)
     pics[298] = glyph(g, 'keep', True)
     pics[299] = glyph(g, 'keep', False)
     pics[300] = glyph(g, 'undo', True)
