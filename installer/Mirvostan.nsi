@@ -14,6 +14,9 @@ SetCompressor /SOLID lzma
 !define MV_NAME "Mirvostan"
 !define MV_PUBLISHER "Mirvostan developers"
 !define MV_UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Mirvostan"
+; Started at sign-in: the value Mirvostan under this key. A 64-bit setup
+; writes it in the 64-bit view, which is where the system reads it.
+!define MV_RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 
 Name "${MV_NAME} ${MV_VERSION}"
 OutFile "${MV_OUTFILE}"
@@ -36,6 +39,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${MV_PUBLISHER}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Mirvostan.exe"
 
 !insertmacro MUI_PAGE_WELCOME
+!define MUI_COMPONENTSPAGE_NODESC
+!insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -50,6 +55,13 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${MV_PUBLISHER}"
 !insertmacro MUI_LANGUAGE "Dutch"
 !insertmacro MUI_LANGUAGE "Italian"
 !insertmacro MUI_LANGUAGE "SimpChinese"
+
+LangString MV_SIGN_IN ${LANG_ENGLISH} "Start Mirvostan when I sign in"
+LangString MV_SIGN_IN ${LANG_GERMAN} "Mirvostan bei der Anmeldung starten"
+LangString MV_SIGN_IN ${LANG_FRENCH} "Démarrer Mirvostan à l'ouverture de ma session"
+LangString MV_SIGN_IN ${LANG_DUTCH} "Mirvostan starten wanneer ik me aanmeld"
+LangString MV_SIGN_IN ${LANG_ITALIAN} "Avvia Mirvostan quando accedo"
+LangString MV_SIGN_IN ${LANG_SIMPCHINESE} "登录时启动 Mirvostan"
 
 ; Every file the installer puts into the install folder; the uninstaller
 ; removes exactly these, so the user's profiles and other files stay.
@@ -71,6 +83,28 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${MV_PUBLISHER}"
   FileClose $2
   IntOp $1 $1 + $3
 !macroend
+
+; Removes the sign-in value when it starts this copy; one that starts
+; another copy (a portable one) is not ours and stays.
+!macro MV_REMOVE_RUN_VALUE_FUNCTION UN
+Function ${UN}RemoveRunValue
+  ReadRegStr $0 HKCU "${MV_RUN_KEY}" "Mirvostan"
+  ; Quoted or not, it starts this copy's program.
+  StrCpy $1 $0 1
+  ${If} $1 == "$\""
+    StrCpy $0 $0 "" 1
+  ${EndIf}
+  StrCpy $1 "$INSTDIR\Mirvostan.exe"
+  StrLen $2 $1
+  StrCpy $0 $0 $2
+  ; StrCmp ignores case, as Windows does for paths.
+  ${If} $0 == $1
+    DeleteRegValue HKCU "${MV_RUN_KEY}" "Mirvostan"
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro MV_REMOVE_RUN_VALUE_FUNCTION ""
+!insertmacro MV_REMOVE_RUN_VALUE_FUNCTION "un."
 
 Section "Mirvostan" SecMain
   SectionIn RO
@@ -117,10 +151,17 @@ Section "Mirvostan" SecMain
   IntOp $1 $1 + 1023
   IntOp $1 $1 / 1024
   WriteRegDWORD HKCU "${MV_UNINSTALL_KEY}" "EstimatedSize" $1
+  ; The next section writes it again when the user keeps its box ticked.
+  Call RemoveRunValue
+SectionEnd
+
+Section "$(MV_SIGN_IN)" SecSignIn
+  WriteRegStr HKCU "${MV_RUN_KEY}" "Mirvostan" "$\"$INSTDIR\Mirvostan.exe$\" --tray"
 SectionEnd
 
 Section "Uninstall"
   SetShellVarContext current
+  Call un.RemoveRunValue
   !insertmacro MV_INSTALLED_FILES MV_REMOVE_FILE
   Delete "$INSTDIR\AppCfg.ini"
   Delete "$INSTDIR\Uninstall.exe"
