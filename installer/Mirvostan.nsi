@@ -10,10 +10,21 @@ SetCompressor /SOLID lzma
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
+!include "WinMessages.nsh"
 
 !define MV_NAME "Mirvostan"
 !define MV_PUBLISHER "Mirvostan developers"
 !define MV_UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Mirvostan"
+; Started at sign-in: the value Mirvostan under this key. A 64-bit setup
+; writes it in the 64-bit view, which is where the system reads it.
+!define MV_RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+; A running Mirvostan: its single-instance mutex and its main window's class
+; (the window has no title). Its tray menu's Exit command ends it cleanly,
+; after an upload in progress (at most 4 s).
+!define MV_MARKER "38C86C12-4A73-48d5-934E-44550D5BBF68"
+!define MV_EXIT_COMMAND 32804
+!define MV_EXIT_WAIT_TENTHS 100
+!define SYNCHRONIZE 0x00100000
 
 Name "${MV_NAME} ${MV_VERSION}"
 OutFile "${MV_OUTFILE}"
@@ -36,6 +47,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${MV_PUBLISHER}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Mirvostan.exe"
 
 !insertmacro MUI_PAGE_WELCOME
+!define MUI_COMPONENTSPAGE_NODESC
+!insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -50,6 +63,19 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${MV_PUBLISHER}"
 !insertmacro MUI_LANGUAGE "Dutch"
 !insertmacro MUI_LANGUAGE "Italian"
 !insertmacro MUI_LANGUAGE "SimpChinese"
+
+LangString MV_SIGN_IN ${LANG_ENGLISH} "Start Mirvostan when I sign in"
+LangString MV_SIGN_IN ${LANG_GERMAN} "Mirvostan bei der Anmeldung starten"
+LangString MV_SIGN_IN ${LANG_FRENCH} "Démarrer Mirvostan à l'ouverture de ma session"
+LangString MV_SIGN_IN ${LANG_DUTCH} "Mirvostan starten wanneer ik me aanmeld"
+LangString MV_SIGN_IN ${LANG_ITALIAN} "Avvia Mirvostan quando accedo"
+LangString MV_SIGN_IN ${LANG_SIMPCHINESE} "登录时启动 Mirvostan"
+LangString MV_STILL_RUNNING ${LANG_ENGLISH} "Mirvostan is still running. Close it, then try again."
+LangString MV_STILL_RUNNING ${LANG_GERMAN} "Mirvostan läuft noch. Beenden Sie das Programm und versuchen Sie es erneut."
+LangString MV_STILL_RUNNING ${LANG_FRENCH} "Mirvostan est encore ouvert. Fermez-le, puis réessayez."
+LangString MV_STILL_RUNNING ${LANG_DUTCH} "Mirvostan is nog actief. Sluit het programma en probeer het opnieuw."
+LangString MV_STILL_RUNNING ${LANG_ITALIAN} "Mirvostan è ancora in esecuzione. Chiudilo e riprova."
+LangString MV_STILL_RUNNING ${LANG_SIMPCHINESE} "Mirvostan 仍在运行。请关闭它，然后重试。"
 
 ; Every file the installer puts into the install folder; the uninstaller
 ; removes exactly these, so the user's profiles and other files stay.
@@ -72,9 +98,83 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${MV_PUBLISHER}"
   IntOp $1 $1 + $3
 !macroend
 
+; 1 when a Mirvostan ran before the install ended it.
+Var WasRunning
+
+; Ends a running Mirvostan the way its tray menu does, and waits until its
+; process is gone, so no file stays in use. One that does not end in time
+; (or is still starting and never shows its window) leaves the choice to
+; the user; a silent run gives up.
+!macro MV_END_PROGRAM_FUNCTION UN
+Function ${UN}EndProgram
+  StrCpy $WasRunning 0
+  StrCpy $R0 0 ; tenths of a second waited
+  StrCpy $R1 0 ; the window asked to end
+  StrCpy $R2 0 ; its process
+  ${Do}
+    System::Call 'kernel32::OpenMutexW(i ${SYNCHRONIZE}, i 0, w "${MV_MARKER}") p .r0'
+    ${If} $0 P= 0
+      ${Break}
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(p r0)'
+    StrCpy $WasRunning 1
+    System::Call 'user32::FindWindowW(w "${MV_MARKER}", w "") p .r1'
+    ${If} $1 P<> 0
+    ${AndIf} $1 P<> $R1
+      StrCpy $R1 $1
+      System::Call 'user32::GetWindowThreadProcessId(p r1, *i .r2)'
+      ${If} $R2 P<> 0
+        System::Call 'kernel32::CloseHandle(p R2)'
+      ${EndIf}
+      System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i r2) p .R2'
+      System::Call 'user32::PostMessageW(p r1, i ${WM_COMMAND}, p ${MV_EXIT_COMMAND}, p 0)'
+    ${EndIf}
+    ${If} $R0 >= ${MV_EXIT_WAIT_TENTHS}
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(MV_STILL_RUNNING)" /SD IDCANCEL IDRETRY +2
+      Abort "$(MV_STILL_RUNNING)"
+      StrCpy $R0 0
+      StrCpy $R1 0
+    ${EndIf}
+    Sleep 100
+    IntOp $R0 $R0 + 1
+  ${Loop}
+  ; The mutex goes with the process's handles; its files are free once the
+  ; process itself has ended.
+  ${If} $R2 P<> 0
+    System::Call 'kernel32::WaitForSingleObject(p R2, i 2000)'
+    System::Call 'kernel32::CloseHandle(p R2)'
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro MV_END_PROGRAM_FUNCTION ""
+!insertmacro MV_END_PROGRAM_FUNCTION "un."
+
+; Removes the sign-in value when it starts this copy; one that starts
+; another copy (a portable one) is not ours and stays.
+!macro MV_REMOVE_RUN_VALUE_FUNCTION UN
+Function ${UN}RemoveRunValue
+  ReadRegStr $0 HKCU "${MV_RUN_KEY}" "Mirvostan"
+  ; Quoted or not, it starts this copy's program.
+  StrCpy $1 $0 1
+  ${If} $1 == "$\""
+    StrCpy $0 $0 "" 1
+  ${EndIf}
+  StrCpy $1 "$INSTDIR\Mirvostan.exe"
+  StrLen $2 $1
+  StrCpy $0 $0 $2
+  ; StrCmp ignores case, as Windows does for paths.
+  ${If} $0 == $1
+    DeleteRegValue HKCU "${MV_RUN_KEY}" "Mirvostan"
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro MV_REMOVE_RUN_VALUE_FUNCTION ""
+!insertmacro MV_REMOVE_RUN_VALUE_FUNCTION "un."
+
 Section "Mirvostan" SecMain
   SectionIn RO
   SetShellVarContext current
+  Call EndProgram
   SetOutPath "$INSTDIR"
   !insertmacro MV_INSTALLED_FILES MV_INSTALL_FILE
 
@@ -117,10 +217,25 @@ Section "Mirvostan" SecMain
   IntOp $1 $1 + 1023
   IntOp $1 $1 / 1024
   WriteRegDWORD HKCU "${MV_UNINSTALL_KEY}" "EstimatedSize" $1
+  ; The next section writes it again when the user keeps its box ticked.
+  Call RemoveRunValue
+SectionEnd
+
+Section "$(MV_SIGN_IN)" SecSignIn
+  WriteRegStr HKCU "${MV_RUN_KEY}" "Mirvostan" "$\"$INSTDIR\Mirvostan.exe$\" --tray"
+SectionEnd
+
+; An update puts a Mirvostan that ran back where it was: in the tray.
+Section "-Restart"
+  ${If} $WasRunning == 1
+    Exec "$\"$INSTDIR\Mirvostan.exe$\" --tray"
+  ${EndIf}
 SectionEnd
 
 Section "Uninstall"
   SetShellVarContext current
+  Call un.EndProgram
+  Call un.RemoveRunValue
   !insertmacro MV_INSTALLED_FILES MV_REMOVE_FILE
   Delete "$INSTDIR\AppCfg.ini"
   Delete "$INSTDIR\Uninstall.exe"

@@ -59,7 +59,7 @@ setup_file="$out/Mirvostan-$version-setup.exe"
 # The installer's own stub matches the program: a 64-bit program gets a 64-bit setup.
 target=x86-unicode
 grep -q '^CMAKE_TOOLCHAIN_FILE.*x86_64' "$build/CMakeCache.txt" && target=amd64-unicode
-makensis -V2 -NOCD \
+makensis -V2 -NOCD -INPUTCHARSET UTF8 \
   -DMV_TARGET="$target" \
   -DMV_VERSION="$version" \
   -DMV_STAGE="$stage" \

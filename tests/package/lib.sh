@@ -57,15 +57,19 @@ read_the_mouse() {
   grep -q " out 00 04 AA 55 00 00 00 00 00" "$1/VirtualMouse.log" 2>/dev/null &&
     [ "$(grep -c ' in 00 04 ' "$1/VirtualMouse.log")" -ge 21 ]
 }
-# A process of this test's prefix whose command line holds the name runs
-# (other suites on the machine may run the same program in their prefixes).
-running_here() {
+# Processes of this test's prefix whose command line holds the name (other
+# suites on the machine may run the same program in their prefixes); an
+# ended one that is not yet reaped has no environment and does not count.
+pids_here() {
   local pid
   for pid in $(pgrep -f "$1"); do
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
   done
-  return 1
 }
+running_here() { [ -n "$(pids_here "$1")" ]; }
+# The value that starts Mirvostan at sign-in, as a 64-bit program reads it.
+run_value() { w reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Mirvostan /reg:64 |
+  tr -d '\r' | sed -n 's/^ *Mirvostan *REG_SZ *//p'; }
 
 # The HID library for real mice, never the virtual mouse.
 is_hid_library() {

@@ -3,7 +3,7 @@
 # program in a fresh Wine prefix, and one runs the portable zip from a folder
 # that cannot be written. Both need the display; each boots its own prefix.
 add_executable(pkgcheck ${MV_TEST_DIR}/pkgcheck.cpp)
-target_link_libraries(pkgcheck PRIVATE ole32 uuid shell32 version)
+target_link_libraries(pkgcheck PRIVATE ole32 uuid shell32 user32 version)
 target_link_options(pkgcheck PRIVATE -municode)
 set_target_properties(pkgcheck PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/package)
 # The packages are made from these; the tests need them built.

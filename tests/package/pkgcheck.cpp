@@ -2,6 +2,9 @@
 // package tests' shell scripts:
 //   pkgcheck shortcut <file.lnk>  target, working folder and icon of a shortcut
 //   pkgcheck version <file.exe>   the version record's fixed and text values
+//   pkgcheck visible              how many windows the running Mirvostan shows,
+//                                 once it waits for input; exit 1 without the
+//                                 main window an installer asks to end
 // Prints one "name=value" line each; exit 1 when the file cannot be read.
 #include <windows.h>
 #include <objbase.h>
@@ -10,6 +13,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -76,11 +80,35 @@ int Version(const wchar_t* file) {
     return 0;
 }
 
+BOOL CALLBACK CountVisible(HWND window, LPARAM param) {
+    auto* seen = reinterpret_cast<std::pair<DWORD, int>*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == seen->first && IsWindowVisible(window)) ++seen->second;
+    return TRUE;
+}
+
+int Visible() {
+    HWND main = FindWindowW(L"38C86C12-4A73-48d5-934E-44550D5BBF68", L"");
+    if (!main) return 1;
+    std::pair<DWORD, int> seen{0, 0};
+    GetWindowThreadProcessId(main, &seen.first);
+    // A window shown at start is shown by the time the program first waits for input.
+    if (HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, seen.first)) {
+        WaitForInputIdle(process, 10000);
+        CloseHandle(process);
+    }
+    EnumWindows(CountVisible, reinterpret_cast<LPARAM>(&seen));
+    Print(L"visible", std::to_wstring(seen.second));
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 3 && !wcscmp(argv[1], L"shortcut")) return Shortcut(argv[2]);
     if (argc == 3 && !wcscmp(argv[1], L"version")) return Version(argv[2]);
-    fwprintf(stderr, L"usage: pkgcheck shortcut <file.lnk> | version <file.exe>\n");
+    if (argc == 2 && !wcscmp(argv[1], L"visible")) return Visible();
+    fwprintf(stderr, L"usage: pkgcheck shortcut <file.lnk> | version <file.exe> | visible\n");
     return 2;
 }

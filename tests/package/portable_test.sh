@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The portable zip: exactly the listed files, the HID library for real mice,
 # and a Mirvostan.exe that starts from a folder that cannot be written (a zip
-# unpacked onto a read-only share), reads the mouse and writes nothing there.
+# unpacked onto a read-only share), reads the mouse and writes nothing there,
+# nor a value that starts it at sign-in.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 trap stop_wine EXIT
 work="$PWD/portable"
@@ -43,5 +44,6 @@ check "nothing new in the folder, not even the log" [ "$(listing app)" = "$befor
 check "AppCfg.ini unchanged" [ "$(md5sum <app/AppCfg.ini)" = "$ini_sum" ]
 stop_wine
 wait "$program" 2>/dev/null
+check "it starts nothing at sign-in unless asked" [ -z "$(run_value)" ]
 chmod -R u+w "$work"
 finish
