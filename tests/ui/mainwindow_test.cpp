@@ -612,8 +612,14 @@ TEST_F(MainWindowTest, LanguageSwitchKeepsThePerformancePageAndReachesBothPages)
         driver::WaitFor([] { return false; }, 600);
         const std::string where(r.section, r.section + wcslen(r.section));
         EXPECT_TRUE(IsWindowVisible(performance) && !IsWindowVisible(buttons)) << where << ": page changed";
-        EXPECT_EQ(PixelsDifferingFrom(GetDlgItem(main, IDC_MAIN_PAGE_PERF), r.pagePicture, kKey), 0) << where;
-        EXPECT_EQ(PixelsDifferingFrom(GetDlgItem(performance, kDpiCaption), r.dpiCaption, CLR_INVALID), 0) << where;
+        // Painted once the window got to it: looked at until then.
+        EXPECT_TRUE(driver::WaitFor(
+            [&] {
+                return PixelsDifferingFrom(GetDlgItem(main, IDC_MAIN_PAGE_PERF), r.pagePicture, kKey) == 0 &&
+                       PixelsDifferingFrom(GetDlgItem(performance, kDpiCaption), r.dpiCaption, CLR_INVALID) == 0;
+            },
+            3000))
+            << where << ": the page button or the caption is not the language's picture";
         wchar_t expected[256] = {};
         GetPrivateProfileStringW(r.section, L"STR_ID_L_BUTTON", L"L-Button", expected, 256, ini.c_str());
         EXPECT_EQ(driver::TextOf(GetDlgItem(buttons, kLeftLabel)), expected) << where;
