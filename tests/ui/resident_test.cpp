@@ -47,6 +47,19 @@ void EndSession(Program& p) {
     p.WaitExit(5000);
 }
 
+// Mirvostan.log beside the program, UTF-16.
+std::wstring LogText() {
+    HANDLE f = CreateFileW((driver::Dir() + L"Mirvostan.log").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return std::wstring();
+    std::wstring text(GetFileSize(f, nullptr) / 2 + 1, L'\0');
+    DWORD read = 0;
+    ReadFile(f, &text[0], static_cast<DWORD>(text.size() * 2), &read, nullptr);
+    CloseHandle(f);
+    text.resize(read / 2);
+    return text;
+}
+
 vmouse::Bytes CopyOn(int slot) { return vmouse::Bytes{0, 4, static_cast<uint8_t>(slot), 1, 0x01, 0, 0x06, 0, 0}; }
 
 TEST(Resident, HiddenStartsArrivalsSessionEndsAndTheTrayMenu) {
@@ -90,6 +103,32 @@ TEST(Resident, HiddenStartsArrivalsSessionEndsAndTheTrayMenu) {
              HWND main = p.WaitMainWindow(5000);
              ASSERT_NE(main, nullptr);
              EXPECT_EQ(driver::TextOf(GetDlgItem(driver::PageWith(main, IDC_BTN_LIST_LEFT), IDC_BTN_LIST_B5)), L"Copy");
+         }},
+        {"pulled out, plugged in again, and changed elsewhere while asleep: each shown", vmouse::Faults{}, L"",
+         [&](Program& p) {
+             HWND main = p.WaitMainWindow();
+             ASSERT_NE(main, nullptr);
+             driver::Click(main, IDC_MAIN_PAGE_THIRD);
+             HWND status = nullptr;
+             ASSERT_TRUE(driver::WaitFor([&] { return (status = GetDlgItem(driver::PageWith(main, IDC_PROF_STATUS), IDC_PROF_STATUS)) != nullptr; }, 5000));
+             vmouse::Faults gone;
+             gone.absent = 1;
+             vmouse::Write(factory, gone);
+             EXPECT_TRUE(driver::WaitFor([&] { return driver::TextOf(status) == L"No mouse connected"; }, 6000));
+             vmouse::Memory memory = factory;
+             memory.records[4] = CopyOn(4);
+             vmouse::Write(memory, vmouse::Faults{});
+             EXPECT_TRUE(driver::WaitFor([&] { return driver::TextOf(status).empty(); }, 6000)) << "not seen back";
+             HWND buttons = driver::PageWith(main, IDC_BTN_LIST_LEFT);
+             EXPECT_TRUE(driver::WaitFor([&] { return driver::TextOf(GetDlgItem(buttons, IDC_BTN_LIST_B5)) == L"Copy"; }, 3000));
+             memory.records[3] = CopyOn(3);
+             vmouse::Write(memory, vmouse::Faults{});
+             DWORD_PTR ignored = 0;
+             SendMessageTimeoutW(p.Resident(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0, SMTO_BLOCK, 5000, &ignored);
+             EXPECT_TRUE(driver::WaitFor([&] { return driver::TextOf(GetDlgItem(buttons, IDC_BTN_LIST_B4)) == L"Copy"; }, 5000));
+             std::wstring log;
+             driver::WaitFor([&] { return (log = LogText()).find(L"after waking up") != std::wstring::npos; }, 3000);
+             EXPECT_NE(log.find(L"after waking up"), std::wstring::npos) << "the change was not logged";
          }},
         {"log-off during an upload: all of it reaches the mouse first",
          [] { vmouse::Faults f; f.latencyMs = 20; return f; }(), L"",
