@@ -1,4 +1,4 @@
-mv_add_test(profile_test SOURCES ${MV_TEST_DIR}/profile_test.cpp)
+mv_add_test(profile_test SOURCES ${MV_TEST_DIR}/profile_test.cpp ${MV_TEST_DIR}/signin_test.cpp)
 mv_add_test(profile_robustness_test SOURCES ${MV_TEST_DIR}/profile_robustness_test.cpp TIMEOUT 600)
 
 # Python's own XML parser reads the profile that profile_test wrote.
