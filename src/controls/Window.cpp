@@ -207,3 +207,21 @@ LRESULT CALLBACK SubclassedControl::SubclassProc(HWND wnd, UINT msg, WPARAM wp, 
     }
     return self->WndProc(msg, wp, lp);
 }
+
+bool HiddenWindow::Create(const wchar_t* className, WNDPROC proc, void* owner, bool topLevel) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = className;
+    RegisterClassW(&wc);  // the second object of a kind finds it registered
+    wnd_ = CreateWindowExW(topLevel ? WS_EX_TOOLWINDOW : 0, className, L"", topLevel ? WS_POPUP : 0, 0, 0, 0, 0,
+                           topLevel ? nullptr : HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (wnd_) SetWindowLongPtrW(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+    return wnd_ != nullptr;
+}
+
+HiddenWindow::~HiddenWindow() {
+    if (!wnd_) return;
+    SetWindowLongPtrW(wnd_, GWLP_USERDATA, 0);
+    DestroyWindow(wnd_);
+}

@@ -104,3 +104,28 @@ private:
     static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
     HWND hwnd_ = nullptr;
 };
+
+// A window nobody sees, for timers, posted results and (top-level) the
+// system's broadcasts. Its procedure finds its owner with Owner<T>; the
+// owner is forgotten before the window goes, so no message reaches a
+// half-destroyed object.
+class HiddenWindow {
+public:
+    HiddenWindow() = default;
+    ~HiddenWindow();
+    HiddenWindow(const HiddenWindow&) = delete;
+    HiddenWindow& operator=(const HiddenWindow&) = delete;
+
+    // topLevel: a hidden top-level window (FindWindow finds it, broadcasts
+    // reach it) instead of a message-only one. False when not made.
+    bool Create(const wchar_t* className, WNDPROC proc, void* owner, bool topLevel = false);
+    HWND Get() const { return wnd_; }
+
+    template <class T>
+    static T* Owner(HWND wnd) {
+        return reinterpret_cast<T*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    }
+
+private:
+    HWND wnd_ = nullptr;
+};

@@ -15,22 +15,10 @@ constexpr UINT kFrontPollMs = 500;
 // The hook reports to the one follower of the thread that set it.
 ProfileFollower* g_follower = nullptr;
 
-ATOM RegisterFollowerClass(WNDPROC proc) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kWindowClass;
-    return RegisterClassW(&wc);
-}
-
 }  // namespace
 
 ProfileFollower::ProfileFollower(UploadOwner& uploads) : uploads_(uploads) {
-    static const ATOM atom = RegisterFollowerClass(WndProc);
-    (void)atom;
-    window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
-                              nullptr);
-    if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    window_.Create(kWindowClass, WndProc, this);
     uploads_.AddListener(this);
 }
 
@@ -39,10 +27,6 @@ ProfileFollower::~ProfileFollower() {
     uploads_.RemoveListener(this);
     if (hook_) UnhookWinEvent(hook_);
     if (g_follower == this) g_follower = nullptr;
-    if (window_) {
-        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-    }
 }
 
 int ProfileFollower::SetProfiles(const ProgramProfiles& profiles) {
@@ -51,9 +35,9 @@ int ProfileFollower::SetProfiles(const ProgramProfiles& profiles) {
         if (hook_) UnhookWinEvent(hook_);
         hook_ = nullptr;
         if (g_follower == this) g_follower = nullptr;
-        if (window_) {
-            KillTimer(window_, kSettleTimer);
-            KillTimer(window_, kFrontTimer);
+        if (window_.Get()) {
+            KillTimer(window_.Get(), kSettleTimer);
+            KillTimer(window_.Get(), kFrontTimer);
         }
         wanted_ = Wanted{};
         return 1;
@@ -64,7 +48,7 @@ int ProfileFollower::SetProfiles(const ProgramProfiles& profiles) {
         hook_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, HookProc, 0, 0,
                                 WINEVENT_OUTOFCONTEXT);
         if (!hook_) return 0;
-        if (window_) SetTimer(window_, kFrontTimer, kFrontPollMs, nullptr);
+        if (window_.Get()) SetTimer(window_.Get(), kFrontTimer, kFrontPollMs, nullptr);
         // The program already in front counts as the first change.
         lastFront_ = GetForegroundWindow();
         if (lastFront_) OnWindowInFront(lastFront_);
@@ -119,13 +103,13 @@ void ProfileFollower::OnForeground(uint32_t now, const std::wstring& program, bo
 }
 
 void ProfileFollower::ArmSettleTimer(uint32_t now) {
-    if (!window_) return;
+    if (!window_.Get()) return;
     const int32_t wait = settle_.WaitMs(now);
     if (wait < 0) {
-        KillTimer(window_, kSettleTimer);
+        KillTimer(window_.Get(), kSettleTimer);
         return;
     }
-    SetTimer(window_, kSettleTimer, static_cast<UINT>(wait > 0 ? wait : 1), nullptr);
+    SetTimer(window_.Get(), kSettleTimer, static_cast<UINT>(wait > 0 ? wait : 1), nullptr);
 }
 
 void ProfileFollower::OnSettleTimer() {
@@ -154,7 +138,7 @@ void ProfileFollower::Want(const std::wstring& profile) {
 }
 
 void ProfileFollower::TrySwitch() {
-    if (wanted_.profile.empty() || !window_) return;
+    if (wanted_.profile.empty() || !window_.Get()) return;
     const UploadOwner::Switch result =
         uploads_.SwitchProfile(wanted_.records, [this](TransferStatus status) { SwitchDone(status); });
     const std::wstring name = FileNameOf(wanted_.profile);
@@ -221,7 +205,7 @@ void ProfileFollower::ReportText(const std::wstring& text, bool failed) {
 }
 
 LRESULT CALLBACK ProfileFollower::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<ProfileFollower*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    auto* self = HiddenWindow::Owner<ProfileFollower>(wnd);
     if (!self) return DefWindowProcW(wnd, msg, wp, lp);
     switch (msg) {
     case WM_TIMER:

@@ -54,7 +54,7 @@ public:
     int UploadsStarted() const { return uploadsStarted_; }
     const std::wstring& LastStatus() const { return lastStatus_; }
     // The message-only window that receives the timers and the done message.
-    HWND Window() const { return window_; }
+    HWND Window() const { return window_.Get(); }
 
     // File name of the executable that owns a window; "" when unknown.
     static std::wstring ProgramOfWindow(HWND window);
@@ -76,7 +76,7 @@ private:
     UploadOwner& uploads_;
     ProgramProfiles profiles_;
     ForegroundSettle settle_;
-    HWND window_ = nullptr;
+    HiddenWindow window_;
     HWINEVENTHOOK hook_ = nullptr;
     HWND lastFront_ = nullptr;
     // The profile waiting for the mouse (busy) or the user (edits), read once.

@@ -65,29 +65,15 @@ Resident::~Resident() {
     main_.reset();
     if (devices_) UnregisterDeviceNotification(devices_);
     tray_.SetTrayIconById(0);
-    if (window_) {
-        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-    }
 }
 
 bool Resident::Start(StartupRead* read) {
     read_ = read;
-    static const ATOM atom = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kMarker;
-        return RegisterClassW(&wc);
-    }();
-    (void)atom;
     // A hidden top-level window, not a message-only one: a second start and
     // an installer find it, and the system's broadcasts (session end, power,
     // devices, a new task bar) reach it.
-    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kMarker, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
-    if (!window_) return false;
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    if (!residentWindow_.Create(kMarker, WndProc, this, true)) return false;
+    window_ = residentWindow_.Get();
 
     store_.Reader().SetGoneNotify(window_, WM_MOUSE_GONE);
 
@@ -390,6 +376,6 @@ LRESULT Resident::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CALLBACK Resident::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<Resident*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    auto* self = HiddenWindow::Owner<Resident>(wnd);
     return self ? self->Handle(msg, wp, lp) : DefWindowProcW(wnd, msg, wp, lp);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/ProgramProfiles.h"
+#include "controls/Window.h"
 #include "ui/ProfileFollower.h"
 #include "ui/TrayIcon.h"
 #include "ui/Uploads.h"
@@ -75,7 +76,8 @@ private:
 
     DeviceStore& store_;
     bool hidden_;
-    HWND window_ = nullptr;
+    HiddenWindow residentWindow_;
+    HWND window_ = nullptr;  // residentWindow_'s
     UploadOwner uploads_;
     ProgramProfiles profiles_;
     ProfileFollower follower_;

@@ -41,26 +41,10 @@ void RefreshCursor() {
 }  // namespace
 
 UploadOwner::UploadOwner(DeviceStore& store) : store_(store) {
-    static const ATOM atom = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kWindowClass;
-        return RegisterClassW(&wc);
-    }();
-    (void)atom;
-    window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
-                              nullptr);
-    if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    window_.Create(kWindowClass, WndProc, this);
 }
 
-UploadOwner::~UploadOwner() {
-    ShowWaitCursor(false);
-    if (window_) {
-        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-    }
-}
+UploadOwner::~UploadOwner() { ShowWaitCursor(false); }
 
 void UploadOwner::AddListener(UploadListener* listener) { listeners_.push_back(listener); }
 
@@ -101,14 +85,14 @@ UploadOwner::Start UploadOwner::Apply(Kind kind, const UploadPlan& plan) {
     case UploadPlan::Verdict::ReadFirst:
         // Which button holds the left click depends on what the mouse has:
         // one more configuration request.
-        return Begin(Kind::ReadFirst, store_.StartRead(window_, WM_TRANSFER_DONE, 1));
+        return Begin(Kind::ReadFirst, store_.StartRead(window_.Get(), WM_TRANSFER_DONE, 1));
     case UploadPlan::Verdict::Go:
     case UploadPlan::Verdict::Same:
         break;
     }
     plan_ = plan;
     before_ = store_.Model().Confirmed();
-    return Begin(kind, store_.StartUpload(plan, window_, WM_TRANSFER_DONE));
+    return Begin(kind, store_.StartUpload(plan, window_.Get(), WM_TRANSFER_DONE));
 }
 
 UploadOwner::Start UploadOwner::Begin(Kind kind, UploadStart start) {
@@ -138,7 +122,7 @@ UploadOwner::Switch UploadOwner::SwitchProfile(const RecordArray& records, std::
     if (plan.verdict == UploadPlan::Verdict::Same) return Switch::Same;
     // The pages show the profile once the mouse has it; a failed switch
     // leaves everything as it was.
-    switch (store_.StartUpload(plan, window_, WM_TRANSFER_DONE)) {
+    switch (store_.StartUpload(plan, window_.Get(), WM_TRANSFER_DONE)) {
     case UploadStart::Started:
         running_ = Kind::Switch;
         switchDone_ = std::move(done);
@@ -208,7 +192,7 @@ void UploadOwner::AfterRead(const TransferResult& read) {
     if (plan.verdict == UploadPlan::Verdict::Go) {
         plan_ = plan;
         before_ = store_.Model().Confirmed();
-        const UploadStart start = store_.StartUpload(plan, window_, WM_TRANSFER_DONE);
+        const UploadStart start = store_.StartUpload(plan, window_.Get(), WM_TRANSFER_DONE);
         if (start == UploadStart::Started) {
             running_ = Kind::Buttons;
             return;
@@ -325,13 +309,13 @@ UploadOwner::Start UploadOwner::ApplyProfile(const RecordArray& records) {
     if (plan.verdict == UploadPlan::Verdict::Same) return lastStart_ = Start::Started;
     plan_ = plan;
     before_ = store_.Model().Confirmed();
-    return Begin(Kind::Profile, store_.StartUpload(plan, window_, WM_TRANSFER_DONE));
+    return Begin(Kind::Profile, store_.StartUpload(plan, window_.Get(), WM_TRANSFER_DONE));
 }
 
 bool UploadOwner::Refresh(int requests, std::function<void(const TransferResult&, bool)> done) {
     if (IsBusy()) return false;
     beforeRefresh_ = store_.Model().Confirmed();
-    if (store_.StartRead(window_, WM_TRANSFER_DONE, requests) != UploadStart::Started) return false;
+    if (store_.StartRead(window_.Get(), WM_TRANSFER_DONE, requests) != UploadStart::Started) return false;
     running_ = Kind::Refresh;
     refreshDone_ = std::move(done);
     return true;
@@ -384,7 +368,7 @@ void UploadOwner::ShowWaitCursor(bool on) {
 }
 
 LRESULT CALLBACK UploadOwner::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<UploadOwner*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    auto* self = HiddenWindow::Owner<UploadOwner>(wnd);
     if (self && msg == WM_TRANSFER_DONE) {
         self->Done();
         return 0;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "config/DeviceStore.h"
+#include "controls/Window.h"
 
 // Told what the upload owner did; each call runs on the window thread.
 class UploadListener {
@@ -93,7 +94,7 @@ public:
     // How the last apply began.
     Start LastStart() const { return lastStart_; }
     // The message-only window the transfers report to.
-    HWND Window() const { return window_; }
+    HWND Window() const { return window_.Get(); }
 
 private:
     enum class Kind { None, Buttons, Performance, Switch, ReadFirst, Profile, Refresh };
@@ -115,7 +116,7 @@ private:
 
     DeviceStore& store_;
     HWND main_ = nullptr;
-    HWND window_ = nullptr;
+    HiddenWindow window_;
     HWND cursorRoot_ = nullptr;
     Kind running_ = Kind::None;
     Start lastStart_ = Start::Started;

@@ -159,6 +159,20 @@ public:
         return found;
     }
 
+    // Waits for a box whose text starts with start (a question and what
+    // follows it); nullptr when none came.
+    HWND WaitBoxStarting(const std::wstring& start, DWORD ms = 10000) const {
+        HWND found = nullptr;
+        WaitFor(
+            [&] {
+                for (const Box& b : Boxes())
+                    if (b.text.rfind(start, 0) == 0) return (found = b.wnd) != nullptr;
+                return false;
+            },
+            ms);
+        return found;
+    }
+
     // Presses the box's OK button as a user would.
     static void Dismiss(HWND box) {
         HWND ok = GetDlgItem(box, IDOK);

@@ -113,18 +113,9 @@ POINT At(HWND main, int x, int y) {
     return POINT{r.left + x, r.top + y};
 }
 
-// The keep question's dialog, once one whose text starts with question
-// shows; nullptr when none came.
+// The keep question's dialog, once it shows; nullptr when none came.
 HWND WaitKeepQuestion(const Program& p, const std::wstring& question = L"Keep these button settings?") {
-    HWND keep = nullptr;
-    driver::WaitFor(
-        [&] {
-            for (const auto& b : p.Boxes())
-                if (b.text.rfind(question, 0) == 0) return (keep = b.wnd) != nullptr;
-            return false;
-        },
-        10000);
-    return keep;
+    return p.WaitBoxStarting(question);
 }
 
 // Record writes to the mouse since the transcript's mark, by slot.

@@ -221,11 +221,7 @@ TEST_F(MouseModelTest, NoQuestionHoldsTheMouseAndOnlyKeepKeeps) {
              Choose(driver::PageWith(main, IDC_BTN_LIST_LEFT), IDC_BTN_LIST_LEFT, L"Copy");
              Wait(300);
              driver::Click(main, IDC_MAIN_APPLY);
-             ASSERT_TRUE(driver::WaitFor([&] {
-                 for (const auto& b : p_.Boxes())
-                     if (b.text.rfind(kKeepButtons, 0) == 0) return true;
-                 return false;
-             }, 10000));
+             ASSERT_NE(p_.WaitBoxStarting(kKeepButtons), nullptr);
              PostMessageW(p_.Resident(), WM_COMMAND, ID_TRAY_EXIT, 0);
              EXPECT_TRUE(p_.WaitExit(10000));
              EXPECT_EQ(vmouse::ReadMemory().records, vmouse::FactoryMemory().records) << "not undone";
@@ -302,12 +298,7 @@ TEST_F(MouseModelTest, SwitchesWaitRetryAndNeverTakeTheUsersChoices) {
              EXPECT_EQ(driver::TextOf(GetDlgItem(perf, IDC_PERF_THUMB1)), L"DPI/CPI 3200") << "the choice snapped back";
              toFront(main);
              driver::Click(main, IDC_MAIN_APPLY);
-             HWND keep = nullptr;
-             driver::WaitFor([&] {
-                 for (const auto& b : p_.Boxes())
-                     if (b.text.rfind(kKeepSpeed, 0) == 0) keep = b.wnd;
-                 return keep != nullptr;
-             }, 10000);
+             HWND keep = p_.WaitBoxStarting(kKeepSpeed);
              ASSERT_NE(keep, nullptr);
              p_.Dismiss(keep);  // Keep
              Wait(1500);

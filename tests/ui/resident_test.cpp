@@ -155,11 +155,7 @@ TEST(Resident, HiddenStartsArrivalsSessionEndsAndTheTrayMenu) {
              Choose(page, IDC_BTN_LIST_LEFT, L"Copy");
              Wait(300);
              driver::Click(main, IDC_MAIN_APPLY);
-             ASSERT_TRUE(driver::WaitFor([&] {
-                 for (const auto& b : p.Boxes())
-                     if (b.text.rfind(kKeep, 0) == 0) return true;
-                 return false;
-             }, 10000));
+             ASSERT_NE(p.WaitBoxStarting(kKeep), nullptr);
              EndSession(p);
              EXPECT_EQ(vmouse::ReadMemory().records, factory.records) << "a change nobody kept stayed";
          }},
