@@ -33,6 +33,11 @@ bool WaitFor(Cond cond, DWORD ms) {
     }
 }
 
+// Lets this thread's messages through for ms.
+inline void Pause(DWORD ms) {
+    WaitFor([] { return false; }, ms);
+}
+
 inline std::wstring ClassOf(HWND wnd) {
     wchar_t name[128] = {};
     GetClassNameW(wnd, name, 128);
@@ -203,6 +208,18 @@ private:
     PROCESS_INFORMATION pi_{};
     DWORD started_ = 0;
 };
+
+// Picks an entry of a list by its text, as a user would: the list shows it,
+// then tells its page (posted: the page may answer with a modal box).
+// False when the list has no such entry.
+inline bool Choose(HWND page, int list, const std::wstring& text) {
+    HWND combo = GetDlgItem(page, list);
+    const LRESULT index = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    if (index == CB_ERR) return false;
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    PostMessageW(page, WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    return true;
+}
 
 // A button click as its parent hears of it.
 inline void Click(HWND dialog, int id) {

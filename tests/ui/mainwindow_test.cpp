@@ -36,17 +36,7 @@ vmouse::Bytes Rec(int slot, int type, int code, int usage) {
                          0x00, static_cast<uint8_t>(usage), 0x00, 0x00};
 }
 
-// Picks an entry of a function list by its text, as a user would: the list
-// shows it, then tells its page. False when the list has no such entry.
-bool Choose(HWND page, int list, const std::wstring& text) {
-    HWND combo = GetDlgItem(page, list);
-    const LRESULT index = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
-    if (index == CB_ERR) return false;
-    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    // Posted: the page may answer with a modal box.
-    PostMessageW(page, WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-    return true;
-}
+using driver::Choose;
 
 // How many pixels of a control on the screen differ from a picture, leaving
 // out the picture's transparent colour (CLR_INVALID: none is transparent).
@@ -201,7 +191,7 @@ TEST_F(MainWindowTest, DraggingTheBackgroundMovesTheWindowButButtonsAndPagesStay
         if (r.moves) ASSERT_EQ(under, main) << r.what << " is not the window's own background";
         else ASSERT_NE(under, main) << r.what;
         driver::Drag(from, POINT{from.x + 60, from.y + 40});
-        driver::WaitFor([] { return false; }, 300);
+        driver::Pause(300);
         const RECT after = ScreenRect(main);
         if (r.moves) {
             EXPECT_EQ(after.left - before.left, 60) << r.what;
@@ -226,7 +216,7 @@ TEST_F(MainWindowTest, TitleButtonsMinimiseHideAndClose) {
     Sleep(50);
     driver::MouseButton(false);
     ASSERT_TRUE(driver::WaitFor([&] { return IsIconic(main) != FALSE; }, 5000));
-    driver::WaitFor([] { return false; }, 300);
+    driver::Pause(300);
     PostMessageW(main, WM_SYSCOMMAND, SC_RESTORE, 0);
     ASSERT_TRUE(driver::WaitFor([&] { return !IsIconic(main) && IsWindowVisible(main); }, 5000));
 
@@ -288,7 +278,7 @@ TEST_F(MainWindowTest, SecondStartHandsOverToTheFirstAndShowsNothing) {
     for (const Row& r : rows) {
         main = first.MainWindow();
         r.prepare(main, other);
-        driver::WaitFor([] { return false; }, 500);
+        driver::Pause(500);
         ASSERT_FALSE(r.handedOver(first.MainWindow())) << r.state << ": already in the end state";
         vmouse::Transcript transcript;
         Program second;
@@ -346,7 +336,7 @@ TEST_F(MainWindowTest, NoMouseStartsWithOneBoxAndTheWindow) {
     ASSERT_TRUE(p.DismissBox(kNoMouseText));
     HWND main = p.WaitMainWindow();
     ASSERT_NE(main, nullptr);
-    driver::WaitFor([] { return false; }, 1500);
+    driver::Pause(1500);
     EXPECT_TRUE(p.Boxes().empty()) << "a second box: " << p.Boxes().size();
     // Nothing of the mouse is known: no list pretends to know its button.
     HWND page = driver::PageWith(main, kLeftList);
@@ -368,7 +358,7 @@ TEST_F(MainWindowTest, DefaultsToTheMouseKeepALeftButton) {
 
     ASSERT_TRUE(Choose(page, kButton4List, L"L-Button"));
     ASSERT_TRUE(Choose(page, kLeftList, L"Copy"));
-    driver::WaitFor([] { return false; }, 300);
+    driver::Pause(300);
     EXPECT_TRUE(p.Boxes().empty());
     vmouse::Transcript transcript;
     driver::Click(main, IDC_MAIN_APPLY);
@@ -378,7 +368,7 @@ TEST_F(MainWindowTest, DefaultsToTheMouseKeepALeftButton) {
     ASSERT_NE(keep, nullptr) << "no keep question";
     p.Dismiss(keep);
     ASSERT_TRUE(driver::WaitFor([&] { return !IsWindow(keep); }, 5000));
-    driver::WaitFor([] { return false; }, 300);
+    driver::Pause(300);
     EXPECT_TRUE(p.Boxes().empty()) << "nothing more after Keep";
     const vmouse::Memory mouse = vmouse::ReadMemory();
     EXPECT_EQ(vmouse::Hex(mouse.records[0]), vmouse::Hex(Rec(0, 1, 0x01, 0x06)));  // left Ctrl + C
@@ -432,7 +422,7 @@ TEST_F(MainWindowTest, OkEndsOnlyWhenTheMouseHasTheChange) {
             ASSERT_TRUE(Choose(page, kButton4List, L"L-Button"));
         }
         ASSERT_TRUE(Choose(page, row.risky ? kLeftList : kButton5List, L"Copy"));
-        driver::WaitFor([] { return false; }, 300);
+        driver::Pause(300);
         driver::Click(main, IDC_MAIN_OK);
         if (row.risky) {
             HWND keep = WaitKeepQuestion(p);
@@ -480,7 +470,7 @@ TEST_F(MainWindowTest, ASlotTheStartupReadMissedIsNeverOverwritten) {
         EXPECT_TRUE(p.Boxes().empty()) << "told more than once";
         HWND page = driver::PageWith(main, kLeftList);
         ASSERT_TRUE(Choose(page, kButton5List, L"Copy"));
-        driver::WaitFor([] { return false; }, 300);
+        driver::Pause(300);
         vmouse::Transcript transcript;
         driver::Click(main, IDC_MAIN_APPLY);
         ASSERT_TRUE(p.DismissBox(kOkText, 15000));
@@ -517,7 +507,7 @@ TEST_F(MainWindowTest, FailedSpeedChangeKeepsTheMousesDpi) {
     HWND main = Launch(p);
     ASSERT_NE(main, nullptr);
     driver::Click(main, IDC_MAIN_PAGE_PERF);
-    driver::WaitFor([] { return false; }, 300);
+    driver::Pause(300);
     HWND perf = driver::PageWith(main, kDpiCaption);
     ASSERT_NE(perf, nullptr);
     RECT track{};
@@ -526,7 +516,7 @@ TEST_F(MainWindowTest, FailedSpeedChangeKeepsTheMousesDpi) {
     // A click that snaps to 3200 DPI, four marks above the mouse's 600.
     PostMessageW(perf, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(track.left + 280, (track.top + track.bottom) / 2));
     PostMessageW(perf, WM_LBUTTONUP, 0, MAKELPARAM(track.left + 280, (track.top + track.bottom) / 2));
-    driver::WaitFor([] { return false; }, 300);
+    driver::Pause(300);
     faults_.failWritesFrom = 3;
     vmouse::Write(vmouse::ReadMemory(), faults_);
     driver::Click(main, IDC_MAIN_APPLY);
@@ -561,7 +551,7 @@ TEST_F(MainWindowTest, ClosingDuringAnUploadLetsItFinishWithinTheWait) {
     ASSERT_NE(main, nullptr);
     HWND page = driver::PageWith(main, kButton5List);
     ASSERT_TRUE(Choose(page, kButton5List, L"Copy"));
-    driver::WaitFor([] { return false; }, 300);
+    driver::Pause(300);
     vmouse::Transcript transcript;
     driver::Click(main, IDC_MAIN_APPLY);
     driver::WaitFor([&] { return !transcript.Reports("out").empty(); }, 5000);
@@ -600,7 +590,7 @@ TEST_F(MainWindowTest, LanguageSwitchKeepsThePerformancePageAndReachesBothPages)
     };
     for (const Row& r : rows) {
         driver::Click(main, r.flag);
-        driver::WaitFor([] { return false; }, 600);
+        driver::Pause(600);
         const std::string where(r.section, r.section + wcslen(r.section));
         EXPECT_TRUE(IsWindowVisible(performance) && !IsWindowVisible(buttons)) << where << ": page changed";
         // Painted once the window got to it: looked at until then.
@@ -638,7 +628,7 @@ TEST_F(MainWindowTest, PictureButtonsTellWhatTheyDoUnderThePointer) {
     for (const Row& r : rows) {
         const RECT c = ScreenRect(GetDlgItem(main, r.control));
         driver::MouseMove(GetSystemMetrics(SM_CXSCREEN) - 5, GetSystemMetrics(SM_CYSCREEN) - 5);
-        driver::WaitFor([] { return false; }, 300);
+        driver::Pause(300);
         driver::MouseMove((c.left + c.right) / 2, (c.top + c.bottom) / 2);
         std::wstring shown;
         driver::WaitFor(
@@ -688,7 +678,7 @@ TEST_F(MainWindowTest, PlainLookIsFollowedWithoutARestartInTheSamePlaces) {
 
     WritePrivateProfileStringW(L"General", L"Look", L"plain", (driver::Dir() + L"AppCfg.ini").c_str());
     SendMessageW(main, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
-    driver::WaitFor([] { return false; }, 800);
+    driver::Pause(800);
     for (const Spot& s : spots) EXPECT_EQ(colourAt(s), GetSysColor(s.plain)) << "plain: " << s.what;
     size_t i = 0;
     for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++i) {
@@ -730,7 +720,7 @@ void Key(WORD vk, bool up) {
     in.ki.wVk = vk;
     in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk >= VK_PRIOR && vk <= VK_DOWN ? KEYEVENTF_EXTENDEDKEY : 0);
     SendInput(1, &in, sizeof in);
-    driver::WaitFor([] { return false; }, 80);
+    driver::Pause(80);
 }
 void Press(WORD vk) { Key(vk, false), Key(vk, true); }
 
@@ -813,7 +803,7 @@ TEST_F(MainWindowTest, KeyCombinationDpiLanguageAndApplyByKeyboardAloneAndEveryC
     for (int id : {IDC_MAIN_PAGE_PERF, IDC_MAIN_PAGE_THIRD, IDC_MAIN_PAGE_BUTTONS}) driver::Click(main, id);
     ASSERT_TRUE(driver::WaitFor(
         [&] { return driver::PageWith(main, kDpiCaption) && driver::PageWith(main, IDC_PROF_FOLLOW); }, 5000));
-    driver::WaitFor([] { return false; }, 300);
+    driver::Pause(300);
     HWND buttons = driver::PageWith(main, kLeftList), performance = driver::PageWith(main, kDpiCaption);
     ExpectNames(main, L"English");
     // "K" in button 5's closed list is Key Combination: the pop-up opens while

@@ -36,17 +36,6 @@ vmouse::Bytes Rec(int slot, int type, int code, int usage = 0) {
 }
 const vmouse::Bytes kCopyOnLeft = Rec(0, 1, 0x01, 0x06);
 
-void Wait(DWORD ms) { driver::WaitFor([] { return false; }, ms); }
-
-// Picks a list entry by its text as a user would; the page hears of it.
-void Choose(HWND page, int list, const std::wstring& text) {
-    HWND combo = GetDlgItem(page, list);
-    const LRESULT i = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
-    ASSERT_NE(i, CB_ERR) << "no entry " << std::string(text.begin(), text.end());
-    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-    PostMessageW(page, WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-}
-
 // The shown page that holds a control, after its tab was pressed.
 HWND ShowPage(HWND main, int tab, int control) {
     driver::Click(main, tab);
@@ -157,7 +146,7 @@ TEST_F(MouseModelTest, WhatTheMouseNeverToldIsShownAsNoneAndNeverSent) {
          [](HWND main) {
              HWND page = driver::PageWith(main, IDC_BTN_LIST_LEFT);
              EXPECT_EQ(driver::TextOf(GetDlgItem(page, IDC_BTN_LIST_LEFT)), L"");
-             Choose(page, IDC_BTN_LIST_B4, L"IE Backward Button");
+             ASSERT_TRUE(driver::Choose(page, IDC_BTN_LIST_B4, L"IE Backward Button"));
          },
          {kUnread},
          [](const vmouse::Transcript& t) {
@@ -167,7 +156,7 @@ TEST_F(MouseModelTest, WhatTheMouseNeverToldIsShownAsNoneAndNeverSent) {
         {"the mouse absent at start: asked for, its left button holds Copy, refused", leftCopied, -1, true,
          [](HWND main) {
              vmouse::Write(vmouse::ReadMemory(), vmouse::Faults{});  // plugged in meanwhile
-             Choose(driver::PageWith(main, IDC_BTN_LIST_LEFT), IDC_BTN_LIST_B4, L"IE Backward Button");
+             ASSERT_TRUE(driver::Choose(driver::PageWith(main, IDC_BTN_LIST_LEFT), IDC_BTN_LIST_B4, L"IE Backward Button"));
          },
          {kNeedLeft},
          [](const vmouse::Transcript& t) {
@@ -183,11 +172,11 @@ TEST_F(MouseModelTest, WhatTheMouseNeverToldIsShownAsNoneAndNeverSent) {
         HWND main = Start(row.memory, faults, row.absentAtStart ? kNoMouse : kPartly);
         ASSERT_NE(main, nullptr);
         row.choose(main);
-        Wait(300);
+        driver::Pause(300);
         vmouse::Transcript t;
         driver::Click(main, IDC_MAIN_APPLY);
         for (const std::wstring& box : row.boxes) EXPECT_TRUE(p_.DismissBox(box, 15000)) << "no box: " << box.size();
-        Wait(300);
+        driver::Pause(300);
         EXPECT_TRUE(p_.Boxes().empty());
         row.check(t);
         p_.Kill();
@@ -217,9 +206,9 @@ TEST_F(MouseModelTest, NoQuestionHoldsTheMouseAndOnlyKeepKeeps) {
          }},
         {"Exit from the tray during the question undoes", vmouse::Faults{},
          [&](HWND main) {
-             Choose(driver::PageWith(main, IDC_BTN_LIST_LEFT), IDC_BTN_LIST_B4, L"L-Button");
-             Choose(driver::PageWith(main, IDC_BTN_LIST_LEFT), IDC_BTN_LIST_LEFT, L"Copy");
-             Wait(300);
+             ASSERT_TRUE(driver::Choose(driver::PageWith(main, IDC_BTN_LIST_LEFT), IDC_BTN_LIST_B4, L"L-Button"));
+             ASSERT_TRUE(driver::Choose(driver::PageWith(main, IDC_BTN_LIST_LEFT), IDC_BTN_LIST_LEFT, L"Copy"));
+             driver::Pause(300);
              driver::Click(main, IDC_MAIN_APPLY);
              ASSERT_NE(p_.WaitBoxStarting(kKeepButtons), nullptr);
              PostMessageW(p_.Resident(), WM_COMMAND, ID_TRAY_EXIT, 0);
@@ -234,7 +223,7 @@ TEST_F(MouseModelTest, NoQuestionHoldsTheMouseAndOnlyKeepKeeps) {
              vmouse::Write(vmouse::ReadMemory(), vmouse::Faults{});
              driver::Click(main, IDC_MAIN_APPLY);
              EXPECT_TRUE(p_.DismissBox(kOk, 15000));
-             Wait(500);
+             driver::Pause(500);
              EXPECT_TRUE(p_.Running() && IsWindowVisible(main)) << "the failed OK ended the program later";
          }},
     };
@@ -273,7 +262,7 @@ TEST_F(MouseModelTest, SwitchesWaitRetryAndNeverTakeTheUsersChoices) {
     auto toFront = [](HWND w) {
         for (int i = 0; i < 30 && GetForegroundWindow() != w; ++i) {
             SetForegroundWindow(w);
-            Wait(100);
+            driver::Pause(100);
         }
     };
     auto alphaHeld = [&] { return vmouse::ReadMemory().records[3] == alphaButton4; };
@@ -291,9 +280,9 @@ TEST_F(MouseModelTest, SwitchesWaitRetryAndNeverTakeTheUsersChoices) {
          [&](HWND main) {
              HWND perf = ShowPage(main, IDC_MAIN_PAGE_PERF, IDC_PERF_CAPTION_DPI);
              ClickTrack(perf, 280);  // 3200, not applied
-             Wait(200);
+             driver::Pause(200);
              toFront(alphaWindow);
-             Wait(1500);
+             driver::Pause(1500);
              EXPECT_FALSE(alphaHeld()) << "the switch did not wait";
              EXPECT_EQ(driver::TextOf(GetDlgItem(perf, IDC_PERF_THUMB1)), L"DPI/CPI 3200") << "the choice snapped back";
              toFront(main);
@@ -301,7 +290,7 @@ TEST_F(MouseModelTest, SwitchesWaitRetryAndNeverTakeTheUsersChoices) {
              HWND keep = p_.WaitBoxStarting(kKeepSpeed);
              ASSERT_NE(keep, nullptr);
              p_.Dismiss(keep);  // Keep
-             Wait(1500);
+             driver::Pause(1500);
              EXPECT_EQ(vmouse::ReadMemory().dpi, 16u);
              EXPECT_FALSE(alphaHeld()) << "alpha's profile replaced what was just kept";
          }},
@@ -311,9 +300,9 @@ TEST_F(MouseModelTest, SwitchesWaitRetryAndNeverTakeTheUsersChoices) {
              vmouse::Transcript t;
              toFront(alphaWindow);
              ASSERT_TRUE(driver::WaitFor([&] { return RecordWrites(t) > 0; }, 10000)) << "no switch";
-             Choose(driver::PageWith(main, IDC_BTN_LIST_LEFT), IDC_BTN_LIST_B5, L"Paste");
+             ASSERT_TRUE(driver::Choose(driver::PageWith(main, IDC_BTN_LIST_LEFT), IDC_BTN_LIST_B5, L"Paste"));
              ASSERT_TRUE(driver::WaitFor([&] { return !t.Texts("out-failed").empty(); }, 10000));
-             Wait(500);
+             driver::Pause(500);
              HWND page = driver::PageWith(main, IDC_BTN_LIST_LEFT);
              EXPECT_EQ(driver::TextOf(GetDlgItem(page, IDC_BTN_LIST_B5)), L"Paste");
              EXPECT_EQ(driver::TextOf(GetDlgItem(page, IDC_BTN_LIST_B4)), L"IE Forward Button");
@@ -333,7 +322,7 @@ TEST_F(MouseModelTest, SwitchesWaitRetryAndNeverTakeTheUsersChoices) {
                  DeviceLock other(0);
                  ASSERT_TRUE(other.Held());
                  toFront(alphaWindow);
-                 Wait(6000);
+                 driver::Pause(6000);
                  EXPECT_FALSE(alphaHeld());
              }
              EXPECT_TRUE(driver::WaitFor(alphaHeld, 3000)) << "not tried again";
@@ -341,12 +330,12 @@ TEST_F(MouseModelTest, SwitchesWaitRetryAndNeverTakeTheUsersChoices) {
         {"a waiting switch keeps what it read", vmouse::Faults{},
          [&](HWND main) {
              HWND page = driver::PageWith(main, IDC_BTN_LIST_LEFT);
-             Choose(page, IDC_BTN_LIST_B5, L"Paste");
-             Wait(200);
+             ASSERT_TRUE(driver::Choose(page, IDC_BTN_LIST_B5, L"Paste"));
+             driver::Pause(200);
              toFront(alphaWindow);
-             Wait(1500);
+             driver::Pause(1500);
              ASSERT_TRUE(DeleteFileW(alphaFile.c_str()));
-             Choose(page, IDC_BTN_LIST_B5, L"IE Backward Button");  // back by hand: nothing pending
+             driver::Choose(page, IDC_BTN_LIST_B5, L"IE Backward Button");  // back by hand: nothing pending
              EXPECT_TRUE(driver::WaitFor(alphaHeld, 3000)) << "the file was read again";
          }},
     };

@@ -21,15 +21,6 @@ namespace {
 constexpr int kFirstProfileCommand = 32810;  // the tray menu's first profile
 const std::wstring kKeep = L"Keep these button settings?";
 
-void Wait(DWORD ms) { driver::WaitFor([] { return false; }, ms); }
-
-void Choose(HWND page, int list, const std::wstring& text) {
-    HWND combo = GetDlgItem(page, list);
-    const LRESULT i = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
-    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-    PostMessageW(page, WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-}
-
 bool Visible(const Program& p) {
     for (HWND w : p.Windows())
         if (IsWindowVisible(w)) return true;
@@ -76,7 +67,7 @@ TEST(Resident, HiddenStartsArrivalsSessionEndsAndTheTrayMenu) {
         {"--tray with no mouse: no window, no box; --tray again: nothing; a plain start: the window",
          [] { vmouse::Faults f; f.absent = 1; return f; }(), L"--tray",
          [&](Program& p) {
-             Wait(1500);
+             driver::Pause(1500);
              EXPECT_FALSE(Visible(p)) << "a window or box showed";
              EXPECT_NE(p.Resident(), nullptr);
              for (const wchar_t* again : {L"--tray", L""}) {
@@ -84,7 +75,7 @@ TEST(Resident, HiddenStartsArrivalsSessionEndsAndTheTrayMenu) {
                  ASSERT_TRUE(second.Start(again));
                  EXPECT_TRUE(second.WaitExit(5000)) << "two instances";
                  if (!*again) break;
-                 Wait(300);
+                 driver::Pause(300);
                  EXPECT_FALSE(Visible(p)) << "shown by a second start with --tray";
              }
              EXPECT_TRUE(driver::WaitFor([&] { return p.MainWindow() && IsWindowVisible(p.MainWindow()); }, 5000));
@@ -93,7 +84,7 @@ TEST(Resident, HiddenStartsArrivalsSessionEndsAndTheTrayMenu) {
         {"the mouse plugged in after the start is read and shown", [] { vmouse::Faults f; f.absent = 1; return f; }(),
          L"--tray",
          [&](Program& p) {
-             Wait(500);
+             driver::Pause(500);
              vmouse::Memory memory = factory;
              memory.records[4] = CopyOn(4);
              vmouse::Transcript t;
@@ -135,8 +126,8 @@ TEST(Resident, HiddenStartsArrivalsSessionEndsAndTheTrayMenu) {
          [&](Program& p) {
              HWND main = p.WaitMainWindow();
              ASSERT_NE(main, nullptr);
-             Choose(driver::PageWith(main, IDC_BTN_LIST_LEFT), IDC_BTN_LIST_B5, L"Copy");
-             Wait(300);
+             ASSERT_TRUE(driver::Choose(driver::PageWith(main, IDC_BTN_LIST_LEFT), IDC_BTN_LIST_B5, L"Copy"));
+             driver::Pause(300);
              vmouse::Transcript t;
              driver::Click(main, IDC_MAIN_APPLY);
              ASSERT_TRUE(driver::WaitFor([&] { return !t.Reports("out").empty(); }, 5000));
@@ -151,9 +142,9 @@ TEST(Resident, HiddenStartsArrivalsSessionEndsAndTheTrayMenu) {
              HWND main = p.WaitMainWindow();
              ASSERT_NE(main, nullptr);
              HWND page = driver::PageWith(main, IDC_BTN_LIST_LEFT);
-             Choose(page, IDC_BTN_LIST_B4, L"L-Button");
-             Choose(page, IDC_BTN_LIST_LEFT, L"Copy");
-             Wait(300);
+             ASSERT_TRUE(driver::Choose(page, IDC_BTN_LIST_B4, L"L-Button"));
+             ASSERT_TRUE(driver::Choose(page, IDC_BTN_LIST_LEFT, L"Copy"));
+             driver::Pause(300);
              driver::Click(main, IDC_MAIN_APPLY);
              ASSERT_NE(p.WaitBoxStarting(kKeep), nullptr);
              EndSession(p);
@@ -161,7 +152,7 @@ TEST(Resident, HiddenStartsArrivalsSessionEndsAndTheTrayMenu) {
          }},
         {"a profile chosen from the tray menu", vmouse::Faults{}, L"--tray",
          [&](Program& p) {
-             Wait(500);
+             driver::Pause(500);
              PostMessageW(p.Resident(), WM_COMMAND, kFirstProfileCommand, 0);
              EXPECT_TRUE(driver::WaitFor([&] { return vmouse::ReadMemory().records[2] == CopyOn(2); }, 5000));
              EXPECT_FALSE(Visible(p)) << "a box for a profile that went well";
