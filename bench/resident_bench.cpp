@@ -125,26 +125,34 @@ void Row(const char* name, const std::vector<double>& v, const char* unit, doubl
     std::printf("\n");
 }
 
-// The largest private mappings of a process, for where the memory goes.
-void PrintLargestMappings(int pid) {
-    std::printf("  largest private mappings of the last run (MiB):\n");
+// The largest private mappings of a process, for where the memory goes;
+// its whole smaps is kept beside the bench as file.
+void PrintLargestMappings(int pid, const wchar_t* file) {
+    const std::string smaps = host::ReadAll(host::ProcPath(pid, L"smaps"));
+    HANDLE out = CreateFileW((kDir + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    if (out != INVALID_HANDLE_VALUE) {
+        WriteFile(out, smaps.data(), static_cast<DWORD>(smaps.size()), &written, nullptr);
+        CloseHandle(out);
+    }
+    std::printf("  largest private mappings of the last run (MiB; all of them in %ls):\n", file);
     for (const auto& m : host::PrivateByMapping(pid, 10)) std::printf("    %6.2f  %s\n", m.second, m.first.c_str());
 }
 
 int Memory(int runs, int settleSeconds) {
     std::vector<double> bare, tray, freed, bareThreads, trayThreads, freedThreads;
     // The last run also shows where the memory is.
-    auto sample = [&](const std::wstring& exe, std::vector<double>& mib, std::vector<double>& threads) {
+    auto sample = [&](const std::wstring& exe, std::vector<double>& mib, std::vector<double>& threads, const wchar_t* file) {
         const int pid = host::PidOf(exe);
         if (!pid) return;
         mib.push_back(host::PrivateMiB(pid));
         threads.push_back(host::Threads(pid));
-        if (&mib != &bare && mib.size() == static_cast<size_t>(runs)) PrintLargestMappings(pid);
+        if (mib.size() == static_cast<size_t>(runs)) PrintLargestMappings(pid, file);
     };
     for (int run = 0; run < runs; ++run) {
         bench::Started b = bench::Start(kBare, kDir);
         Sleep(static_cast<DWORD>(settleSeconds) * 1000);
-        sample(kBare, bare, bareThreads);
+        sample(kBare, bare, bareThreads, L"smaps-bare.txt");
         bench::End(b, IDCANCEL);
 
         // Started hidden, as at sign-in.
@@ -154,7 +162,7 @@ int Memory(int runs, int settleSeconds) {
             driver::Program p;
             if (!p.Start(L"--tray") || !WaitReady(p, transcript, false)) std::printf("run %d: --tray start not ready\n", run + 1);
             Sleep(static_cast<DWORD>(settleSeconds) * 1000);
-            sample(kMirvostan, tray, trayThreads);
+            sample(kMirvostan, tray, trayThreads, L"smaps-tray.txt");
             ExitFromTray(p);
         }
         // Started plainly, the window shown, then hidden to the tray.
@@ -170,7 +178,7 @@ int Memory(int runs, int settleSeconds) {
                 std::printf("run %d: no main window\n", run + 1);
             }
             Sleep(static_cast<DWORD>(settleSeconds) * 1000);
-            sample(kMirvostan, freed, freedThreads);
+            sample(kMirvostan, freed, freedThreads, L"smaps-freed.txt");
             ExitFromTray(p);
         }
     }
