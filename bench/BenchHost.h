@@ -39,6 +39,21 @@ inline std::string Lower(std::string s) {
     return s;
 }
 
+// The first host process whose pid passes the test; 0 when none does.
+template <class Test>
+int FindProcess(Test test) {
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &found);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    int pid = 0;
+    do {
+        const int n = _wtoi(found.cFileName);
+        if (n > 0 && test(n)) pid = n;
+    } while (!pid && FindNextFileW(find, &found));
+    FindClose(find);
+    return pid;
+}
+
 // Wine shows a program's Windows command line as its process's command
 // line: the one whose line starts with exePath (a full Windows path, as
 // CreateProcess was given it) is the program. 0 when none runs.
@@ -46,19 +61,11 @@ inline int PidOf(const std::wstring& exePath) {
     std::string want;
     for (wchar_t c : exePath) want += static_cast<char>(c < 128 ? c : '?');
     want = Lower(want);
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &found);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    int pid = 0;
-    do {
-        const int n = _wtoi(found.cFileName);
-        if (n <= 0) continue;
-        std::string line = ReadAll(ProcPath(n, L"cmdline"));
+    return FindProcess([&](int pid) {
+        std::string line = ReadAll(ProcPath(pid, L"cmdline"));
         if (!line.empty() && line[0] == '"') line.erase(0, 1);
-        if (Lower(line.substr(0, want.size())) == want) pid = n;
-    } while (!pid && FindNextFileW(find, &found));
-    FindClose(find);
-    return pid;
+        return Lower(line.substr(0, want.size())) == want;
+    });
 }
 
 // The wineserver of this prefix: it serves every Wine program's requests,
@@ -69,17 +76,10 @@ inline int WineserverPid() {
     std::string want = "WINEPREFIX=";
     for (const wchar_t* p = prefix; *p; ++p) want += static_cast<char>(*p);
     want += '\0';
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &found);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    int pid = 0;
-    do {
-        const int n = _wtoi(found.cFileName);
-        if (n <= 0 || ReadAll(ProcPath(n, L"comm")).rfind("wineserver", 0) != 0) continue;
-        if (ReadAll(ProcPath(n, L"environ")).find(want) != std::string::npos) pid = n;
-    } while (!pid && FindNextFileW(find, &found));
-    FindClose(find);
-    return pid;
+    return FindProcess([&](int pid) {
+        return ReadAll(ProcPath(pid, L"comm")).rfind("wineserver", 0) == 0 &&
+               ReadAll(ProcPath(pid, L"environ")).find(want) != std::string::npos;
+    });
 }
 
 // Still running: its /proc entry is there and it is no zombie.
