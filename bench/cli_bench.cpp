@@ -68,16 +68,6 @@ Run RunOnce(const std::wstring& program, const std::wstring& arguments) {
     return run;
 }
 
-// Median and range over the runs.
-struct Spread {
-    double median, low, high;
-};
-
-Spread Of(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return {v[v.size() / 2], v.front(), v.back()};
-}
-
 struct Case {
     const char* name;
     std::wstring program, arguments;

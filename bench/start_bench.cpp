@@ -1,130 +1,54 @@
 // Start benchmark: from process start until the main window is visible,
 // Mirvostan (reading the virtual mouse at a 1 ms poll) against a bare dialog
-// program, and until Mirvostan's window is fully painted (its picture on the
-// screen stops changing); then its working set once idle and its CPU time
-// while idle.
-//   start_bench.exe [runs, default 15] [idle seconds, default 60] [USB poll ms, default 1]
+// program, and until each window is fully painted (its picture on the
+// screen stops changing); then, once Mirvostan's window was hidden to the
+// tray (which frees it), from Config until it is visible and painted again.
+// Last, its working set once idle and its CPU time while idle, window open.
+//   start_bench.exe [runs, default 15] [idle seconds, default 60; 0: none] [USB poll ms, default 1]
 #include <windows.h>
 #include <psapi.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "VirtualMouseFiles.h"
-#include "BenchClock.h"
+#include "BenchWindows.h"
 
 namespace {
 constexpr wchar_t kMainClass[] = L"Mirvostan.MainWindow";
-constexpr int kCancel = 1055;
+constexpr wchar_t kResidentClass[] = L"38C86C12-4A73-48d5-934E-44550D5BBF68";
+constexpr int kCancel = 1055;     // ends a plain start
+constexpr int kToTray = 1059;     // hides the window to the tray, which frees it
+constexpr int kTrayConfig = 32805;
 
-struct Found {
-    DWORD pid;
-    HWND wnd;
+// Hidden to the tray, then Config from the tray menu: the time until the
+// window made again is visible and until it is fully painted (-1: never).
+struct Shown {
+    double visible = -1, painted = -1;
 };
-
-BOOL CALLBACK FindVisible(HWND wnd, LPARAM lp) {
-    auto* f = reinterpret_cast<Found*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(wnd, &pid);
-    if (pid == f->pid && IsWindowVisible(wnd)) {
-        f->wnd = wnd;
-        return FALSE;
-    }
-    return TRUE;
+Shown ConfigAgain(bench::Started& m) {
+    Shown shown;
+    HWND resident = FindWindowW(kResidentClass, L"");
+    bench::Click(m.wnd, kToTray);
+    const double hidden = Now();
+    while (IsWindow(m.wnd) && Now() - hidden < 10000) Sleep(1);
+    if (!resident || IsWindow(m.wnd)) return shown;
+    Sleep(500);
+    const double t0 = Now();
+    PostMessageW(resident, WM_COMMAND, kTrayConfig, 0);
+    m.wnd = bench::WaitVisible(m.pi.dwProcessId, kMainClass, t0, 10000);
+    if (!m.wnd) return shown;
+    shown.visible = Now() - t0;
+    shown.painted = bench::PaintedAt(m.wnd, t0);
+    return shown;
 }
 
-struct Started {
-    PROCESS_INFORMATION pi{};
-    HWND wnd = nullptr;
-    double ms = -1;
-    double t0 = 0;
-};
-
-Started StartAndWait(const std::wstring& exe) {
-    Started s;
-    std::wstring cmd = L"\"" + exe + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    const double t0 = s.t0 = Now();
-    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, vmouse::Dir().c_str(), &si, &s.pi))
-        return s;
-    Found f{s.pi.dwProcessId, nullptr};
-    while (Now() - t0 < 30000) {
-        EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&f));
-        if (f.wnd) break;
-        Sleep(1);
-    }
-    if (f.wnd) {
-        s.ms = Now() - t0;
-        s.wnd = f.wnd;
-    }
-    return s;
-}
-
-// Until the window's picture on the screen last changed: it is sampled
-// every few milliseconds and counts as fully painted once it stayed the
-// same for 300 ms. Returns the time of the last change since t0.
-double PaintedAt(HWND wnd, double t0) {
-    RECT r{};
-    GetWindowRect(wnd, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0) return -1;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bmi{};
-    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-    bmi.bmiHeader.biWidth = w;
-    bmi.bmiHeader.biHeight = -h;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP shot = CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, shot);
-    unsigned long long last = 0;
-    double changed = Now() - t0;
-    while (Now() - t0 < 30000) {
-        BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-        GdiFlush();
-        unsigned long long hash = 1469598103934665603ull;
-        const auto* p = static_cast<const unsigned*>(bits);
-        for (size_t i = 0; i < static_cast<size_t>(w) * h; i += 3) hash = (hash ^ p[i]) * 1099511628211ull;
-        const double now = Now() - t0;
-        if (hash != last) {
-            last = hash;
-            changed = now;
-        } else if (now - changed >= 300) {
-            break;
-        }
-        Sleep(2);
-    }
-    SelectObject(mem, old);
-    DeleteObject(shot);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return changed;
-}
-
-void Close(Started& s, bool mirvostan) {
-    if (s.wnd) {
-        HWND control = mirvostan ? GetDlgItem(s.wnd, kCancel) : GetDlgItem(s.wnd, IDCANCEL);
-        PostMessageW(s.wnd, WM_COMMAND, MAKEWPARAM(mirvostan ? kCancel : IDCANCEL, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(control));
-    }
-    if (WaitForSingleObject(s.pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(s.pi.hProcess, 1);
-    CloseHandle(s.pi.hProcess);
-    CloseHandle(s.pi.hThread);
-}
-
-struct Stats {
-    double median, mean, min, max;
-};
-Stats Summarise(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    double sum = 0;
-    for (double x : v) sum += x;
-    return Stats{v[v.size() / 2], sum / v.size(), v.front(), v.back()};
+void Row(const char* name, const std::vector<double>& v, double bare) {
+    const Spread s = Of(v);
+    printf("  %-34s %8.1f  %8.1f-%8.1f", name, s.median, s.low, s.high);
+    if (bare > 0) printf("   %.2fx", s.median / bare);
+    printf("\n");
 }
 
 double CpuMs(HANDLE process) {
@@ -140,24 +64,31 @@ int main(int argc, char** argv) {
     const int idleSeconds = argc > 2 ? atoi(argv[2]) : 60;
     vmouse::Faults faults;
     faults.latencyMs = argc > 3 ? atoi(argv[3]) : 1;
-    const std::wstring mirvostan = vmouse::Dir() + L"Mirvostan.exe";
-    const std::wstring bare = vmouse::Dir() + L"bare_dialog.exe";
+    const std::wstring dir = vmouse::Dir();
+    const std::wstring mirvostan = dir + L"Mirvostan.exe";
+    const std::wstring bare = dir + L"bare_dialog.exe";
 
-    std::vector<double> tm, tb, tp;
+    std::vector<double> tm, tb, tp, tbp, cv, cp;
     for (int i = 0; i < runs; ++i) {
         // Alternate, so a slower moment of the machine hits both alike.
-        Started b = StartAndWait(bare);
-        if (b.ms >= 0) tb.push_back(b.ms);
-        Close(b, false);
+        bench::Started b = bench::Start(bare, dir);
+        if (b.ms >= 0) {
+            tb.push_back(b.ms);
+            tbp.push_back(bench::PaintedAt(b.wnd, b.t0));
+        }
+        bench::End(b, IDCANCEL);
         vmouse::Write(vmouse::FactoryMemory(), faults);
         vmouse::Transcript transcript;
-        Started m = StartAndWait(mirvostan);
+        bench::Started m = bench::Start(mirvostan, dir);
         if (m.ms >= 0) {
             tm.push_back(m.ms);
-            const double painted = PaintedAt(m.wnd, m.t0);
+            const double painted = bench::PaintedAt(m.wnd, m.t0);
             if (painted >= 0) tp.push_back(painted);
+            const Shown again = ConfigAgain(m);
+            if (again.visible >= 0) cv.push_back(again.visible);
+            if (again.painted >= 0) cp.push_back(again.painted);
         }
-        Close(m, true);
+        bench::End(m, kCancel);
         // The configuration really came from the mouse.
         if (transcript.Reports("in").size() < 21) printf("run %d: only %u reports read\n", i + 1, unsigned(transcript.Reports("in").size()));
     }
@@ -165,19 +96,19 @@ int main(int argc, char** argv) {
         printf("a program did not show its window\n");
         return 1;
     }
-    const Stats sm = Summarise(tm), sb = Summarise(tb);
-    printf("start to visible window over %d runs (ms): median / mean / min / max\n", runs);
-    printf("  Mirvostan    %8.1f %8.1f %8.1f %8.1f\n", sm.median, sm.mean, sm.min, sm.max);
-    printf("  bare dialog  %8.1f %8.1f %8.1f %8.1f\n", sb.median, sb.mean, sb.min, sb.max);
-    printf("  ratio (median) %.3f, (mean) %.3f\n", sm.median / sb.median, sm.mean / sb.mean);
-    if (!tp.empty()) {
-        const Stats sp = Summarise(tp);
-        printf("start to fully painted (ms): median %.1f, mean %.1f, min %.1f, max %.1f\n", sp.median, sp.mean, sp.min,
-               sp.max);
-    }
+    const double bareStart = Of(tb).median;
+    printf("%d runs (ms): median, range, and the median against the bare dialog's start to visible\n", runs);
+    Row("bare dialog: start to visible", tb, bareStart);
+    Row("bare dialog: start to painted", tbp, bareStart);
+    Row("Mirvostan: start to visible", tm, bareStart);
+    Row("Mirvostan: start to fully painted", tp, bareStart);
+    Row("Config after hiding: to visible", cv, bareStart);
+    Row("Config after hiding: to painted", cp, bareStart);
+    if (cp.size() < tm.size()) printf("  Config did not show the window again in %u runs\n", unsigned(tm.size() - cp.size()));
+    if (idleSeconds <= 0) return 0;
 
     vmouse::Write(vmouse::FactoryMemory(), faults);
-    Started m = StartAndWait(mirvostan);
+    bench::Started m = bench::Start(mirvostan, dir);
     if (m.ms < 0) return 1;
     Sleep(3000);
     PROCESS_MEMORY_COUNTERS pmc{};
@@ -194,6 +125,6 @@ int main(int argc, char** argv) {
     printf("idle-end\n");
     fflush(stdout);
     printf("idle CPU over %.0f s as Windows reports it: %.1f ms = %.3f%% of a core\n", (t1 - t0) / 1000, c1 - c0, (c1 - c0) * 100 / (t1 - t0));
-    Close(m, true);
+    bench::End(m, kCancel);
     return 0;
 }
