@@ -11,7 +11,7 @@
 
 // Exported by windowscodecs.dll: the imaging factory without COM, so
 // pictures load on any thread and in any test host.
-extern "C" HRESULT WINAPI WICCreateImagingFactory_Proxy(UINT sdkVersion, IWICImagingFactory** factory);
+using CreateFactoryFn = HRESULT(WINAPI*)(UINT sdkVersion, IWICImagingFactory** factory);
 
 namespace skin {
 namespace {
@@ -43,10 +43,23 @@ struct Pixels {
 constexpr uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 
 // One factory for the process: making it costs more than a small picture.
+// The decoder's library and factory, from the first picture until the
+// window that needed them is gone (a resident in the tray needs neither).
+struct Decoder {
+    HMODULE library = nullptr;
+    IWICImagingFactory* factory = nullptr;
+};
+Decoder g_decoder;
+
 IWICImagingFactory* Factory() {
-    static ComRef<IWICImagingFactory> factory;
-    static const bool made = SUCCEEDED(WICCreateImagingFactory_Proxy(WINCODEC_SDK_VERSION, factory.Out()));
-    return made ? factory.Get() : nullptr;
+    Decoder& d = g_decoder;
+    if (d.factory) return d.factory;
+    if (!d.library) d.library = LoadLibraryExW(L"windowscodecs.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!d.library) return nullptr;
+    const auto create = reinterpret_cast<CreateFactoryFn>(
+        reinterpret_cast<void*>(GetProcAddress(d.library, "WICCreateImagingFactory_Proxy")));
+    if (!create || FAILED(create(WINCODEC_SDK_VERSION, &d.factory))) d.factory = nullptr;
+    return d.factory;
 }
 
 bool Decode(const void* data, DWORD size, Pixels& out) {
@@ -301,6 +314,14 @@ HBITMAP LoadPicture(int id, UINT dpi, COLORREF key) {
     }
     const int w = std::max(1, Scale(w1, dpi)), h = std::max(1, Scale(h1, dpi));
     return ToDib(ScaleTo(std::move(p), w, h, key));
+}
+
+void ReleaseDecoder() {
+    Decoder& d = g_decoder;
+    if (d.factory) d.factory->Release();
+    d.factory = nullptr;
+    if (d.library) FreeLibrary(d.library);
+    d.library = nullptr;
 }
 
 SIZE PictureSize(int id) {

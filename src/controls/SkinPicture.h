@@ -27,4 +27,8 @@ HBITMAP LoadPicture(int id, UINT dpi, COLORREF key = CLR_INVALID);
 // The 1x size of picture `id` (0 x 0 if there is none).
 SIZE PictureSize(int id);
 
+// Lets go of the picture decoder and its library until the next picture
+// (the window is gone: a resident keeps none of it).
+void ReleaseDecoder();
+
 }  // namespace skin

@@ -167,9 +167,18 @@ void SetDialogFontAt(HWND dialog, int templateId, UINT dpi) {
     std::vector<Item> items;
     TemplateFont font;
     if (!ReadTemplate(templateId, size, items, &font) || font.points <= 0) return;
-    HFONT made = CreateFontW(-MulDiv(font.points, static_cast<int>(dpi), 72), 0, 0, 0, font.weight, font.italic, FALSE,
-                             FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, DialogFace(font.face).c_str());
+    const int height = -MulDiv(font.points, static_cast<int>(dpi), 72);
+    const std::wstring face = DialogFace(font.face);
+    // Every control has this font already (the dialog manager gave it, or
+    // an earlier call): sending it again costs each list a new measure.
+    LOGFONTW now{};
+    HFONT current = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+    if (current && GetObjectW(current, sizeof now, &now) && now.lfHeight == height && now.lfWeight == font.weight &&
+        (now.lfItalic != 0) == (font.italic != 0) &&
+        CompareStringOrdinal(now.lfFaceName, -1, face.c_str(), -1, TRUE) == CSTR_EQUAL)
+        return;
+    HFONT made = CreateFontW(height, 0, 0, 0, font.weight, font.italic, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
     if (!made) return;
     OwnedPictures& owned = PicturesOf(dialog);
     SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(made), FALSE);

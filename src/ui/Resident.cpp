@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/DeviceStore.h"
+#include "controls/SkinPicture.h"
 #include "files/LogFile.h"
 #include "files/Profile.h"
 #include "files/SignIn.h"
@@ -145,6 +146,11 @@ void Resident::FreeMainWindow() {
     if (!main_) return;
     DestroyWindow(main_->Hwnd());
     main_.reset();
+    skin::ReleaseDecoder();
+    // Wine keeps freed blocks of the heaps; what it can give back, it does.
+    HANDLE heaps[64];
+    const DWORD count = GetProcessHeaps(64, heaps);
+    for (DWORD i = 0; i < count && i < 64; ++i) HeapCompact(heaps[i], 0);
 }
 
 void Resident::Exit(int code) { PostQuitMessage(code); }
