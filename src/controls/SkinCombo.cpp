@@ -59,13 +59,21 @@ void SkinCombo::ApplyHeights() {
     // What the combo adds to the field's height is its own: corrected until
     // the whole comes out right.
     const int want = look::Px(kHeight, dpi_);
+    // Each request resizes the combo, which is slow under Wine: what the first
+    // combo of a kind added is used to ask the others right at once.
+    static int learntExtra[2] = {0, 0};
+    int& extra = learntExtra[Editable() ? 1 : 0];
     int asked = static_cast<int>(SendMessageW(Hwnd(), CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
     for (int tries = 0; tries < 3; ++tries) {
         RECT r{};
         GetWindowRect(Hwnd(), &r);
-        const int off = want - (r.bottom - r.top);
-        if (off == 0 || asked + off <= 0) break;
-        asked += off;
+        const int have = r.bottom - r.top;
+        if (have == want) {
+            if (tries > 0) extra = want - asked;
+            break;
+        }
+        asked = tries == 0 && extra > 0 ? want - extra : asked + want - have;
+        if (asked <= 0) break;
         SendMessageW(Hwnd(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), asked);
     }
     if (Editable()) {

@@ -155,20 +155,26 @@ void ButtonsPage::PlaceProfileButtons(UINT dpi) {
     }
 }
 
-void ButtonsPage::FillFunctionList(HWND list) {
+namespace {
+// Without redrawing each entry as it comes: a list measures and scrolls
+// itself again at every entry otherwise.
+template <class Entries>
+void Fill(HWND list, const Entries& entries) {
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, CB_RESETCONTENT, 0, 0);
-    for (const ListEntry& e : kFunctionList) {
+    for (const auto& e : entries) {
         const LRESULT i = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(GetUiText(e.textId).c_str()));
         SendMessageW(list, CB_SETITEMDATA, i, e.item);
     }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
+}  // namespace
+
+void ButtonsPage::FillFunctionList(HWND list) { Fill(list, kFunctionList); }
 
 void ButtonsPage::FillMediaList(HWND list) {
-    SendMessageW(list, CB_RESETCONTENT, 0, 0);
-    for (const MediaEntry& e : kMultimediaList) {
-        const LRESULT i = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(GetUiText(e.textId).c_str()));
-        SendMessageW(list, CB_SETITEMDATA, i, e.item);
-    }
+    Fill(list, kMultimediaList);
     ShowWindow(list, SW_HIDE);
     SendMessageW(list, CB_SETCURSEL, 1, 0);
 }

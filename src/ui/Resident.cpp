@@ -21,6 +21,7 @@ namespace {
 
 constexpr wchar_t kMarker[] = L"" MV_MAIN_CLASS;
 constexpr UINT_PTR kLookTimer = 1;
+constexpr UINT_PTR kTrayTimer = 2;
 // The HID device interface class: arrivals of any HID device wake the look.
 constexpr GUID kHidInterface = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
 constexpr int kMaxProfileItems = 64;
@@ -80,12 +81,17 @@ bool Resident::Start(StartupRead* read) {
 
     tray_.SetNotifyTarget(window_, WM_TRAY_NOTIFY);
     tray_.SetMenuBuilder([this] { return BuildTrayMenu(); });
-    tray_.SetTrayIconById(IDI_APP);
     // The window joins the start-up read while it is made; hidden, nothing
-    // waits for it but the rules.
-    if (hidden_) JoinStartupRead();
-    else ShowConfig();
-    JoinStartupRead();
+    // waits for it but the rules. Asking the shell for the icon takes a
+    // while: shown, the window is painted first (timers come after paints).
+    if (hidden_) {
+        ShowTrayIcon();
+        JoinStartupRead();
+    } else {
+        ShowConfig();
+        JoinStartupRead();
+        if (!SetTimer(window_, kTrayTimer, 0, nullptr)) ShowTrayIcon();
+    }
     // Only now: a switch must find the store read.
     profiles_.Load(AppSettingsPath());
     follower_.SetStatusSink([this](const std::wstring& text, bool failed) { OnFollowerStatus(text, failed); });
@@ -151,6 +157,12 @@ void Resident::FreeMainWindow() {
     HANDLE heaps[64];
     const DWORD count = GetProcessHeaps(64, heaps);
     for (DWORD i = 0; i < count && i < 64; ++i) HeapCompact(heaps[i], 0);
+}
+
+void Resident::ShowTrayIcon() {
+    if (tray_.IsShown()) return;
+    tray_.SetTrayIconById(IDI_APP);
+    UpdateTrayTip();
 }
 
 void Resident::Exit(int code) { PostQuitMessage(code); }
@@ -356,6 +368,10 @@ LRESULT Resident::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_TIMER:
         if (wp == kLookTimer) LookForMouse();
+        if (wp == kTrayTimer) {
+            KillTimer(window_, kTrayTimer);
+            ShowTrayIcon();
+        }
         return 0;
     case WM_DEVICECHANGE:
         if (wp == DBT_DEVICEARRIVAL) LookForMouse();

@@ -58,6 +58,7 @@ private:
     // The profile among the user's choices that the mouse holds, or -1.
     int HeldProfile();
     void ChooseProfile(size_t index);
+    void ShowTrayIcon();
     void UpdateTrayTip();
     void OnFollowerStatus(const std::wstring& text, bool failed);
     void MouseGone();
