@@ -28,6 +28,7 @@ public:
     T** Out() { return &p_; }
     T* operator->() const { return p_; }
     T* Get() const { return p_; }
+    void Swap(ComRef& other) { std::swap(p_, other.p_); }
     explicit operator bool() const { return p_ != nullptr; }
 
 private:
@@ -48,8 +49,13 @@ constexpr uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c)
 struct Decoder {
     HMODULE library = nullptr;
     IWICImagingFactory* factory = nullptr;
+    // The PNG decoder's class straight from the library: finding a decoder
+    // by the stream's first bytes reads every decoder's registration.
+    IClassFactory* png = nullptr;
 };
 Decoder g_decoder;
+
+using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
 
 IWICImagingFactory* Factory() {
     Decoder& d = g_decoder;
@@ -59,7 +65,41 @@ IWICImagingFactory* Factory() {
     const auto create = reinterpret_cast<CreateFactoryFn>(
         reinterpret_cast<void*>(GetProcAddress(d.library, "WICCreateImagingFactory_Proxy")));
     if (!create || FAILED(create(WINCODEC_SDK_VERSION, &d.factory))) d.factory = nullptr;
+    const auto classObject =
+        reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(d.library, "DllGetClassObject")));
+    if (d.factory && classObject &&
+        FAILED(classObject(CLSID_WICPngDecoder, IID_IClassFactory, reinterpret_cast<void**>(&d.png))))
+        d.png = nullptr;
     return d.factory;
+}
+
+// Our pictures are PNGs; anything else is found by its content.
+bool OpenDecoder(IWICImagingFactory* factory, IWICStream* stream, ComRef<IWICBitmapDecoder>& decoder) {
+    if (IClassFactory* png = g_decoder.png) {
+        ComRef<IWICBitmapDecoder> direct;
+        if (SUCCEEDED(png->CreateInstance(nullptr, IID_IWICBitmapDecoder, reinterpret_cast<void**>(direct.Out()))) &&
+            SUCCEEDED(direct->Initialize(stream, WICDecodeMetadataCacheOnDemand))) {
+            direct.Swap(decoder);
+            return true;
+        }
+        LARGE_INTEGER start{};
+        stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    }
+    return SUCCEEDED(factory->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand, decoder.Out()));
+}
+
+// 24-bit rows as the decoder gives them, widened here: a format converter
+// costs more than the picture.
+bool CopyWidened(IWICBitmapSource* frame, UINT w, UINT h, Pixels& out) {
+    const UINT stride = (w * 3 + 3) & ~3u;
+    std::vector<BYTE> rows(static_cast<size_t>(stride) * h);
+    if (FAILED(frame->CopyPixels(nullptr, stride, static_cast<UINT>(rows.size()), rows.data()))) return false;
+    for (UINT y = 0; y < h; ++y) {
+        const BYTE* row = rows.data() + static_cast<size_t>(stride) * y;
+        uint32_t* px = out.px.data() + static_cast<size_t>(w) * y;
+        for (UINT x = 0; x < w; ++x) px[x] = row[3 * x] | (row[3 * x + 1] << 8) | (row[3 * x + 2] << 16);
+    }
+    return true;
 }
 
 bool Decode(const void* data, DWORD size, Pixels& out) {
@@ -68,20 +108,30 @@ bool Decode(const void* data, DWORD size, Pixels& out) {
     ComRef<IWICStream> stream;
     ComRef<IWICBitmapDecoder> decoder;
     ComRef<IWICBitmapFrameDecode> frame;
-    ComRef<IWICFormatConverter> converter;
     if (FAILED(factory->CreateStream(stream.Out())) ||
         FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), size)) ||
-        FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Out())) ||
-        FAILED(decoder->GetFrame(0, frame.Out())) || FAILED(factory->CreateFormatConverter(converter.Out())) ||
-        FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0,
-                                     WICBitmapPaletteTypeCustom)))
+        !OpenDecoder(factory, stream.Get(), decoder) || FAILED(decoder->GetFrame(0, frame.Out())))
         return false;
     UINT w = 0, h = 0;
-    if (FAILED(converter->GetSize(&w, &h)) || w == 0 || h == 0 || w > 16384 || h > 16384) return false;
+    if (FAILED(frame->GetSize(&w, &h)) || w == 0 || h == 0 || w > 16384 || h > 16384) return false;
     out.width = static_cast<int>(w);
     out.height = static_cast<int>(h);
     out.px.assign(static_cast<size_t>(w) * h, 0);
-    if (FAILED(converter->CopyPixels(nullptr, w * 4, w * h * 4, reinterpret_cast<BYTE*>(out.px.data())))) return false;
+    WICPixelFormatGUID format{};
+    frame->GetPixelFormat(&format);
+    bool copied = false;
+    if (format == GUID_WICPixelFormat24bppBGR) {
+        copied = CopyWidened(frame.Get(), w, h, out);
+    } else if (format == GUID_WICPixelFormat32bppBGR || format == GUID_WICPixelFormat32bppBGRA) {
+        copied = SUCCEEDED(frame->CopyPixels(nullptr, w * 4, w * h * 4, reinterpret_cast<BYTE*>(out.px.data())));
+    } else {
+        ComRef<IWICFormatConverter> converter;
+        copied = SUCCEEDED(factory->CreateFormatConverter(converter.Out())) &&
+                 SUCCEEDED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone,
+                                                 nullptr, 0, WICBitmapPaletteTypeCustom)) &&
+                 SUCCEEDED(converter->CopyPixels(nullptr, w * 4, w * h * 4, reinterpret_cast<BYTE*>(out.px.data())));
+    }
+    if (!copied) return false;
     for (uint32_t& p : out.px) p &= 0xFFFFFF;
     return true;
 }
@@ -318,6 +368,8 @@ HBITMAP LoadPicture(int id, UINT dpi, COLORREF key) {
 
 void ReleaseDecoder() {
     Decoder& d = g_decoder;
+    if (d.png) d.png->Release();
+    d.png = nullptr;
     if (d.factory) d.factory->Release();
     d.factory = nullptr;
     if (d.library) FreeLibrary(d.library);
