@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <string>
@@ -25,6 +26,15 @@ bool Visible(const Program& p) {
     for (HWND w : p.Windows())
         if (IsWindowVisible(w)) return true;
     return false;
+}
+
+// The shell refuses to change an icon it does not hold.
+bool HasTrayIcon(HWND resident) {
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = resident;
+    icon.uID = IDM_TRAY;
+    return resident && Shell_NotifyIconW(NIM_MODIFY, &icon);
 }
 
 // The session ends as Windows ends it: asked, told, and the process killed
@@ -69,7 +79,7 @@ TEST(Resident, HiddenStartsArrivalsSessionEndsAndTheTrayMenu) {
          [&](Program& p) {
              driver::Pause(1500);
              EXPECT_FALSE(Visible(p)) << "a window or box showed";
-             EXPECT_NE(p.Resident(), nullptr);
+             EXPECT_TRUE(HasTrayIcon(p.Resident())) << "no tray icon";
              for (const wchar_t* again : {L"--tray", L""}) {
                  Program second;
                  ASSERT_TRUE(second.Start(again));
@@ -99,6 +109,7 @@ TEST(Resident, HiddenStartsArrivalsSessionEndsAndTheTrayMenu) {
          [&](Program& p) {
              HWND main = p.WaitMainWindow();
              ASSERT_NE(main, nullptr);
+             EXPECT_TRUE(driver::WaitFor([&] { return HasTrayIcon(p.Resident()); }, 3000)) << "no tray icon";
              driver::Click(main, IDC_MAIN_PAGE_THIRD);
              HWND status = nullptr;
              ASSERT_TRUE(driver::WaitFor([&] { return (status = GetDlgItem(driver::PageWith(main, IDC_PROF_STATUS), IDC_PROF_STATUS)) != nullptr; }, 5000));
