@@ -84,14 +84,9 @@ bool Resident::Start(StartupRead* read) {
     // The window joins the start-up read while it is made; hidden, nothing
     // waits for it but the rules. Asking the shell for the icon takes a
     // while: shown, the window is painted first (timers come after paints).
-    if (hidden_) {
-        ShowTrayIcon();
-        JoinStartupRead();
-    } else {
-        ShowConfig();
-        JoinStartupRead();
-        if (!SetTimer(window_, kTrayTimer, 0, nullptr)) ShowTrayIcon();
-    }
+    if (!hidden_) ShowConfig();
+    JoinStartupRead();
+    if (hidden_ || !SetTimer(window_, kTrayTimer, 0, nullptr)) ShowTrayIcon();
     // Only now: a switch must find the store read.
     profiles_.Load(AppSettingsPath());
     follower_.SetStatusSink([this](const std::wstring& text, bool failed) { OnFollowerStatus(text, failed); });
