@@ -186,17 +186,17 @@ HMENU Resident::BuildTrayMenu() {
 const RecordArray* Resident::ProfileRecords(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA a{};
     const bool exists = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &a) != 0;
-    for (ReadProfile& p : profileCache_) {
-        if (CompareStringOrdinal(p.path.c_str(), -1, path.c_str(), -1, TRUE) != CSTR_EQUAL) continue;
-        if (exists && CompareFileTime(&p.stamp, &a.ftLastWriteTime) == 0) return p.ok ? &p.records : nullptr;
-        p.stamp = a.ftLastWriteTime;
-        p.ok = exists && ReadProfileFile(path, p.records) == ProfileStatus::Accepted;
-        return p.ok ? &p.records : nullptr;
+    ReadProfile* p = nullptr;
+    for (ReadProfile& cached : profileCache_)
+        if (CompareStringOrdinal(cached.path.c_str(), -1, path.c_str(), -1, TRUE) == CSTR_EQUAL) p = &cached;
+    if (p && exists && CompareFileTime(&p->stamp, &a.ftLastWriteTime) == 0) return p->ok ? &p->records : nullptr;
+    if (!p) {
+        profileCache_.push_back(ReadProfile{path, {}, {}, false});
+        p = &profileCache_.back();
     }
-    ReadProfile p{path, a.ftLastWriteTime, {}, false};
-    p.ok = exists && ReadProfileFile(path, p.records) == ProfileStatus::Accepted;
-    profileCache_.push_back(p);
-    return profileCache_.back().ok ? &profileCache_.back().records : nullptr;
+    p->stamp = a.ftLastWriteTime;
+    p->ok = exists && ReadProfileFile(path, p->records) == ProfileStatus::Accepted;
+    return p->ok ? &p->records : nullptr;
 }
 
 int Resident::HeldProfile() {

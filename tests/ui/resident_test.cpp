@@ -161,12 +161,18 @@ TEST(Resident, HiddenStartsArrivalsSessionEndsAndTheTrayMenu) {
              EndSession(p);
              EXPECT_EQ(vmouse::ReadMemory().records, factory.records) << "a change nobody kept stayed";
          }},
-        {"a profile chosen from the tray menu", vmouse::Faults{}, L"--tray",
+        {"a profile chosen from the tray menu, and again after its file changed", vmouse::Faults{}, L"--tray",
          [&](Program& p) {
              driver::Pause(500);
              PostMessageW(p.Resident(), WM_COMMAND, kFirstProfileCommand, 0);
              EXPECT_TRUE(driver::WaitFor([&] { return vmouse::ReadMemory().records[2] == CopyOn(2); }, 5000));
              EXPECT_FALSE(Visible(p)) << "a box for a profile that went well";
+             RecordArray edited = RecordTable::Defaults();
+             edited[3] = FunctionRecord{{0, 4, 3, 1, 0x01, 0, 0x06, 0, 0}};
+             ASSERT_EQ(WriteProfileFile(dir + L"right copy.mvf", edited), 1);
+             PostMessageW(p.Resident(), WM_COMMAND, kFirstProfileCommand, 0);
+             EXPECT_TRUE(driver::WaitFor([&] { return vmouse::ReadMemory().records[3] == CopyOn(3); }, 5000))
+                 << "the profile as it was before its file changed";
          }},
     };
     for (const Row& row : rows) {
